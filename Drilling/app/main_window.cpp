@@ -1,0 +1,243 @@
+#include "Drilling/app/main_window.h"
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+namespace drilling {
+
+using common::ControlKind;
+using common::ControlTemplate;
+using common::MenuItem;
+
+const common::DialogTemplate& MainDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "DRILLINGMAINDIALOG";
+    t.caption = "穴明けＮＣ加工システム";
+    t.width = 300;
+    t.height = 214;
+    t.menuName = "MAINPROGMENU";
+    t.iconId = 101;
+    const unsigned list = common::kUpperCase;
+    t.controls = {
+        {kTitleButton, ControlKind::Button, "表題 [ファイル]", 8, 8, 70, 14},
+        {kTitleEdit, ControlKind::Edit, "", 84, 8, 206, 14},
+        {common::kStaticId, ControlKind::Label, "材質", 8, 31, 70, 10},
+        {kMaterialCombo, ControlKind::ComboEdit, "", 84, 29, 100, 120, list},
+        {common::kStaticId, ControlKind::Label, "材料寸法 Ｘ", 8, 52, 70, 10},
+        {kStockXEdit, ControlKind::Edit, "", 84, 50, 56, 14},
+        {common::kStaticId, ControlKind::Label, "Ｙ", 146, 52, 12, 10},
+        {kStockYEdit, ControlKind::Edit, "", 160, 50, 56, 14},
+        {common::kStaticId, ControlKind::Label, "Ｚ", 222, 52, 12, 10},
+        {kStockZEdit, ControlKind::Edit, "", 236, 50, 54, 14},
+        {common::kStaticId, ControlKind::Label, "加工原点 Ｘ", 8, 73, 70, 10},
+        {kOriginXEdit, ControlKind::Edit, "", 84, 71, 56, 14},
+        {common::kStaticId, ControlKind::Label, "Ｙ", 146, 73, 12, 10},
+        {kOriginYEdit, ControlKind::Edit, "", 160, 71, 56, 14},
+        {common::kStaticId, ControlKind::Label, "制御装置名", 8, 94, 70, 10},
+        {kControllerCombo, ControlKind::ComboEdit, "", 84, 92, 206, 120, list},
+        {common::kStaticId, ControlKind::Label, "ワーク座標系", 8, 115, 70, 10},
+        {kCoordSystemCombo, ControlKind::ComboEdit, "", 84, 113, 100, 120, list},
+        {kProgramNumberButton, ControlKind::Button, "プログラム番号", 8, 134, 70, 14},
+        {kProgramNumberEdit, ControlKind::Edit, "", 84, 134, 56, 14},
+        {kHoleGroupButton1, ControlKind::Button, "穴情報登録 [1]", 8, 158, 70, 14},
+        {kHoleTypeLabel1, ControlKind::Label, "", 84, 160, 206, 10},
+        {kHoleGroupButton1 + 1, ControlKind::Button, "穴情報登録 [2]", 8, 172, 70, 14},
+        {kHoleTypeLabel1 + 1, ControlKind::Label, "", 84, 174, 206, 10},
+        {kHoleGroupButton1 + 2, ControlKind::Button, "穴情報登録 [3]", 8, 186, 70, 14},
+        {kHoleTypeLabel1 + 2, ControlKind::Label, "", 84, 188, 206, 10},
+        {kHoleGroupButton1 + 3, ControlKind::Button, "穴情報登録 [4]", 8, 200, 70, 14},
+        {kHoleTypeLabel1 + 3, ControlKind::Label, "", 84, 202, 206, 10},
+    };
+    const MenuItem separator{};
+    t.menu = {
+        {"開く",
+         0,
+         {{"新規作成", kCmdNew, {}},
+          separator,
+          {"ＮＣファイル", kCmdNcFile, {}},
+          {"定義ファイル", kCmdDefinitionFile, {}},
+          {"加工工程", kCmdProcesses, {}},
+          separator,
+          {"終了", kCmdQuit, {}}}},
+        {"設定",
+         0,
+         {{"初期設定", kCmdInitialSettings, {}},
+          {"ＮＣ出力設定", kCmdNcOutputSettings, {}},
+          {"ユーザー毎設定", kCmdUserSettings, {}},
+          separator,
+          {"工具リスト登録", kCmdToolList, {}},
+          separator,
+          {"終了", kCmdQuit, {}}}},
+        {"補助",
+         0,
+         {{"TRYCUT再実行", kCmdRerunTrycut, {}},
+          separator,
+          {"NCデータ描画", kCmdDrawNcData, {}},
+          {"図面表示", kCmdShowDrawing, {}}}},
+        {"ヘルプ",
+         0,
+         {{"ヘルプ", kCmdHelp, {}},
+          separator,
+          {"バージョン", kCmdVersion, {}},
+          {"プログラム情報", kCmdProgramInfo, {}}}},
+        {"【新規作成】", kCmdNew, {}},
+        {"【データ保存】", kCmdSaveData, {}},
+        {"【工程作成】", kCmdCreateProcesses, {}},
+        {"【ＮＣデータ作成】", kCmdCreateNcData, {}},
+        {"【ＮＣデータ転送】", kCmdTransferNcData, {}},
+        {"【終了】", kCmdQuit, {}},
+    };
+    return t;
+  }();
+  return tpl;
+}
+
+int ClearMainForm(common::Form& main, int mode) {
+  static const int kTexts[] = {kTitleEdit,  kMaterialCombo, kControllerCombo, kCoordSystemCombo,
+                               kProgramNumberEdit, kStockXEdit, kStockYEdit, kStockZEdit,
+                               kOriginXEdit, kOriginYEdit};
+  for (int id : kTexts) main.SetText(id, "");
+  for (int n = 0; n < 4; ++n) main.SetText(kHoleTypeLabel1 + n, "");
+  if (mode < 0) {
+    main.ResetEntries(kMaterialCombo);
+    main.ResetEntries(kControllerCombo);
+    main.ResetEntries(kCoordSystemCombo);
+  }
+  return 0;
+}
+
+int FillMainLists(Context& ctx, common::Form& main) {
+  struct ListSource {
+    const char* section;
+    int list;
+    std::size_t room;
+  };
+  static const ListSource kLists[] = {
+      {"WorkType", kMaterialCombo, 16},
+      {"Machine", kControllerCombo, 64},
+      {"CoordSystem", kCoordSystemCombo, 16},
+  };
+  for (const auto& source : kLists) {
+    for (int i = 0; i <= 98; ++i) {
+      std::string key = common::FormatText("%s%d", source.section, i);
+      std::string value = common::ReadProfileText(source.section, key, "", source.room, ctx.configPath);
+      if (value.empty()) break;
+      main.AddEntry(source.list, value);
+    }
+  }
+  return ApplyUserStartup(ctx, main);
+}
+
+int SetProgramNumberFromClock(Context& ctx, common::Form& main) {
+  common::LocalTime now = ctx.clock ? ctx.clock->Now() : common::SystemClock().Now();
+  main.SetText(kProgramNumberEdit, common::FormatText("%02d%02d", now.hour, now.minute));
+  return 0;
+}
+
+int CloseMainWindow(Context& ctx, common::Form& main) {
+  // No question and nothing saved: values typed but not saved are lost.
+  StartMessageWindow(ctx, 0);
+  ClearMainForm(main, -1);
+  main.End(0);
+  return 0;
+}
+
+void DispatchMainCommand(Context& ctx, common::Form& main, int id) {
+  switch (id) {
+    case kTitleButton:
+    case kCmdDefinitionFile:
+      OpenJobFile(ctx, main);
+      break;
+    case kProgramNumberButton:
+      SetProgramNumberFromClock(ctx, main);
+      break;
+    case kHoleGroupButton1:
+    case kHoleGroupButton1 + 1:
+    case kHoleGroupButton1 + 2:
+    case kHoleGroupButton1 + 3:
+      ctx.currentHoleGroup = id - kHoleGroupButton1 + 1;
+      OpenHoleGroup(ctx, main);
+      break;
+    case kCmdNew:
+      NewJob(ctx, main);
+      break;
+    case kCmdNcFile:
+      OpenNcFileInEditor(ctx, main);
+      break;
+    case kCmdProcesses:
+      ctx.processDialogMode = 1;
+      OpenProcessDialog(ctx, main);
+      break;
+    case kCmdQuit:
+      CloseMainWindow(ctx, main);
+      break;
+    case kCmdInitialSettings:
+      RunInitialSettingsDialog(ctx, main);
+      break;
+    case kCmdToolList:
+      RunToolListDialog(ctx, main);
+      break;
+    case kCmdRerunTrycut:
+      RerunTrycut(ctx, main);
+      break;
+    case kCmdDrawNcData:
+      ShowNcDrawing(ctx, main);
+      break;
+    case kCmdShowDrawing:
+      SaveJobMainFields(ctx, main);
+      WriteDxfDrawing(ctx, main);
+      break;
+    case kCmdHelp:
+      OpenHelpFile(ctx, main);
+      break;
+    case kCmdVersion:
+      ShowVersionBox(ctx, main, "穴明けNC加工システム");
+      break;
+    case kCmdProgramInfo:
+      ShowProgramInfo(ctx, main);
+      break;
+    case kCmdSaveData:
+      SaveJobMainFields(ctx, main);
+      break;
+    case kCmdCreateProcesses:
+      ctx.processDialogMode = 0;
+      OpenProcessDialog(ctx, main);
+      break;
+    case kCmdCreateNcData:
+      SaveJobMainFields(ctx, main);
+      CreateNcData(ctx, main);
+      break;
+    case kCmdTransferNcData:
+      TransferNcFile(ctx, main);
+      break;
+    default:  // 40011, 40012 and anything else: nothing
+      break;
+  }
+}
+
+common::DialogProc MainWindowProc(Context& ctx) {
+  return [&ctx](common::Form& main, common::DialogEvent event, int id) {
+    switch (event) {
+      case common::DialogEvent::Init:
+        PlaceMainWindow(ctx, main);
+        StartMessageWindow(ctx, 1);
+        ShowProgramBanner(ctx, main);
+        FillMainLists(ctx, main);
+        break;
+      case common::DialogEvent::Command:
+        DispatchMainCommand(ctx, main, id);
+        break;
+      case common::DialogEvent::Close:
+        CloseMainWindow(ctx, main);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+}  // namespace drilling

@@ -1,0 +1,71 @@
+// The main window: the job's main form, its lists and its command table.
+#pragma once
+
+#include "Drilling/app/context.h"
+#include "common/dialog_template.h"
+#include "common/form.h"
+
+namespace drilling {
+
+// Control identifiers of the main form.
+enum MainControl : int {
+  kTitleButton = 1000,
+  kTitleEdit = 1001,
+  kMaterialCombo = 1002,
+  kStockXEdit = 1003,
+  kStockYEdit = 1004,
+  kStockZEdit = 1005,
+  kOriginXEdit = 1006,
+  kOriginYEdit = 1007,
+  kControllerCombo = 1010,
+  kCoordSystemCombo = 1011,
+  kProgramNumberButton = 1012,
+  kProgramNumberEdit = 1013,
+  kHoleGroupButton1 = 1021,  // ... 1024
+  kHoleTypeLabel1 = 1031,    // ... 1034
+};
+
+// Menu and button commands of the main window.
+enum MainCommand : int {
+  kCmdNew = 40000,
+  kCmdNcFile = 40001,
+  kCmdDefinitionFile = 40002,
+  kCmdProcesses = 40003,
+  kCmdQuit = 40009,
+  kCmdInitialSettings = 40010,
+  kCmdNcOutputSettings = 40011,
+  kCmdUserSettings = 40012,
+  kCmdToolList = 40013,
+  kCmdRerunTrycut = 40020,
+  kCmdDrawNcData = 40021,
+  kCmdShowDrawing = 40022,
+  kCmdHelp = 40030,
+  kCmdVersion = 40031,
+  kCmdProgramInfo = 40032,
+  kCmdSaveData = 40060,
+  kCmdCreateProcesses = 40061,
+  kCmdCreateNcData = 40062,
+  kCmdTransferNcData = 40064,
+};
+
+// "DRILLINGMAINDIALOG" with the menu "MAINPROGMENU".
+const common::DialogTemplate& MainDialogTemplate();
+
+// The main window's procedure over the given context.
+common::DialogProc MainWindowProc(Context& ctx);
+
+// Empties the texts of the form; with a negative mode the three lists too.
+int ClearMainForm(common::Form& main, int mode);
+
+// Fills material, controller and coordinate system lists from Drilling.ini,
+// then applies the start-up presets.
+int FillMainLists(Context& ctx, common::Form& main);
+
+// The close message (close box and the quit commands): closes the message
+// window, empties the form and its lists, ends the window.
+int CloseMainWindow(Context& ctx, common::Form& main);
+
+// Runs one command of the table (unknown identifiers do nothing).
+void DispatchMainCommand(Context& ctx, common::Form& main, int id);
+
+}  // namespace drilling

@@ -1,0 +1,26 @@
+// Commands whose parts are not built yet: they do nothing and return 0, as
+// the command table does for items without an action. Each part that is
+// built removes its entry here and defines the real one in its own folder.
+#include "Drilling/app/commands.h"
+
+namespace drilling {
+
+int NewJob(Context&, common::Form&) { return 0; }
+int OpenHoleGroup(Context&, common::Form&) { return 0; }
+int OpenJobFile(Context&, common::Form&) { return 0; }
+int SaveJobMainFields(Context&, common::Form&) { return 0; }
+int OpenNcFileInEditor(Context&, common::Form&) { return 0; }
+int ShowNcDrawing(Context&, common::Form&) { return 0; }
+int OpenProcessDialog(Context&, common::Form&) { return 0; }
+int RunToolListDialog(Context&, common::Form&) { return 0; }
+int CreateNcData(Context&, common::Form&) { return 0; }
+int RerunTrycut(Context&, common::Form&) { return 0; }
+int TransferNcFile(Context&, common::Form&) { return 0; }
+int WriteDxfDrawing(Context&, common::Form&) { return 0; }
+int RunInitialSettingsDialog(Context&, common::Form&) { return 0; }
+int ShowProgramBanner(Context&, common::Form&) { return 0; }
+int ShowVersionBox(Context&, common::Form&, const char*) { return 0; }
+int ShowProgramInfo(Context&, common::Form&) { return 0; }
+int OpenHelpFile(Context&, common::Form&) { return 0; }
+
+}  // namespace drilling

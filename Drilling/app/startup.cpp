@@ -1,0 +1,111 @@
+#include "Drilling/app/startup.h"
+
+#include <system_error>
+
+#include "Drilling/app/message_channel.h"
+#include "common/build_date.h"
+#include "common/placement.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+
+int StartUp(Context& ctx, const fs::path& programFolder) {
+  SetProgramFolder(ctx, programFolder);
+  ReadMessageWindowIdentity(ctx);
+  ctx.rightsNotice = common::FormatText(
+      "Copyright (C) %d Drilling CAM developers. All rights reserved.", common::BuildYear());
+
+  // The job folder is one folder on every file system: created and named "DB".
+  struct DataFolder {
+    const char* name;
+    const char* failure;
+  };
+  static const DataFolder kFolders[] = {
+      {"DB", "エラー：DBフォルダの作成失敗"},
+      {"ncdata", "エラー：ncdataフォルダの作成失敗"},
+      {"DXF", "エラー：DXFフォルダの作成失敗"},
+      {"trycut", "エラー：TRYCUTフォルダの作成失敗"},
+  };
+  for (const auto& folder : kFolders) {
+    fs::path path = programFolder / folder.name;
+    std::error_code ec;
+    // Anything of that name counts as present (a plain file too: the parts
+    // that write there report their own failures later).
+    if (fs::exists(fs::symlink_status(path, ec)) || fs::exists(path, ec)) continue;
+    if (!fs::create_directory(path, ec) || ec) {
+      if (ctx.ui) ctx.ui->ShowBox(nullptr, folder.failure, kBoxCaption, common::BoxIcon::Error);
+      return -1;
+    }
+  }
+
+  ctx.windowColour = {210, 210, 210};
+  ctx.textColour = {0, 0, 0};
+  ReadColour(ctx, "WINDOW1", ctx.windowColour);
+  ReadColour(ctx, "TEXT1", ctx.textColour);
+  return 0;
+}
+
+void OpenTraceConsole(Context& ctx, std::FILE* console) {
+  if (common::ReadProfileInt("Drilling", "DebugWindow", 0, ctx.configPath) != 1) {
+    ctx.traceOut = nullptr;
+    return;
+  }
+  ctx.traceOut = console;
+  ctx.Trace("$$$ Console Program Start $$$\n");
+  ctx.Trace("PATH = %s\n", ctx.programFolder.string().c_str());
+}
+
+int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour) {
+  return common::ReadColour(key, colour, ctx.configPath);
+}
+
+int PlaceMainWindow(Context& ctx, common::Form& main) {
+  double x = common::PlacementFraction(common::ReadProfileText("WINDOW", "X", "0", 8, ctx.configPath));
+  double y = common::PlacementFraction(common::ReadProfileText("WINDOW", "Y", "0", 8, ctx.configPath));
+  common::ScreenInfo screen = ctx.ui ? ctx.ui->Screen() : common::ScreenInfo{};
+  common::Rect frame = main.Frame();
+  common::Point at = common::PlaceWindow(x, y, screen.desktop, screen.taskbarHeight, frame.Width(), frame.Height());
+  main.MoveTo(at.x, at.y);
+  return 0;
+}
+
+int ApplyUserStartup(Context& ctx, common::Form& main) {
+  struct Preset {
+    const char* key;
+    std::size_t room;
+    int list;
+  };
+  static const Preset kPresets[] = {
+      {"WorkType", 8, kMaterialList},
+      {"Machine", 32, kControllerList},
+      {"CoordSystem", 8, kCoordSystemList},
+  };
+  for (const auto& preset : kPresets) {
+    std::string value = common::ReadProfileText("UserStartup", preset.key, "", preset.room, ctx.configPath);
+    if (value.empty()) continue;
+    int index = main.FindExact(preset.list, value);
+    main.Select(preset.list, index);
+    ctx.Trace("%s = %s [%d]\n", preset.key, value.c_str(), index);
+  }
+  return 0;
+}
+
+int SetDialogFolder(Context& ctx, std::string_view kind) {
+  if (common::EqualsNoCase(kind, "NC")) {
+    ctx.dialogFolder = ctx.NcFolder().string();
+  } else if (common::EqualsNoCase(kind, "DB")) {
+    ctx.dialogFolder = ctx.JobFolder().string();
+  } else if (common::EqualsNoCase(kind, "DXF")) {
+    ctx.dialogFolder = ctx.DxfFolder().string();
+  } else if (common::EqualsNoCase(kind, "TRYCUT")) {
+    ctx.dialogFolder = ctx.TrycutFolder().string();
+  } else {
+    ctx.dialogFolder.clear();
+  }
+  return 0;
+}
+
+}  // namespace drilling

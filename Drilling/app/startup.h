@@ -1,0 +1,44 @@
+// Start-up of the drilling program: program folder, configuration paths, the
+// message window identity, the data folders, colours and the trace console;
+// and the small services other parts use to find their folders and to place
+// and preset the main window.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "Drilling/app/context.h"
+#include "common/form.h"
+
+namespace drilling {
+
+// Control identifiers of the main form that start-up presets.
+constexpr int kMaterialList = 1002;
+constexpr int kControllerList = 1010;
+constexpr int kCoordSystemList = 1011;
+
+// Everything before the first window: paths from `programFolder`, the message
+// window identity, the rights notice, the data folders DB, ncdata, DXF and
+// trycut (created when missing; a failure shows its box and gives -1), the
+// colours. 0 on success.
+int StartUp(Context& ctx, const std::filesystem::path& programFolder);
+
+// With Drilling/DebugWindow = 1 trace lines go to `console` (and the two
+// opening lines are printed); otherwise they go nowhere.
+void OpenTraceConsole(Context& ctx, std::FILE* console);
+
+// Reads a colour of section COLOR of Drilling.ini into `colour`. Returns 0.
+int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour);
+
+// Moves the main window to WINDOW/X and WINDOW/Y (fractions 0..1) of the free
+// screen. Returns 0.
+int PlaceMainWindow(Context& ctx, common::Form& main);
+
+// Preselects material, controller and coordinate system from UserStartup.
+int ApplyUserStartup(Context& ctx, common::Form& main);
+
+// "NC", "DB", "DXF", "TRYCUT" (any case) -> that data folder; anything else
+// empties the dialog folder. Returns 0.
+int SetDialogFolder(Context& ctx, std::string_view kind);
+
+}  // namespace drilling

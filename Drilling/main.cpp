@@ -1,0 +1,45 @@
+// The drilling program: wiring of the context, the Qt host and the channel.
+#include <QApplication>
+
+#include <cstdio>
+
+#include "Drilling/app/context.h"
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/startup.h"
+#include "common/clock.h"
+#include "common/launch.h"
+#include "common/platform.h"
+#include "common/qt/local_socket_transport.h"
+#include "common/qt/qt_form.h"
+#include "common/qt/qt_ui.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Drilling");
+
+  drilling::Context ctx;
+  common::SystemClock clock;
+  common::SystemLauncher launcher;
+  auto transport = common::MakeLocalSocketTransport();
+  common::QtUi ui;
+  ctx.clock = &clock;
+  ctx.launcher = &launcher;
+  ctx.transport = transport.get();
+  ctx.ui = &ui;
+
+  if (drilling::StartUp(ctx, common::ProgramFolder()) != 0) return -1;
+  drilling::OpenTraceConsole(ctx, stdout);
+
+  ui.Style().windowColour = ctx.windowColour;
+  ui.Style().textColour = ctx.textColour;
+  ui.Style().icons[101] = common::DrawProgramIcon(101);
+
+  common::QtForm main(drilling::MainDialogTemplate(), drilling::MainWindowProc(ctx), nullptr, ui.Style());
+  main.setModal(false);
+  main.adjustSize();
+  QObject::connect(&main, &QDialog::finished, &app, [&app] { app.quit(); });
+  main.Initialise();
+  if (main.HasEnded()) return 0;
+  main.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,83 @@
+#include "common/launch.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+namespace common {
+namespace {
+
+// Spawns the program; returns its pid or -1 (not found, not executable).
+pid_t Spawn(const LaunchRequest& request) {
+  std::vector<std::string> args;
+  args.push_back(request.program);
+  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  std::string folder = request.workingFolder.string();
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+#endif
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+// Started programs are not waited for; their exit is collected at the next
+// launch so they do not stay as zombies. A process-wide SIGCHLD setting would
+// interfere with the GUI library's own child handling, so none is made.
+std::vector<pid_t>& Unreaped() {
+  static std::vector<pid_t> pids;
+  return pids;
+}
+
+void ReapFinished() {
+  auto& pids = Unreaped();
+  for (std::size_t i = 0; i < pids.size();) {
+    int status = 0;
+    pid_t r = waitpid(pids[i], &status, WNOHANG);
+    if (r == pids[i] || (r < 0 && errno == ECHILD)) {
+      pids.erase(pids.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+}  // namespace
+
+bool SystemLauncher::Start(const LaunchRequest& request) {
+  ReapFinished();
+  if (request.program.empty()) return false;
+  pid_t pid = Spawn(request);
+  if (pid <= 0) return false;
+  Unreaped().push_back(pid);
+  return true;
+}
+
+int SystemLauncher::Run(const LaunchRequest& request) {
+  ReapFinished();
+  if (request.program.empty()) return -1;
+  pid_t pid = Spawn(request);
+  if (pid <= 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (!WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+}  // namespace common

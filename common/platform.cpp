@@ -1,0 +1,92 @@
+#include "common/platform.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace common {
+
+fs::path ExecutablePath() {
+  std::error_code ec;
+  fs::path p = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path() : p;
+}
+
+std::string EnvironmentValue(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+fs::path ProgramFolder() {
+  std::string home = EnvironmentValue("DRILLING_HOME");
+  if (!home.empty()) {
+    std::error_code ec;
+    fs::path abs = fs::absolute(home, ec);
+    return ec ? fs::path(home) : abs.lexically_normal();
+  }
+  return ExecutablePath().parent_path();
+}
+
+std::string UserName() {
+  if (const passwd* pw = getpwuid(geteuid())) return pw->pw_name;
+  return EnvironmentValue("USER");
+}
+
+std::string HostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
+
+std::string FirstIPv4Address() {
+  // The address the host name resolves to, as a platform look-up of the host
+  // would give; failing that, the first configured interface address.
+  std::string host = HostName();
+  if (!host.empty()) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* res = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) == 0 && res) {
+      char text[INET_ADDRSTRLEN] = {};
+      auto* sin = reinterpret_cast<sockaddr_in*>(res->ai_addr);
+      inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text);
+      freeaddrinfo(res);
+      if (text[0]) return text;
+    }
+  }
+  ifaddrs* list = nullptr;
+  std::string result = "0.0.0.0";
+  if (getifaddrs(&list) == 0) {
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+      if (a->ifa_addr && a->ifa_addr->sa_family == AF_INET) {
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
+        result = text;
+        break;
+      }
+    }
+    freeifaddrs(list);
+  }
+  return result;
+}
+
+std::string ExecutableName(const std::string& baseName) {
+#ifdef _WIN32
+  return baseName + ".exe";
+#else
+  return baseName;
+#endif
+}
+
+}  // namespace common

@@ -1,0 +1,34 @@
+// Calls into the operating system that both programs need, behind one seam so
+// that a Windows build only has to provide this file's other half.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace common {
+
+// The running executable's own path (absolute).
+std::filesystem::path ExecutablePath();
+
+// The program folder: DRILLING_HOME when set and not empty, otherwise the
+// folder of the running executable.
+std::filesystem::path ProgramFolder();
+
+// The log-in name of the user (empty when it cannot be found).
+std::string UserName();
+
+// The computer's host name (empty when it cannot be found).
+std::string HostName();
+
+// The first IPv4 address of the host, "0.0.0.0" when it has none.
+std::string FirstIPv4Address();
+
+// Executable file name of a program of this system on this platform
+// ("Relaypane" here, "Relaypane.exe" on Windows).
+std::string ExecutableName(const std::string& baseName);
+
+// Environment lookup; empty when unset.
+std::string EnvironmentValue(const char* name);
+
+}  // namespace common

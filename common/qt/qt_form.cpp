@@ -1,0 +1,452 @@
+#include "common/qt/qt_form.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "common/sjis.h"
+#include "common/text.h"
+
+namespace common {
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+
+QColor ToQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
+
+// The template's font, falling back to an installed Japanese font when the
+// named one is missing (Linux desktops have no "ＭＳ ゴシック").
+QFont TemplateFont(const DialogTemplate& tpl) {
+  QFont font;
+  QStringList families{Q(tpl.fontName), "MS Gothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP",
+                       "IPAGothic", "VL Gothic", "TakaoGothic", "monospace"};
+  font.setFamilies(families);
+  font.setPointSize(tpl.fontPointSize > 0 ? tpl.fontPointSize : 9);
+  return font;
+}
+
+}  // namespace
+
+QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const QtHostStyle& style, QWidget* parent)
+    : QDialog(parent), tpl_(tpl), proc_(std::move(proc)), owner_(owner), style_(style) {
+  setWindowTitle(Q(tpl.caption));
+  setFont(TemplateFont(tpl));
+  if (tpl.iconId != 0) {
+    auto it = style_.icons.find(tpl.iconId);
+    if (it != style_.icons.end()) setWindowIcon(it->second);
+  }
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, ToQColor(style_.windowColour));
+  pal.setColor(QPalette::WindowText, ToQColor(style_.textColour));
+  setPalette(pal);
+  setAutoFillBackground(true);
+  Build();
+}
+
+void QtForm::Build() {
+  QFontMetrics fm(font());
+  // Dialog units: x in quarters of the average character width, y in
+  // eighths of the character height.
+  const double unitX = fm.averageCharWidth() / 4.0;
+  const double unitY = fm.height() / 8.0;
+  auto px = [&](int v, double unit) { return static_cast<int>(v * unit + 0.5); };
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  if (!tpl_.menu.empty()) {
+    menuBar_ = new QMenuBar(this);
+    std::function<void(QMenu*, const std::vector<MenuItem>&)> addItems = [&](QMenu* menu, const std::vector<MenuItem>& items) {
+      for (const auto& item : items) {
+        if (item.items.empty() && item.id == 0) {
+          menu->addSeparator();
+        } else if (!item.items.empty()) {
+          addItems(menu->addMenu(Q(item.text)), item.items);
+        } else {
+          int id = item.id;
+          QAction* a = menu->addAction(Q(item.text));
+          a->setData(id);
+          connect(a, &QAction::triggered, this, [this, id] { Send(DialogEvent::Command, id); });
+        }
+      }
+    };
+    for (const auto& top : tpl_.menu) {
+      if (!top.items.empty()) {
+        addItems(menuBar_->addMenu(Q(top.text)), top.items);
+      } else {
+        int id = top.id;
+        QAction* a = menuBar_->addAction(Q(top.text));
+        a->setData(id);
+        connect(a, &QAction::triggered, this, [this, id] { Send(DialogEvent::Command, id); });
+      }
+    }
+    layout->setMenuBar(menuBar_);
+  }
+  auto* client = new QWidget(this);
+  client->setFixedSize(px(tpl_.width, unitX), px(tpl_.height, unitY));
+  layout->addWidget(client);
+
+  QButtonGroup* radioGroup = nullptr;
+  for (const auto& c : tpl_.controls) {
+    QWidget* w = nullptr;
+    const int id = c.id;
+    switch (c.kind) {
+      case ControlKind::Label: {
+        auto* label = new QLabel(Q(c.text), client);
+        label->setAutoFillBackground(false);
+        if (c.flags & kRightAlign) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        w = label;
+        break;
+      }
+      case ControlKind::Edit: {
+        auto* edit = new QLineEdit(Q(c.text), client);
+        edit->setReadOnly(c.flags & kReadOnly);
+        if (c.flags & kUpperCase) {
+          connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
+            int pos = edit->cursorPosition();
+            edit->setText(Q(ToUpperAscii(S(t))));
+            edit->setCursorPosition(pos);
+          });
+        }
+        edit->installEventFilter(this);
+        w = edit;
+        break;
+      }
+      case ControlKind::MultiLineEdit: {
+        auto* text = new QPlainTextEdit(Q(c.text), client);
+        text->setReadOnly(true);
+        w = text;
+        break;
+      }
+      case ControlKind::Button: {
+        auto* button = new QPushButton(Q(c.text), client);
+        button->setAutoDefault(c.flags & kDefaultButton);
+        button->setDefault(c.flags & kDefaultButton);
+        connect(button, &QPushButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+        w = button;
+        break;
+      }
+      case ControlKind::ComboEdit:
+      case ControlKind::ComboList: {
+        auto* combo = new QComboBox(client);
+        combo->setEditable(c.kind == ControlKind::ComboEdit);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(12);
+        if (combo->isEditable()) {
+          combo->lineEdit()->installEventFilter(this);
+          combo->setCurrentIndex(-1);
+          combo->setEditText(QString());
+          if (c.flags & kUpperCase) {
+            QLineEdit* edit = combo->lineEdit();
+            connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
+              int pos = edit->cursorPosition();
+              edit->setText(Q(ToUpperAscii(S(t))));
+              edit->setCursorPosition(pos);
+            });
+          }
+        }
+        connect(combo, qOverload<int>(&QComboBox::activated), this, [this, id](int) {
+          Send(DialogEvent::SelectionChanged, id);
+          Send(DialogEvent::SelectionConfirmed, id);
+        });
+        w = combo;
+        break;
+      }
+      case ControlKind::ListBox: {
+        auto* list = new QListWidget(client);
+        if (c.flags & kFixedFont) {
+          QFont fixed = font();
+          fixed.setFamilies({"MS Gothic", "Noto Sans Mono CJK JP", "monospace"});
+          fixed.setStyleHint(QFont::Monospace);
+          list->setFont(fixed);
+        }
+        if (c.flags & kExtendedSelect) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        connect(list, &QListWidget::currentRowChanged, this, [this, id](int) {
+          if (programmatic_ == 0) Send(DialogEvent::SelectionChanged, id);
+        });
+        connect(list, &QListWidget::itemActivated, this, [this, id](QListWidgetItem*) {
+          Send(DialogEvent::SelectionConfirmed, id);
+        });
+        w = list;
+        break;
+      }
+      case ControlKind::Radio: {
+        auto* radio = new QRadioButton(Q(c.text), client);
+        if (!radioGroup || (c.flags & kGroupStart)) {
+          radioGroup = new QButtonGroup(this);
+          radioGroup->setExclusive(true);
+        }
+        radioGroup->addButton(radio);
+        connect(radio, &QRadioButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+        w = radio;
+        break;
+      }
+      case ControlKind::Check: {
+        auto* check = new QCheckBox(Q(c.text), client);
+        connect(check, &QCheckBox::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+        w = check;
+        break;
+      }
+      case ControlKind::GroupBox:
+        w = new QGroupBox(Q(c.text), client);
+        break;
+    }
+    if (c.kind != ControlKind::Radio) radioGroup = c.kind == ControlKind::GroupBox ? nullptr : radioGroup;
+    int height = px(c.height, unitY);
+    if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
+    w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
+    if (c.flags & kDisabled) w->setEnabled(false);
+    if (c.kind == ControlKind::GroupBox) w->lower();
+    if (id != kStaticId) {
+      w->setObjectName(QString::number(id));
+      widgets_.insert(id, w);
+    }
+  }
+}
+
+void QtForm::Initialise() { Send(DialogEvent::Init, 0); }
+
+void QtForm::Send(DialogEvent event, int id) {
+  if (proc_ && !ended_) proc_(*this, event, id);
+}
+
+void QtForm::TriggerCommand(int id) { Send(DialogEvent::Command, id); }
+
+bool QtForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    for (auto it = widgets_.begin(); it != widgets_.end(); ++it) {
+      QWidget* w = it.value();
+      auto* combo = qobject_cast<QComboBox*>(w);
+      if (w == watched || (combo && combo->lineEdit() == watched)) {
+        Send(DialogEvent::FocusLost, it.key());
+        break;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void QtForm::closeEvent(QCloseEvent* event) {
+  if (ended_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  Send(DialogEvent::Close, 0);
+  if (ended_) event->accept();
+}
+
+void QtForm::reject() {
+  // Escape: the procedure decides, as with the close box.
+  if (ended_) {
+    QDialog::reject();
+    return;
+  }
+  Send(DialogEvent::Close, 0);
+}
+
+std::string QtForm::Text(int id, std::size_t room) const {
+  QWidget* w = Widget(id);
+  QString text;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+  else if (auto* c = qobject_cast<QComboBox*>(w)) text = c->currentText();
+  else if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+  else if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+  else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) text = p->toPlainText();
+  else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+  else if (auto* lw = qobject_cast<QListWidget*>(w)) text = lw->currentItem() ? lw->currentItem()->text() : QString();
+  return CutToRoom(S(text), room);
+}
+
+void QtForm::SetText(int id, std::string_view text) {
+  QWidget* w = Widget(id);
+  const ControlTemplate* c = ControlOf(id);
+  QString t = Q(c && (c->flags & kUpperCase) ? ToUpperAscii(text) : std::string(text));
+  ++programmatic_;
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(t);
+  else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    if (cb->isEditable()) {
+      cb->setCurrentIndex(-1);
+      cb->setEditText(t);
+    }
+  } else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(t);
+  else if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(t);
+  else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setPlainText(t);
+  else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(t);
+  --programmatic_;
+}
+
+void QtForm::Enable(int id, bool enabled) {
+  if (QWidget* w = Widget(id)) w->setEnabled(enabled);
+}
+
+bool QtForm::IsEnabled(int id) const {
+  QWidget* w = Widget(id);
+  return w && w->isEnabled();
+}
+
+void QtForm::SetFocus(int id) {
+  if (QWidget* w = Widget(id)) w->setFocus();
+}
+
+int QtForm::AddEntry(int id, std::string_view text) { return InsertEntry(id, -1, text); }
+
+int QtForm::InsertEntry(int id, int index, std::string_view text) {
+  QWidget* w = Widget(id);
+  const ControlTemplate* c = ControlOf(id);
+  if (!c) return -1;
+  QString t = Q((c->flags & kUpperCase) ? ToUpperAscii(text) : std::string(text));
+  ++programmatic_;
+  int at = -1;
+  if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    QString keep = cb->currentText();
+    int current = cb->currentIndex();
+    if (c->flags & kSorted) {
+      at = 0;
+      while (at < cb->count() && cb->itemText(at).compare(t, Qt::CaseInsensitive) <= 0) ++at;
+    } else {
+      at = index < 0 || index > cb->count() ? cb->count() : index;
+    }
+    cb->insertItem(at, t);
+    // Adding entries never changes what the field shows.
+    if (current < 0 && cb->isEditable()) {
+      cb->setCurrentIndex(-1);
+      cb->setEditText(keep);
+    }
+  } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+    if (c->flags & kSorted) {
+      at = 0;
+      while (at < lw->count() && lw->item(at)->text().compare(t, Qt::CaseInsensitive) <= 0) ++at;
+    } else {
+      at = index < 0 || index > lw->count() ? lw->count() : index;
+    }
+    lw->insertItem(at, t);
+  }
+  --programmatic_;
+  return at;
+}
+
+void QtForm::DeleteEntry(int id, int index) {
+  QWidget* w = Widget(id);
+  ++programmatic_;
+  if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    if (index >= 0 && index < cb->count()) cb->removeItem(index);
+  } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+    if (index >= 0 && index < lw->count()) delete lw->takeItem(index);
+  }
+  --programmatic_;
+}
+
+void QtForm::ResetEntries(int id) {
+  QWidget* w = Widget(id);
+  ++programmatic_;
+  if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    cb->clear();
+    if (cb->isEditable()) cb->setEditText(QString());
+  } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+    lw->clear();
+  }
+  --programmatic_;
+}
+
+int QtForm::EntryCount(int id) const {
+  QWidget* w = Widget(id);
+  if (auto* cb = qobject_cast<QComboBox*>(w)) return cb->count();
+  if (auto* lw = qobject_cast<QListWidget*>(w)) return lw->count();
+  return 0;
+}
+
+std::string QtForm::EntryText(int id, int index) const {
+  QWidget* w = Widget(id);
+  if (auto* cb = qobject_cast<QComboBox*>(w)) return index >= 0 && index < cb->count() ? S(cb->itemText(index)) : "";
+  if (auto* lw = qobject_cast<QListWidget*>(w))
+    return index >= 0 && index < lw->count() ? S(lw->item(index)->text()) : "";
+  return {};
+}
+
+int QtForm::FindExact(int id, std::string_view text) const {
+  int n = EntryCount(id);
+  for (int i = 0; i < n; ++i)
+    if (EqualsNoCase(EntryText(id, i), text)) return i;
+  return -1;
+}
+
+void QtForm::Select(int id, int index) {
+  QWidget* w = Widget(id);
+  ++programmatic_;
+  if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    if (index < 0 || index >= cb->count()) {
+      cb->setCurrentIndex(-1);
+      if (cb->isEditable()) cb->setEditText(QString());
+    } else {
+      cb->setCurrentIndex(index);
+    }
+  } else if (auto* lw = qobject_cast<QListWidget*>(w)) {
+    lw->setCurrentRow(index < 0 || index >= lw->count() ? -1 : index);
+    if (index >= 0 && index < lw->count()) lw->scrollToItem(lw->item(index));
+  }
+  --programmatic_;
+}
+
+int QtForm::Selected(int id) const {
+  QWidget* w = Widget(id);
+  if (auto* cb = qobject_cast<QComboBox*>(w)) {
+    if (cb->currentIndex() < 0) return -1;
+    // An edited text that no longer matches its entry is no selection.
+    if (cb->isEditable() && cb->currentText() != cb->itemText(cb->currentIndex())) return -1;
+    return cb->currentIndex();
+  }
+  if (auto* lw = qobject_cast<QListWidget*>(w)) return lw->currentRow();
+  return -1;
+}
+
+bool QtForm::IsChecked(int id) const {
+  auto* b = qobject_cast<QAbstractButton*>(Widget(id));
+  return b && b->isChecked();
+}
+
+void QtForm::SetChecked(int id, bool checked) {
+  if (auto* b = qobject_cast<QAbstractButton*>(Widget(id))) {
+    // Unchecking a radio button of an exclusive group needs the group released.
+    QButtonGroup* group = b->group();
+    bool exclusive = group && group->exclusive();
+    if (exclusive && !checked) group->setExclusive(false);
+    b->setChecked(checked);
+    if (exclusive && !checked) group->setExclusive(true);
+  }
+}
+
+std::string QtForm::Title() const { return S(windowTitle()); }
+void QtForm::SetTitle(std::string_view title) { setWindowTitle(Q(title)); }
+
+void QtForm::End(int result) {
+  ended_ = true;
+  result_ = result;
+  done(result);
+  if (!isModal()) close();
+}
+
+Rect QtForm::Frame() const {
+  QRect r = frameGeometry();
+  if (!isVisible()) r = QRect(pos(), sizeHint());
+  return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void QtForm::MoveTo(int x, int y) { move(x, y); }
+
+}  // namespace common

@@ -1,0 +1,28 @@
+// The Ui seam over Qt: real message boxes, the file dialog and modal dialogs
+// built by QtForm.
+#pragma once
+
+#include "common/qt/qt_form.h"
+#include "common/ui.h"
+
+namespace common {
+
+class QtUi : public Ui {
+ public:
+  explicit QtUi(QtHostStyle style = {}) : style_(std::move(style)) {}
+  void ShowBox(Form* owner, const std::string& text, const std::string& caption, BoxIcon icon) override;
+  bool AskYesNo(Form* owner, const std::string& text, const std::string& caption) override;
+  std::optional<std::string> ChooseOpenFile(Form* owner, const FileDialogRequest& request) override;
+  int RunModal(Form* owner, const DialogTemplate& tpl, const DialogProc& proc) override;
+  ScreenInfo Screen() const override;
+
+  QtHostStyle& Style() { return style_; }
+
+ private:
+  QtHostStyle style_;
+};
+
+// Draws the programs' small icons (resource 101 and 102) without image files.
+QIcon DrawProgramIcon(int resourceId);
+
+}  // namespace common

@@ -1,0 +1,140 @@
+#include "common/textfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "common/sjis.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace common {
+namespace {
+
+void SetError(std::string* error, const std::string& what) {
+  if (error) *error = what;
+}
+
+fs::path TemporaryName(const fs::path& target) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
+  fs::path tmp = target;
+  tmp += suffix;
+  return tmp;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const fs::path& path, std::string_view bytes, FileMode mode, std::string* error) {
+  fs::path tmp = TemporaryName(path);
+#ifdef _WIN32
+  // The Windows build keeps the same contract with _wsopen/MoveFileEx.
+  int fd = _wopen(tmp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                  mode == FileMode::OwnerOnly ? 0600 : 0666);
+#endif
+  if (fd < 0) {
+    SetError(error, std::string("cannot create ") + tmp.string() + ": " + std::strerror(errno));
+    return false;
+  }
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  bool ok = true;
+  while (left > 0) {
+#ifdef _WIN32
+    int n = _write(fd, p, static_cast<unsigned>(left > 1 << 30 ? 1 << 30 : left));
+#else
+    ssize_t n = ::write(fd, p, left);
+#endif
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      SetError(error, std::string("cannot write ") + tmp.string() + ": " + std::strerror(errno));
+      ok = false;
+      break;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+#ifndef _WIN32
+  // A replaced file keeps its permission bits (a user who made a file
+  // private keeps it private); secrets are always owner-only.
+  struct stat existing {};
+  if (ok && mode != FileMode::OwnerOnly && ::stat(path.c_str(), &existing) == 0)
+    (void)::fchmod(fd, existing.st_mode & 07777);
+  // No fsync: the rename already guarantees that readers see the old or the
+  // new file whole, and a sync per profile key would make every write cost
+  // milliseconds.
+  if (::close(fd) != 0 && ok) {
+    SetError(error, std::string("cannot close ") + tmp.string() + ": " + std::strerror(errno));
+    ok = false;
+  }
+#else
+  if (_close(fd) != 0) ok = false;
+#endif
+  if (ok) {
+    std::error_code ec;
+    fs::rename(tmp, path, ec);
+    if (ec) {
+      SetError(error, "cannot rename " + tmp.string() + " to " + path.string() + ": " + ec.message());
+      ok = false;
+    }
+  }
+  if (!ok) {
+    std::error_code ignored;
+    fs::remove(tmp, ignored);
+  }
+  return ok;
+}
+
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
+std::string ToCp932CrLf(std::string_view utf8Text) { return ToCrLf(Utf8ToCp932(utf8Text)); }
+
+bool ReadFileBytes(const fs::path& path, std::string& bytes) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  in.seekg(0, std::ios::beg);
+  bytes.resize(static_cast<std::size_t>(size));
+  if (size > 0 && !in.read(bytes.data(), size)) return false;
+  // A file that grew meanwhile: take the rest too.
+  char extra[4096];
+  while (in.read(extra, sizeof extra) || in.gcount() > 0) bytes.append(extra, static_cast<std::size_t>(in.gcount()));
+  return true;
+}
+
+bool TextFileWriter::Commit(std::string* error) const {
+  return WriteFileAtomic(target_, ToCp932CrLf(text_), mode_, error);
+}
+
+bool TextFileWriter::KeepAs(const fs::path& other, std::string* error) const {
+  return WriteFileAtomic(other, ToCp932CrLf(text_), mode_, error);
+}
+
+}  // namespace common
