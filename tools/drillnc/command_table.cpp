@@ -1,0 +1,34 @@
+#include "tools/drillnc/command_table.h"
+
+namespace drillnc {
+
+// cmd_job.cpp: job definition file and hole groups.
+int RunNew(Session& session, const std::vector<std::string>& args);
+int RunHole(Session& session, const std::vector<std::string>& args);
+int RunShow(Session& session, const std::vector<std::string>& args);
+
+namespace {
+
+const Command kCommands[] = {
+    {"new", RunNew,
+     "[--title T] [--material M] [--stock X,Y,Z] [--origin ll|ul|lr|ur|c] [--controller C] [--coord W] "
+     "[--program N]",
+     "start a new job file in DB and save its main data; prints the job file path last"},
+    {"hole", RunHole,
+     "JOB GROUP [--type T] [--diameter D] [--depth Z] [--chamfer C] [--pilot-diameter D] [--pilot-depth Z] "
+     "[--cbore-diameter D] [--cbore-depth Z] [--at X,Y]...",
+     "change hole group GROUP (1-4) of a job; --at replaces the positions"},
+    {"show", RunShow, "JOB", "print the main data and the four hole groups of a job"},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() { return kCommands; }
+
+const Command* FindCommand(std::string_view name) {
+  for (const Command& c : kCommands)
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+}  // namespace drillnc
