@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the program folder need on Debian 12.
+# Runs apt-get only when a package is missing, so a prepared machine starts at once.
+set -euo pipefail
+packages=(
+  g++ cmake ninja-build pkg-config python3
+  qt6-base-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
