@@ -5,16 +5,9 @@
 
 namespace drilling {
 
-int NewJob(Context&, common::Form&) { return 0; }
-int OpenHoleGroup(Context&, common::Form&) { return 0; }
-int OpenJobFile(Context&, common::Form&) { return 0; }
-int SaveJobMainFields(Context&, common::Form&) { return 0; }
 int OpenNcFileInEditor(Context&, common::Form&) { return 0; }
 int ShowNcDrawing(Context&, common::Form&) { return 0; }
 int OpenProcessDialog(Context&, common::Form&) { return 0; }
-int RunToolListDialog(Context&, common::Form&) { return 0; }
-int CreateNcData(Context&, common::Form&) { return 0; }
-int RerunTrycut(Context&, common::Form&) { return 0; }
 int TransferNcFile(Context&, common::Form&) { return 0; }
 int WriteDxfDrawing(Context&, common::Form&) { return 0; }
 int RunInitialSettingsDialog(Context&, common::Form&) { return 0; }

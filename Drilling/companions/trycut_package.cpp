@@ -1,0 +1,456 @@
+#include "Drilling/companions/trycut_package.h"
+
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <system_error>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/file_dialogs.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "Drilling/ncout/nc_writer.h"
+#include "common/platform.h"
+#include "common/profile.h"
+#include "common/sjis.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+constexpr const char* kMagazine = "MAGAZINE";
+constexpr std::size_t kRoomController = 32;
+constexpr std::size_t kRoomName = 32;
+constexpr std::size_t kRoomNumber = 16;
+constexpr std::size_t kRoomShort = 8;   // PAR, STARTX.., TOOLDIAM of the control file
+constexpr std::size_t kRoomNcFile = 32;
+constexpr const char* kCannotRun = "エラー：シミュレーション実行できません";
+
+int Fail(Context& ctx, std::string_view text) {
+  SetMessage(ctx, text);
+  return -1;
+}
+
+std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
+}
+
+int ReadJobInt(const Context& ctx, std::string_view section, std::string_view key) {
+  return common::ReadProfileInt(section, key, 0, ctx.currentJobPath);
+}
+
+std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
+
+// "%.<decimals>f" without the C library, whose decimal point follows the
+// process locale (a GUI library sets it from the user's environment).
+std::string Fixed(double value, int decimals) {
+  char buffer[400];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return "0";
+  return std::string(buffer, end);
+}
+
+std::string Num(double value) { return FormatNumber(value, 1); }
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// Cmd's variable names compare without regard to case.
+struct Variable {
+  std::string name;
+  std::string value;
+};
+
+const Variable* FindVariable(const std::vector<Variable>& variables, std::string_view name) {
+  for (const Variable& v : variables)
+    if (common::EqualsNoCase(v.name, name)) return &v;
+  return nullptr;
+}
+
+bool IsAbsolutePathText(std::string_view text) {
+  if (!text.empty() && (text[0] == '/' || text[0] == '\\')) return true;
+  return text.size() >= 3 && text[1] == ':' && (text[2] == '\\' || text[2] == '/');
+}
+
+// The first executable called `name` on PATH, empty when there is none.
+std::string FindOnPath(const std::string& name) {
+  std::string path = common::EnvironmentValue("PATH");
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    std::string folder = path.substr(start, end - start);
+    if (!folder.empty()) {
+      fs::path candidate = fs::path(folder) / name;
+      std::error_code ec;
+#ifndef _WIN32
+      if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+#else
+      if (fs::is_regular_file(candidate, ec)) return candidate.string();
+#endif
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// An absolute Linux path as a Windows program under wine sees it (drive Z:
+// is the root of the file system).
+std::string WinePathText(std::string_view path) {
+  if (path.empty() || path[0] != '/') return std::string(path);
+  std::string out = "Z:";
+  for (char c : path) out += c == '/' ? '\\' : c;
+  return out;
+}
+
+}  // namespace
+
+TrycutPackageNames PackageFileNames(const Context& ctx, std::string_view ncPath) {
+  std::size_t slash = ncPath.find_last_of("/\\");
+  std::string_view fileName = slash == std::string_view::npos ? ncPath : ncPath.substr(slash + 1);
+  std::size_t dot = fileName.rfind('.');
+  TrycutPackageNames names;
+  names.base = std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+  names.controlName = names.base + ".CTL";
+  names.boxName = names.base + ".box";
+  names.toolName = names.base + ".ttl";
+  const fs::path folder = ctx.TrycutFolder();
+  names.controlPath = folder / names.controlName;
+  names.boxPath = folder / names.boxName;
+  names.toolPath = folder / names.toolName;
+  names.batchPath = folder / (names.base + ".bat");
+  return names;
+}
+
+int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
+  std::string controller = ReadJob(ctx, "Drilling", "制御装置", kRoomController);
+  if (controller.empty()) return Fail(ctx, "エラー：制御装置取り出し失敗");
+  const char* family = nullptr;
+  for (const char* candidate : {"OSP", "FANUC", "MELDAS", "MAZATROL"}) {
+    if (Contains(controller, candidate)) {
+      family = candidate;
+      break;
+    }
+  }
+  if (!family) return Fail(ctx, "エラー：TRYCUTコントローラー取り出し失敗");
+
+  // The template belongs to TRYCUT: its bytes are copied as they are, only
+  // bare line feeds become CR LF (a text-mode copy).
+  std::string bytes;
+  if (!common::ReadFileBytes(ctx.programFolder / (std::string(family) + ".CTL"), bytes))
+    return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
+  bytes = common::ToCrLf(bytes);
+  // A template without a final line end would merge its last line with the
+  // first MEMORY line.
+  if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+
+  for (int n = 1; n <= kTrycutProcessScan; ++n) {
+    const std::string section = ProcessSection(n);
+    if (ReadJobInt(ctx, section, "GCODE") != 41) continue;
+    int toolD = ReadJobInt(ctx, section, "TOOLD");
+    if (toolD <= 0) continue;
+    std::string diameter = ReadJob(ctx, section, "TOOLDIAM", kRoomShort);
+    if (diameter.empty()) continue;
+    bytes += common::FormatText("MEMORY D%02d = ", toolD) + Fixed(common::ParseLeadingDouble(diameter) / 2, 3) +
+             "\r\n";
+  }
+  if (!common::WriteFileAtomic(controlPath, bytes)) return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
+  return 0;
+}
+
+int WriteStockBox(Context& ctx, const fs::path& boxPath) {
+  static const char* const kKeys[] = {"材料X", "材料Y", "材料Z", "原点X", "原点Y", "原点Z"};
+  double v[6] = {};
+  for (int i = 0; i < 6; ++i) {
+    std::string text = ReadJob(ctx, "Drilling", kKeys[i], kRoomNumber);
+    if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", kKeys[i]));
+    v[i] = common::ParseLeadingDouble(text);
+  }
+  const double stockX = v[0], stockY = v[1], stockZ = v[2], originX = v[3], originY = v[4], originZ = v[5];
+  // Upper corner, then lower corner; a - stockX rather than -originX so that
+  // a zero origin gives 0.000 and not -0.000.
+  const double a = stockX - originX;
+  const double b = stockY - originY;
+  const double box[6] = {a, b, originZ, a - stockX, b - stockY, originZ - stockZ};
+  std::string line = "+BOX(";
+  for (int i = 0; i < 6; ++i) {
+    if (i > 0) line += ' ';
+    line += Fixed(box[i], 3);
+  }
+  line += ")";
+  common::TextFileWriter out(boxPath);
+  out.WriteLine(line);
+  if (!CanCreateOutputFile(boxPath) || !out.Commit())
+    return Fail(ctx, common::FormatText("エラー：TRYCUTファイル %s が開けません。", boxPath.string().c_str()));
+  return 0;
+}
+
+int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPath) {
+  if (ConfirmOverwrite(ctx, toolPath) < 0) return Fail(ctx, "TRYCUT 工具ファイルの書き込みを中止します。");
+  const std::string cannotOpen =
+      common::FormatText("エラー：TRYCUT 工具ファイル %s が開けません", toolPath.string().c_str());
+  if (!CanCreateOutputFile(toolPath)) return Fail(ctx, cannotOpen);
+
+  // Tool numbers already written. A set rather than a table indexed by the
+  // number: a tool number above 98 is handled like any other.
+  std::set<int> written;
+  int pen = 0;
+  common::TextFileWriter out(toolPath);
+  const std::string indent = common::FormatText("%13s", " ");
+  for (int n = 1; n <= kTrycutProcessScan; ++n) {
+    const std::string section = ProcessSection(n);
+    int tool = ReadJobInt(ctx, section, "TOOLT");
+    if (tool <= 0) {
+      if (n == 1) return Fail(ctx, common::FormatText("エラー：[%d] 工具番号の定義がありません", n));
+      continue;
+    }
+    if (written.count(tool)) {
+      ReportF(ctx, main, kKindList, "T%02d → 作成済", tool);
+      continue;
+    }
+    written.insert(tool);
+    if (n == 1) out.WriteLine(common::FormatText("INI = %s%02d", kMagazine, tool));
+
+    std::string name = ReadJob(ctx, section, "TOOLNAME", kRoomName);
+    if (name.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 工具名の定義がありません", n));
+    const double diameterMm = common::ParseLeadingDouble(ReadJob(ctx, section, "TOOLDIAM", kRoomNumber));
+    const double radiusMm = diameterMm / 2;
+    std::string z = ReadJob(ctx, section, "ZCODE", kRoomNumber);
+    if (z.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 切込みＺ値がありません", n));
+    const double cutLengthMm = std::fabs(common::ParseLeadingDouble(z)) + 1;  // L1
+    const double toolLengthMm = cutLengthMm + 5;                               // L2
+    ReportF(ctx, main, kKindList, "T%02d → %s D%s", tool, name.c_str(), Fixed(diameterMm, 2).c_str());
+    pen = pen % kTrycutPenCount + 1;
+
+    const std::string head = common::FormatText("%s%02d = CUTTER/", kMagazine, tool);
+    const std::string quotedName = "\"" + name + "\"";
+    if (Contains(name, "センタードリル")) {
+      // Centre drills: a fixed length description; a missing diameter
+      // stands for a 2 mm drill.
+      const double d = diameterMm < 1 ? 2 : diameterMm;
+      out.WriteLine(head + Fixed(d, 1) + ",0,0," + Fixed(d, 1) + ",31,0," + Fixed(d + 2.5, 1) + "," + quotedName);
+      out.WriteLine(indent + "LENGTH3/30,5,1,0,30,8");
+    } else {
+      std::string dText = Num(diameterMm);
+      std::string rText = Num(radiusMm);
+      const char* angle = "0";
+      if (Contains(name, "ドリル")) {
+        angle = "31";
+      } else if (Contains(name, "面取り")) {
+        angle = "45";
+        if (diameterMm < 1) {
+          // A chamfer tool without a diameter: as wide as twice its cut.
+          dText = FormatNumber(2 * cutLengthMm, 0);
+          rText = FormatNumber(cutLengthMm, 0);
+        }
+      }
+      out.WriteLine(head + dText + ",0,0," + rText + "," + angle + ",0," + Num(cutLengthMm) + "," + quotedName);
+      out.WriteLine(indent + "LENGTH/" + Num(toolLengthMm));
+    }
+    out.WriteLine(indent + common::FormatText("PEN/%d", pen));
+  }
+  if (!out.Commit()) return Fail(ctx, cannotOpen);
+  return 0;
+}
+
+int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNames& names,
+                         std::string_view trycutExe, std::string_view ncPath) {
+  if (ConfirmOverwrite(ctx, names.batchPath) < 0) {
+    Report(ctx, main, kKindInformation, "TRYCUT バッチファイルの書き込みを中止します。");
+    return 1;
+  }
+  constexpr const char* kCannotOpen = "エラー：TRYCUT バッチファイルが開けません";
+  if (!CanCreateOutputFile(names.batchPath)) {
+    Report(ctx, main, kKindError, kCannotOpen);
+    return -1;
+  }
+  common::TextFileWriter out(names.batchPath);
+  out.WriteLine("@echo off");
+  out.WriteLine("");
+  out.WriteLine("set EXEFILE=" + std::string(trycutExe));
+  out.WriteLine("");
+  out.WriteLine("set DATADIR=%~dp0");
+  out.WriteLine("set NCFILE=" + std::string(ncPath));
+  out.WriteLine("set CTLFILE=" + names.controlName);
+  out.WriteLine("set ATCFILE=" + names.toolName);
+  out.WriteLine("set BOXFILE=" + names.boxName);
+  std::string mode = common::ReadProfileText("TRYCUT", "PAR", "", kRoomShort, ctx.configPath);
+  if (!mode.empty()) {
+    ReportF(ctx, main, kKindList, "TRYCUT2000 実行モード %s", mode.c_str());
+  } else {
+    mode = " ";
+  }
+  out.WriteLine("cd /d %DATADIR%");
+  out.WriteLine("");
+  std::string startX = common::ReadProfileText("NCFORMAT", "STARTX", "0", kRoomShort, ctx.configPath);
+  std::string startY = common::ReadProfileText("NCFORMAT", "STARTY", "0", kRoomShort, ctx.configPath);
+  std::string startZ = common::ReadProfileText("NCFORMAT", "STARTZ", "50", kRoomShort, ctx.configPath);
+  out.WriteLine("start %EXEFILE% " + mode + " /s (" + startX + "," + startY + "," + startZ + ") " +
+                "/d %BOXFILE% /t %ATCFILE% /c %CTLFILE% %NCFILE%");
+  if (!out.Commit()) {
+    Report(ctx, main, kKindError, kCannotOpen);
+    return -1;
+  }
+  return 0;
+}
+
+bool ReadTrycutBatch(const fs::path& batchPath, TrycutCommand& command) {
+  command = TrycutCommand{};
+  std::string bytes;
+  if (!common::ReadFileBytes(batchPath, bytes)) return false;
+  std::string text = common::Cp932ToUtf8(bytes);
+  std::error_code ec;
+  fs::path folder = fs::absolute(batchPath, ec).parent_path();
+  std::string dataDir = folder.string();
+  if (!dataDir.empty() && dataDir.back() != '/' && dataDir.back() != '\\')
+    dataDir += static_cast<char>(fs::path::preferred_separator);
+
+  std::vector<Variable> variables;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line = common::Trim(std::string_view(text).substr(start, end - start));
+    start = end + 1;
+    if (line.size() > 4 && common::EqualsNoCase(line.substr(0, 4), "set ")) {
+      std::string_view assignment = common::Trim(line.substr(4));
+      std::size_t eq = assignment.find('=');
+      if (eq == std::string_view::npos) continue;
+      Variable v{std::string(assignment.substr(0, eq)), std::string(assignment.substr(eq + 1))};
+      if (v.value == "%~dp0") v.value = dataDir;
+      variables.push_back(std::move(v));
+      continue;
+    }
+    if (line.size() <= 6 || !common::EqualsNoCase(line.substr(0, 6), "start ")) continue;
+    // The words of the start line, each on its own: a variable whose value
+    // holds blanks (a path under "Program Files") stays one word.
+    std::vector<std::string> words;
+    std::vector<bool> isPath;
+    std::string_view rest = line.substr(6);
+    std::size_t i = 0;
+    while (i < rest.size()) {
+      while (i < rest.size() && common::IsBlank(rest[i])) ++i;
+      if (i >= rest.size()) break;
+      std::size_t wordEnd = i;
+      while (wordEnd < rest.size() && !common::IsBlank(rest[wordEnd])) ++wordEnd;
+      std::string_view word = rest.substr(i, wordEnd - i);
+      i = wordEnd;
+      std::string expanded;
+      bool fromPath = false;
+      for (std::size_t k = 0; k < word.size();) {
+        std::size_t close = word[k] == '%' ? word.find('%', k + 1) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+          expanded += word[k++];
+          continue;
+        }
+        const Variable* v = FindVariable(variables, word.substr(k + 1, close - k - 1));
+        if (v) {
+          expanded += v->value;
+          fromPath = fromPath || IsAbsolutePathText(v->value);
+        }
+        k = close + 1;
+      }
+      words.push_back(std::move(expanded));
+      isPath.push_back(fromPath);
+    }
+    if (words.empty()) return false;
+    command.program = words.front();
+    command.arguments.assign(words.begin() + 1, words.end());
+    command.argumentIsPath.assign(isPath.begin() + 1, isPath.end());
+    command.folder = folder;
+    return true;
+  }
+  return false;
+}
+
+bool TrycutLaunchRequest(const TrycutCommand& command, const std::string& winePath, common::LaunchRequest& request,
+                         std::string& why) {
+  request = common::LaunchRequest{};
+  request.workingFolder = command.folder;
+  const std::string& program = command.program;
+  bool windowsProgram = program.size() >= 4 && common::EqualsNoCase(std::string_view(program).substr(program.size() - 4), ".exe");
+#ifndef _WIN32
+  if (windowsProgram) {
+    if (winePath.empty()) {
+      why = common::FormatText("%s はWindowsのプログラムですが、wine がインストールされていません", program.c_str());
+      return false;
+    }
+    request.program = winePath;
+    request.arguments.push_back(program);
+    for (std::size_t i = 0; i < command.arguments.size(); ++i) {
+      bool isPath = i < command.argumentIsPath.size() && command.argumentIsPath[i];
+      request.arguments.push_back(isPath ? WinePathText(command.arguments[i]) : command.arguments[i]);
+    }
+    return true;
+  }
+#else
+  (void)winePath;
+  (void)windowsProgram;
+#endif
+  request.program = program;
+  request.arguments = command.arguments;
+  return true;
+}
+
+int StartTrycutBatch(Context& ctx, common::Form* main, const fs::path& batchPath) {
+  TrycutCommand command;
+  if (!ReadTrycutBatch(batchPath, command)) {
+    ReportF(ctx, main, kKindError, "%s（%s に起動行がありません）", kCannotRun, batchPath.string().c_str());
+    return -1;
+  }
+  common::LaunchRequest request;
+  std::string why;
+  if (!TrycutLaunchRequest(command, FindOnPath("wine"), request, why)) {
+    ReportF(ctx, main, kKindError, "%s（%s）", kCannotRun, why.c_str());
+    return -1;
+  }
+  if (!ctx.launcher || !ctx.launcher->Start(request)) {
+    ReportF(ctx, main, kKindError, "%s（%s を起動できません）", kCannotRun, request.program.c_str());
+    return -1;
+  }
+  return 0;
+}
+
+int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycutExe, std::string_view ncPath,
+                        bool startSimulator) {
+  Report(ctx, main, kKindList, "=== TRYCUT2000用シミュレーションファイル作成 ===");
+  const TrycutPackageNames names = PackageFileNames(ctx, ncPath);
+  if (WriteTrycutControlFile(ctx, names.controlPath) < 0 || WriteStockBox(ctx, names.boxPath) < 0 ||
+      WriteTrycutToolFile(ctx, main, names.toolPath) < 0) {
+    ReportMessage(ctx, main, kKindError);
+    return -1;
+  }
+  int batch = WriteTrycutBatchFile(ctx, main, names, trycutExe, ncPath);
+  if (batch != 0) return batch;
+  if (!startSimulator) {
+    ReportF(ctx, main, kKindList, "シミュレーションは起動しません：%s", names.batchPath.string().c_str());
+    return 0;
+  }
+  ReportF(ctx, main, kKindList, "実行 %s", names.batchPath.string().c_str());
+  StartTrycutBatch(ctx, main, names.batchPath);
+  return 0;
+}
+
+int RerunTrycut(Context& ctx, common::Form& main) {
+  std::string ncFile = ReadJob(ctx, "Drilling", "NcFile", kRoomNcFile);
+  if (ncFile.empty()) {
+    Report(ctx, &main, kKindError, "エラー：ＮＣファイル名が未定義です。");
+    return -1;
+  }
+  const TrycutPackageNames names = PackageFileNames(ctx, ncFile);
+  std::error_code ec;
+  if (!fs::exists(names.batchPath, ec)) {
+    Report(ctx, &main, kKindError, "シミュレーションファイルがありません。");
+    return -1;
+  }
+  StartTrycutBatch(ctx, &main, names.batchPath);
+  return 0;
+}
+
+}  // namespace drilling

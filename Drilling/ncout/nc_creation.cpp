@@ -1,0 +1,67 @@
+#include "Drilling/ncout/nc_creation.h"
+
+#include <system_error>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/companions/trycut_package.h"
+#include "Drilling/ncout/nc_writer.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+constexpr std::size_t kRoomPath = 520;
+constexpr std::size_t kRoomNcFileSecondRead = 32;
+constexpr std::size_t kRoomController = 32;
+constexpr std::size_t kRoomProgramNumber = 16;
+
+int Fail(Context& ctx, common::Form& main, const std::string& text) {
+  Report(ctx, &main, kKindError, text);
+  return -1;
+}
+
+}  // namespace
+
+int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& options) {
+  const fs::path& job = ctx.currentJobPath;
+  std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomPath, job);
+  // Without a program number no NC file name can be formed; with one the
+  // writer reports the missing name itself.
+  if (ncFile.empty() && main.Text(kProgramNumberEdit, kRoomProgramNumber).empty())
+    return Fail(ctx, main, "エラー：プログラム番号が未定義です。");
+
+  std::string controller = common::ReadProfileText("Drilling", "制御装置", "", kRoomController, job);
+  if (controller.empty()) return Fail(ctx, main, "エラー：制御装置（マシニング）名の定義がありません");
+  // Programs are written for the FANUC family only (case-sensitive).
+  if (controller.find("FANUC") == std::string::npos)
+    return Fail(ctx, main, common::FormatText("エラー：指定した制御装置 %s は未定義です。", controller.c_str()));
+
+  if (WriteNcProgram(ctx, &main, controller) < 0) return -1;
+
+  ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFileSecondRead, job);
+  std::error_code ec;
+  fs::path ncPath = ctx.NcFolder() / ncFile;
+  if (ncFile.empty() || !IsPlainFileName(ncFile) || !fs::is_regular_file(ncPath, ec))
+    return Fail(ctx, main, "エラー：ＮＣ計算失敗？ ファイルがありません");
+
+  std::string trycut = common::ReadProfileText("TRYCUT", "FILE", "", kRoomPath, ctx.configPath);
+  if (trycut.empty()) {
+    Report(ctx, &main, kKindList, "TRYCUT2000の設定はされてません。");
+    return 0;
+  }
+  if (!fs::exists(trycut, ec))
+    return Fail(ctx, main, common::FormatText("エラー：実行ファイル %s がありません", trycut.c_str()));
+  // The package's result is not looked at: it has reported its own failures,
+  // and the NC program stands either way.
+  CreateTrycutPackage(ctx, &main, trycut, ncPath.string(), options.startSimulator);
+  return 0;
+}
+
+int CreateNcData(Context& ctx, common::Form& main) { return CreateNcData(ctx, main, NcCreationOptions{}); }
+
+}  // namespace drilling

@@ -1,0 +1,364 @@
+#include "Drilling/ncout/nc_writer.h"
+
+#include <system_error>
+
+#include "Drilling/app/file_dialogs.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+// Buffer rooms (bytes of code page 932 plus the terminating NUL) of the
+// values the writer reads.
+constexpr std::size_t kRoomCode = 8;        // ToolChange, McReference, pcode, TOOLDIAM, 座標系
+constexpr std::size_t kRoomNumber = 16;     // StartX.., ProgramEnd, RCODE.., X<k>, Y<k>, TOOLT, TOOLH
+constexpr std::size_t kRoomName = 32;       // TOOLNAME, TOOLJP<i>, TOOLEN<i>
+constexpr std::size_t kRoomNcFile = 64;
+constexpr std::size_t kRoomFixedLine = 80;
+constexpr int kFixedLineCount = 100;
+constexpr int kToolListCount = 99;          // TOOLJP0 .. TOOLJP98
+
+std::string Key(const char* name, int number) { return common::FormatText("%s%d", name, number); }
+
+std::string ReadConfig(const Context& ctx, std::string_view section, std::string_view key, std::string_view def,
+                       std::size_t room) {
+  return common::ReadProfileText(section, key, def, room, ctx.configPath);
+}
+
+std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
+}
+
+// A configured code text with a default that also replaces an empty value.
+std::string ReadConfigOrDefault(const Context& ctx, std::string_view section, std::string_view key,
+                                std::string_view def, std::size_t room) {
+  std::string value = ReadConfig(ctx, section, key, "", room);
+  return value.empty() ? std::string(def) : value;
+}
+
+int Fail(Context& ctx, std::string_view text) {
+  SetMessage(ctx, text);
+  return -1;
+}
+
+std::string Num(double value) { return FormatNumber(value, 1); }
+
+// A run that fails after the file was opened: the text written so far goes
+// to <name>.failed, nothing stays under the real name (the operator agreed
+// to replace the earlier program, and a stale one must not be transferred),
+// and the error line says where the partial program is.
+int FailAfterOpen(Context& ctx, common::Form* owner, const NcOutput& out) {
+  std::string text = ctx.messageBuffer;
+  fs::path kept = out.Target();
+  kept += kFailedNcSuffix;
+  if (out.KeepAs(kept)) {
+    text += common::FormatText("（書きかけのＮＣデータは %s に残しました）", kept.string().c_str());
+  } else {
+    text += "（書きかけのＮＣデータは保存できませんでした）";
+  }
+  std::error_code ec;
+  fs::remove(out.Target(), ec);
+  if (fs::exists(fs::symlink_status(out.Target(), ec)))
+    text += common::FormatText("（前のＮＣファイル %s を削除できません）", out.Target().string().c_str());
+  SetMessage(ctx, text);
+  ReportMessage(ctx, owner, kKindError);
+  return -1;
+}
+
+}  // namespace
+
+bool CanCreateOutputFile(const fs::path& path) {
+  std::error_code ec;
+  fs::path folder = path.parent_path();
+  if (!fs::is_directory(folder, ec)) return false;
+  if (fs::is_directory(path, ec)) return false;
+#ifndef _WIN32
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return false;
+#endif
+  return true;
+}
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of("/\\:") == std::string_view::npos;
+}
+
+int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
+  std::string ncFile = ReadJob(ctx, "Drilling", "NcFile", kRoomNcFile);
+  if (ncFile.empty()) return Fail(ctx, "エラー：ＮＣファイル定義がありません");
+  // A name with a folder part would put the program outside ncdata.
+  if (!IsPlainFileName(ncFile))
+    return Fail(ctx, common::FormatText("エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）",
+                                        ncFile.c_str()));
+  settings.ncPath = ctx.NcFolder() / ncFile;
+  if (ConfirmOverwrite(ctx, settings.ncPath) < 0) return Fail(ctx, "ＮＣファイルの書き込みを中止します。");
+
+  settings.coordSystem = ReadJob(ctx, "Drilling", "座標系", kRoomCode);
+  if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
+
+  settings.toolChange = ReadConfigOrDefault(ctx, "NCFORMAT", "ToolChange", "M06", kRoomCode);
+  settings.mcReference = ReadConfigOrDefault(ctx, "NCFORMAT", "McReference", "G28", kRoomCode);
+  settings.startXMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartX", "0.", kRoomNumber));
+  settings.startYMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartY", "0.", kRoomNumber));
+  settings.startZMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartZ", "50.", kRoomNumber));
+  return 0;
+}
+
+int ReadProcessTools(Context& ctx, ProcessTools& tools) {
+  tools = ProcessTools{};
+  for (int n = 1; n <= kMaxProcesses; ++n) {
+    std::string section = Key("PROCESS", n);
+    if (ReadJob(ctx, section, "TOOLNAME", kRoomName).empty()) {
+      tools.count = n - 1;
+      return 0;
+    }
+    std::string t = ReadJob(ctx, section, "TOOLT", kRoomNumber);
+    if (t.empty()) return Fail(ctx, "エラー：工具番号の定義がありません");
+    std::string h = ReadJob(ctx, section, "TOOLH", kRoomNumber);
+    if (h.empty()) return Fail(ctx, "エラー：工具長補正番号の定義がありません");
+    tools.t[static_cast<std::size_t>(n)] = common::ParseLeadingInt(t);
+    tools.h[static_cast<std::size_t>(n)] = common::ParseLeadingInt(h);
+  }
+  tools.count = kMaxProcesses;
+  return 0;
+}
+
+void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName) {
+  if (common::ReadProfileInt("NCFORMAT", "ControlDevice", 0, ctx.configPath) != 1) return;
+  out.WriteLine("(" + std::string(controllerName) + ")");
+}
+
+int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
+  int written = 0;
+  for (int i = 0; i < kFixedLineCount; ++i) {
+    std::string line = ReadConfig(ctx, section, Key("LINE", i), "", kRoomFixedLine);
+    if (line.empty()) break;
+    out.WriteLine(line);
+    ++written;
+  }
+  ctx.Trace("%d個の命令追加\n", written);
+  return written;
+}
+
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection) {
+  if (common::ReadProfileInt("NCFORMAT", "ToolInfomation", 0, ctx.configPath) != 1) return;
+  std::string toolName = ReadJob(ctx, processSection, "TOOLNAME", kRoomName);
+  if (toolName.empty()) return;
+  ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
+
+  // The first TOOLJP<i> equal to the name, byte for byte; gaps in the list
+  // are passed over.
+  std::string englishName = "?";
+  int found = -1;
+  for (int i = 0; i < kToolListCount; ++i) {
+    std::string japanese = ReadConfig(ctx, "TOOLLIST", Key("TOOLJP", i), "", kRoomName);
+    if (!japanese.empty() && japanese == toolName) {
+      found = i;
+      break;
+    }
+  }
+  if (found < 0) {
+    Report(ctx, owner, kKindList, "一致した工具情報がありません");
+  } else {
+    std::string english = ReadConfig(ctx, "TOOLLIST", Key("TOOLEN", found), "", kRoomName);
+    if (english.empty()) {
+      Report(ctx, owner, kKindList, "一致した工具情報取出し失敗");
+    } else {
+      englishName = english;
+    }
+  }
+
+  std::string diameter = ReadJob(ctx, processSection, "TOOLDIAM", kRoomCode);
+  if (!diameter.empty()) {
+    out.WriteLine(common::FormatText("(%s D%s)", englishName.c_str(), diameter.c_str()));
+  } else {
+    out.WriteLine(common::FormatText("(%s)", englishName.c_str()));
+  }
+}
+
+int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values) {
+  values = CycleValues{};
+  values.cycle = common::ReadProfileInt(processSection, "GCODE", 0, ctx.currentJobPath);
+  if (values.cycle <= 0) return Fail(ctx, "エラー：Gコード取得失敗");
+  values.feedMmPerMin = common::ReadProfileInt(processSection, "FEEDRATE", 0, ctx.currentJobPath);
+  if (values.feedMmPerMin <= 0) return Fail(ctx, "エラー：Fコード取得失敗");
+  std::string r = ReadJob(ctx, processSection, "RCODE", kRoomNumber);
+  if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
+  values.rMm = common::ParseLeadingDouble(r);
+  std::string z = ReadJob(ctx, processSection, "ZCODE", kRoomNumber);
+  if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
+  values.zMm = common::ParseLeadingDouble(z);
+  if (values.cycle == 83 || values.cycle == 73) {
+    std::string q = ReadJob(ctx, processSection, "QCODE", kRoomNumber);
+    if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
+    values.qMm = common::ParseLeadingDouble(q);
+  }
+  return 0;
+}
+
+int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const HolePoint& firstPoint) {
+  // One place formats every cycle: the common words, then what the cycle
+  // adds before the feed.
+  std::string line = common::FormatText("G%d X%s Y%s R%s Z%s", values.cycle, Num(firstPoint.xMm).c_str(),
+                                        Num(firstPoint.yMm).c_str(), Num(values.rMm).c_str(), Num(values.zMm).c_str());
+  switch (values.cycle) {
+    case 81:
+    case 84:
+      break;
+    case 82:
+      // The dwell word as configured; an empty value leaves the blank.
+      line += ' ';
+      line += ReadConfig(ctx, "G82", "pcode", "P100", kRoomCode);
+      break;
+    case 83:
+    case 73:
+      line += " Q" + Num(values.qMm);
+      break;
+    default:
+      return Fail(ctx, common::FormatText("サイクルG%dコードはサポートしてません。", values.cycle));
+  }
+  line += common::FormatText(" F%d", values.feedMmPerMin);
+  out.WriteLine(line);
+  return 0;
+}
+
+int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group) {
+  std::string section = Key("Hole", group);
+  int written = 0;
+  for (int k = 1; k <= kMaxHolePoints; ++k) {
+    std::string x = ReadJob(ctx, section, Key("X", k), kRoomNumber);
+    if (x.empty()) break;
+    std::string y = ReadJob(ctx, section, Key("Y", k), kRoomNumber);
+    if (y.empty()) break;
+    HolePoint point{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
+    if (k == 1) {
+      if (WriteCycleLine(ctx, out, values, point) < 0) return -1;
+    } else {
+      out.WriteLine("X" + Num(point.xMm) + " Y" + Num(point.yMm));
+    }
+    ++written;
+  }
+  if (written > 0) out.WriteLine("G80");
+  return written;
+}
+
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values) {
+  int total = 0;
+  for (int g = 1; g <= kHoleGroupCount; ++g) {
+    int written = WriteHoleGroup(ctx, out, values, g);
+    if (written < 0) return -1;
+    total += written;
+  }
+  if (total == 0) return Fail(ctx, "エラー：穴定義がありません。");
+  return 0;
+}
+
+void WriteProgramEnd(Context& ctx, NcOutput& out) {
+  out.WriteLine(ReadConfigOrDefault(ctx, "NCFORMAT", "ProgramEnd", "M30", kRoomNumber));
+  out.WriteLine("%");
+}
+
+int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName) {
+  std::string controller(controllerName);
+  ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
+
+  NcHeaderSettings settings;
+  ProcessTools tools;
+  if (ReadNcHeaderSettings(ctx, settings) < 0 || ReadProcessTools(ctx, tools) < 0) {
+    ReportMessage(ctx, owner, kKindError);
+    return -1;
+  }
+  if (tools.count == 0) {
+    Report(ctx, owner, kKindError, "");  // nothing to write: an error box without text
+    return -1;
+  }
+
+  if (!CanCreateOutputFile(settings.ncPath)) {
+    ReportF(ctx, owner, kKindError, "エラー：ＮＣファイル %s が開けません。", settings.ncPath.string().c_str());
+    return -1;
+  }
+  NcOutput out(settings.ncPath);
+
+  // Header.
+  out.WriteLine("%");
+  int programNumber = common::ReadProfileInt("Drilling", "Ｏ番号", 1, ctx.currentJobPath);
+  out.WriteLine(common::FormatText("O%04d", programNumber));
+  WriteControllerComment(ctx, out, controller);
+  WriteFixedLines(ctx, out, "StartLine");
+
+  const std::string startX = Num(settings.startXMm);
+  const std::string startY = Num(settings.startYMm);
+  const std::string startZ = Num(settings.startZMm);
+
+  for (int n = 1; n <= tools.count; ++n) {
+    const std::string section = Key("PROCESS", n);
+    const auto index = static_cast<std::size_t>(n);
+    out.WriteLine(common::FormatText("G91 %s Z0.", settings.mcReference.c_str()));
+    out.WriteLine(common::FormatText("N%d", n));
+    WriteToolComment(ctx, owner, out, section);
+    out.WriteLine("M01");
+    if (tools.t[index] == tools.t[index - 1]) {
+      ReportF(ctx, owner, kKindList, "工程%dは前の工具と同じです。", n);
+    } else {
+      out.WriteLine(common::FormatText("T%02d", tools.t[index]));
+      out.WriteLine(settings.toolChange);
+    }
+    out.WriteLine(common::FormatText("G90 G00 %s X%s Y%s", settings.coordSystem.c_str(), startX.c_str(),
+                                     startY.c_str()));
+    out.WriteLine(common::FormatText("G43 H%02d Z%s", tools.h[index], startZ.c_str()));
+
+    int spindleRpm = common::ReadProfileInt(section, "SPINDL", 0, ctx.currentJobPath);
+    if (spindleRpm <= 0) {
+      SetMessage(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
+      return FailAfterOpen(ctx, owner, out);
+    }
+    out.WriteLine(common::FormatText("S%d M03", spindleRpm));
+    out.WriteLine("M08");
+
+    int group = common::ReadProfileInt(section, "GROUP", 0, ctx.currentJobPath);
+    ctx.Trace("[%d] %d\n", n, group);
+    CycleValues values;
+    if (ReadCycleValues(ctx, section, values) < 0) return FailAfterOpen(ctx, owner, out);
+    int holes = 0;
+    if (group == 0) {
+      Report(ctx, owner, kKindList, "... 全ての穴定義");
+      holes = WriteAllHoleGroups(ctx, out, values);
+    } else {
+      ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", group);
+      holes = WriteHoleGroup(ctx, out, values, group);
+    }
+    if (holes < 0) return FailAfterOpen(ctx, owner, out);
+    out.WriteLine("M09");
+    out.WriteLine("M05");
+  }
+
+  // Trailer.
+  out.WriteLine("X" + startX + " Y" + startY);
+  WriteFixedLines(ctx, out, "EndLine");
+  WriteProgramEnd(ctx, out);
+
+  std::string why;
+  if (!out.Commit(&why)) {
+    ctx.Trace("%s\n", why.c_str());
+    SetMessage(ctx, common::FormatText("エラー：ＮＣファイル %s の書き込みに失敗しました。",
+                                       settings.ncPath.string().c_str()));
+    return FailAfterOpen(ctx, owner, out);
+  }
+  // A partial program of an earlier failed run no longer belongs to this one.
+  std::error_code ec;
+  fs::path stale = settings.ncPath;
+  stale += kFailedNcSuffix;
+  fs::remove(stale, ec);
+  return 0;
+}
+
+}  // namespace drilling

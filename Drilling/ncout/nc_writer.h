@@ -1,0 +1,121 @@
+// The NC program writer: turns the current job (its main data, hole groups
+// and saved processes) into one G-code program for a FANUC-type machining
+// centre, written into the ncdata folder as code page 932 with CR LF.
+//
+// The program is a header, one block per process (each drilling the points
+// of one hole group, or of all groups, with one canned cycle) and a trailer.
+// The steps below each read their own keys; a failing step leaves its error
+// text in the message buffer and WriteNcProgram reports it.
+//
+// A program that fails after its file was opened never stays under its real
+// name (the transfer would send it to the machine): what was written is kept
+// as <name>.failed for diagnosis and the error line says so.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "Drilling/app/context.h"
+#include "common/form.h"
+#include "common/textfile.h"
+
+namespace drilling {
+
+constexpr int kMaxProcesses = 15;
+constexpr int kMaxHolePoints = 98;
+constexpr int kHoleGroupCount = 4;
+
+// Suffix of the file that keeps a program that failed half-way.
+constexpr const char* kFailedNcSuffix = ".failed";
+
+// True when `name` names a file directly inside its folder: not empty, no
+// folder separator of either platform, not "." or "..", no drive colon.
+bool IsPlainFileName(std::string_view name);
+
+// Whether an output file could be created at `path` now: its folder is there
+// and writable, and the name is not taken by a folder. Outputs are built in
+// memory and written at the end; this is the check made where a file would
+// be opened, so that the open failure is reported at the same step.
+bool CanCreateOutputFile(const std::filesystem::path& path);
+
+struct NcHeaderSettings {
+  std::filesystem::path ncPath;     // ncdata folder / NcFile
+  std::string coordSystem;          // G54 ...
+  std::string toolChange;           // M06
+  std::string mcReference;          // G28
+  double startXMm = 0;
+  double startYMm = 0;
+  double startZMm = 50;
+};
+
+// Tool and length offset numbers of the processes; entry n is PROCESS<n>,
+// entry 0 stays 0 (so a first process with tool 0 counts as "same tool").
+struct ProcessTools {
+  int count = 0;
+  std::array<int, kMaxProcesses + 1> t{};
+  std::array<int, kMaxProcesses + 1> h{};
+};
+
+struct CycleValues {
+  int cycle = 0;            // 81, 82, 83, 73, 84
+  int feedMmPerMin = 0;
+  double rMm = 0;
+  double zMm = 0;
+  double qMm = 0;           // cycles 83 and 73 only
+};
+
+struct HolePoint {
+  double xMm = 0;
+  double yMm = 0;
+};
+
+// Where the writer puts its lines: the program text, built in memory and
+// committed whole at the end.
+using NcOutput = common::TextFileWriter;
+
+// NC file path (with the overwrite question), coordinate system, tool-change
+// and reference-return codes, start position. 0, or -1 with the error text
+// in the message buffer.
+int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings);
+
+// Process count (the run of PROCESS<n> with a TOOLNAME) and the T/H numbers.
+// 0, or -1 with the error text in the message buffer.
+int ReadProcessTools(Context& ctx, ProcessTools& tools);
+
+// "(controller)" when NCFORMAT/ControlDevice is 1.
+void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName);
+
+// LINE0 .. LINE99 of `section` of Drilling.ini up to the first absent or
+// empty one, one line each; the number of lines written.
+int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section);
+
+// "(ENGLISH NAME D<diameter>)" when NCFORMAT/ToolInfomation is 1.
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection);
+
+// Cycle number, feed, R, Z and (83, 73) Q of a process. 0, or -1 with the
+// error text in the message buffer.
+int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values);
+
+// The canned-cycle line at the first point of a group. 0, or -1 (an
+// unsupported cycle) with the error text in the message buffer.
+int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const HolePoint& firstPoint);
+
+// The points of Hole<group>: the cycle line, "X Y" lines, "G80". The number
+// of points written (0 for a group without points, or one that does not
+// exist), or -1 when the cycle line failed.
+int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group);
+
+// WriteHoleGroup for groups 1 to 4. 0, or -1 (a cycle line failed, or no
+// group had a point) with the error text in the message buffer.
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values);
+
+// The program-end code and the closing "%" line.
+void WriteProgramEnd(Context& ctx, NcOutput& out);
+
+// Writes ncdata/<NcFile> of the current job. 0 on success, -1 on failure
+// (already reported with kind -1).
+int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName);
+
+}  // namespace drilling
