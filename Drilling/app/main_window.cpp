@@ -3,6 +3,10 @@
 #include "Drilling/app/commands.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
+#include "Drilling/holes/hole_controls.h"
+#include "Drilling/holes/hole_dialog_template.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/job/material_dialog.h"
 #include "common/profile.h"
 #include "common/text.h"
 
@@ -133,8 +137,66 @@ int FillMainLists(Context& ctx, common::Form& main) {
 }
 
 int SetProgramNumberFromClock(Context& ctx, common::Form& main) {
-  common::LocalTime now = ctx.clock ? ctx.clock->Now() : common::SystemClock().Now();
+  common::LocalTime now = GetLocalTimeParts(ctx);
   main.SetText(kProgramNumberEdit, common::FormatText("%02d%02d", now.hour, now.minute));
+  return 0;
+}
+
+int NewJob(Context& ctx, common::Form& main) {
+  ClearMainForm(main, 0);
+  // With a job open and the new file declined, the old file stays the
+  // current job although the form now shows the new title.
+  NewJobFile(ctx, main);
+  ApplyUserStartup(ctx, main);
+  return RunMaterialDialog(ctx, main) < 0 ? -1 : 0;
+}
+
+namespace {
+
+// The hole definition dialog's procedure as far as the job file goes: the
+// group is loaded when the dialog opens and saved by 40070, which closes it
+// when the save succeeded; 40071 and the close box close it unsaved. The
+// full dialog (type-dependent fields, table look-ups, row deletion,
+// calculators, help) replaces this procedure.
+common::DialogProc BasicHoleDialogProc(Context& ctx) {
+  return [&ctx](common::Form& dialog, common::DialogEvent event, int id) {
+    switch (event) {
+      case common::DialogEvent::Init:
+        dialog.SetTitle(common::FormatText(kHoleDialogTitleFormat, ctx.currentHoleGroup));
+        for (int i = 0; i <= 98; ++i) {
+          std::string type = common::ReadProfileText("HoleType", common::FormatText("HoleType%d", i), "", 32,
+                                                     ctx.configPath);
+          if (type.empty()) break;
+          dialog.AddEntry(kHoleTypeCombo, type);
+        }
+        LoadHoleGroup(ctx, dialog);
+        break;
+      case common::DialogEvent::Command:
+        if (id == kHoleCmdSave) {
+          if (SaveHoleGroup(ctx, dialog) == 0) dialog.End(0);
+        } else if (id == kHoleCmdCancel) {
+          dialog.End(0);
+        }
+        break;
+      case common::DialogEvent::Close:
+        dialog.End(0);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+}  // namespace
+
+int OpenHoleGroup(Context& ctx, common::Form& main) {
+  if (!JobFileExists(ctx)) {
+    // The skeleton takes the values already typed into the form.
+    NewJobFile(ctx, main);
+    if (RunMaterialDialog(ctx, main) < 0) return -1;
+  }
+  if (ctx.ui) ctx.ui->RunModal(&main, HoleDialogTemplate(), BasicHoleDialogProc(ctx));
+  RefreshHoleTypes(ctx, main);
   return 0;
 }
 

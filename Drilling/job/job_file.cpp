@@ -1,0 +1,339 @@
+#include "Drilling/job/job_file.h"
+
+#include <system_error>
+
+#include "Drilling/app/file_dialogs.h"
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "Drilling/holes/hole_controls.h"
+#include "common/profile.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+
+// Buffer rooms (bytes including the terminating NUL) of the job file's
+// fields: a value is cut to room - 1 bytes of code page 932.
+namespace {
+constexpr std::size_t kTitleRoom = 64;           // 63
+constexpr std::size_t kSavedControllerRoom = 64; // 63 when saved
+constexpr std::size_t kSkeletonControllerRoom = 32;  // 31 in the skeleton and when read back
+constexpr std::size_t kShortRoom = 8;            // 7: coordinate system, program number, read-back sizes
+constexpr std::size_t kSizeRoom = 16;            // 15: material and sizes when written
+constexpr std::size_t kHoleTypeRoom = 32;        // 31
+constexpr std::size_t kExtensionRoom = 8;        // 7
+
+constexpr const char* kWriteFailedFormat = "エラー：定義ファイルに書き込めません。\n%s";
+constexpr const char* kUnsafeTitleFormat =
+    "エラー：表題 [%s] はファイル名に使えません。\n"
+    "区切り文字（/ \\）、: * ? \" < > | と制御文字、\".\" だけの名前、空の表題は使えません。";
+
+// The hole group's size fields with their keys, in the order they are read
+// and written.
+struct HoleField {
+  const char* key;
+  int control;
+  std::size_t room;
+};
+const HoleField kHoleFields[] = {
+    {jobkey::kHoleType, kHoleTypeCombo, kHoleTypeRoom},
+    {jobkey::kHoleDiameter, kHoleDiameterEdit, kSizeRoom},
+    {jobkey::kHoleDepth, kHoleDepthEdit, kSizeRoom},
+    {jobkey::kChamferDepth, kChamferDepthEdit, kSizeRoom},
+    {jobkey::kPilotDiameter, kPilotDiameterEdit, kSizeRoom},
+    {jobkey::kPilotDepth, kPilotDepthEdit, kSizeRoom},
+    {jobkey::kCboreDiameter, kCboreDiameterEdit, kSizeRoom},
+    {jobkey::kCboreDepth, kCboreDepthEdit, kSizeRoom},
+};
+
+// Writes one key of the current job file; a failure is reported (kind -1)
+// and gives false.
+bool WriteJobKey(Context& ctx, common::Form* owner, std::string_view section, std::string_view key,
+                 std::optional<std::string_view> value) {
+  if (common::WriteProfileText(section, key, value, ctx.currentJobPath)) return true;
+  ReportF(ctx, owner, kKindError, kWriteFailedFormat, ctx.currentJobPath.string().c_str());
+  return false;
+}
+
+std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
+}
+
+bool IsDeviceName(std::string_view title) {
+  // The part before the first point names the device on Windows ("NUL.txt" too).
+  std::string base = common::ToUpperAscii(title.substr(0, title.find('.')));
+  base = std::string(common::TrimRight(base));
+  static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL"};
+  for (const char* n : kNames)
+    if (base == n) return true;
+  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
+      base[3] <= '9')
+    return true;
+  return false;
+}
+
+}  // namespace
+
+namespace jobkey {
+std::string HoleSection(int group) { return common::FormatText("Hole%d", group); }
+std::string PositionKey(char axis, int row) { return common::FormatText("%c%d", axis, row); }
+}  // namespace jobkey
+
+int JobFileExists(const Context& ctx) {
+  if (ctx.currentJobPath.empty()) return 0;
+  std::error_code ec;
+  return fs::is_regular_file(ctx.currentJobPath, ec) ? 1 : 0;
+}
+
+int OpenJobFile(Context& ctx, common::Form& main) {
+  ctx.currentJobPath.clear();
+  std::string chosen;
+  if (ChooseFile(ctx, &main, chosen, "CAMFILE") == 0) return Report(ctx, &main, kKindError, kOpenCancelledText);
+  ctx.currentJobPath = chosen;
+  return ReadJobFile(ctx, main);
+}
+
+int ReadJobFile(Context& ctx, common::Form& main) {
+  if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobFileText);
+  struct MainField {
+    const char* key;
+    int control;
+    std::size_t room;
+  };
+  // The material, stock and origin come back with at most 7 characters
+  // although up to 15 are saved.
+  static const MainField kFields[] = {
+      {jobkey::kTitle, kTitleEdit, kTitleRoom},
+      {jobkey::kMaterial, kMaterialCombo, kShortRoom},
+      {jobkey::kStockX, kStockXEdit, kShortRoom},
+      {jobkey::kStockY, kStockYEdit, kShortRoom},
+      {jobkey::kStockZ, kStockZEdit, kShortRoom},
+      {jobkey::kOriginX, kOriginXEdit, kShortRoom},
+      {jobkey::kOriginY, kOriginYEdit, kShortRoom},
+      {jobkey::kController, kControllerCombo, kSkeletonControllerRoom},
+      {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom},
+      {jobkey::kProgramNumber, kProgramNumberEdit, kShortRoom},
+  };
+  for (const MainField& f : kFields) {
+    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, f.room);
+    if (!value.empty()) main.SetText(f.control, value);
+  }
+  for (int n = 1; n <= kHoleGroups; ++n)
+    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
+  return 0;
+}
+
+int NewJobFile(Context& ctx, common::Form& main) {
+  common::LocalTime t = GetLocalTimeParts(ctx);
+  main.SetText(kTitleEdit,
+               common::FormatText("%d-%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second));
+  if (SetNewJobPath(ctx, main) == -1) return 0;
+  return WriteJobSkeleton(ctx, main);
+}
+
+int SetNewJobPath(Context& ctx, common::Form& main) {
+  std::string title = main.Text(kTitleEdit, kTitleRoom);
+  if (title.empty()) return 0;
+  if (CheckFileTitle(ctx, &main, title) != 0) return -1;
+  if (JobFileExists(ctx) && !(ctx.ui && ctx.ui->AskYesNo(&main, kAskNewJobText, kBoxCaption))) return -1;
+  ctx.currentJobPath = ctx.JobFolder() / (title + ".ini");
+  ctx.Trace("DB = %s\n", ctx.currentJobPath.string().c_str());
+  return 0;
+}
+
+std::string JobSkeletonText(const common::Form& main) {
+  std::string s;
+  auto line = [&s](std::string_view key, std::string_view value) {
+    s.append(key).append("=").append(value).append("\n");
+  };
+  s += common::FormatText("[%s]\n", jobkey::kMainSection);
+  line(jobkey::kTitle, main.Text(kTitleEdit, kTitleRoom));
+  line(jobkey::kController, main.Text(kControllerCombo, kSkeletonControllerRoom));
+  line(jobkey::kCoordSystem, main.Text(kCoordSystemCombo, kShortRoom));
+  line(jobkey::kMaterial, main.Text(kMaterialCombo, kSizeRoom));
+  line(jobkey::kStockX, main.Text(kStockXEdit, kSizeRoom));
+  line(jobkey::kStockY, main.Text(kStockYEdit, kSizeRoom));
+  line(jobkey::kStockZ, main.Text(kStockZEdit, kSizeRoom));
+  line(jobkey::kOriginX, main.Text(kOriginXEdit, kSizeRoom));
+  line(jobkey::kOriginY, main.Text(kOriginYEdit, kSizeRoom));
+  line(jobkey::kOriginZ, "0.");
+  line(jobkey::kProgramNumber, main.Text(kProgramNumberEdit, kShortRoom));
+  line(jobkey::kNcFile, "");
+  s += "\n";
+  for (int n = 1; n <= kHoleGroups; ++n) {
+    s += common::FormatText("[%s]\n", jobkey::HoleSection(n).c_str());
+    for (const HoleField& f : kHoleFields) line(f.key, "");
+    line("X1", "");
+    line("Y1", "");
+    s += "\n";
+  }
+  return s;
+}
+
+int WriteJobSkeleton(Context& ctx, common::Form& main) {
+  std::error_code ec;
+  if (!ctx.currentJobPath.empty() && fs::exists(ctx.currentJobPath, ec)) {
+    std::string question = common::FormatText("定義ファイル\n%s\n既に存在します。上書きしますか？",
+                                              ctx.currentJobPath.string().c_str());
+    if (!(ctx.ui && ctx.ui->AskYesNo(&main, question, kBoxCaption))) return 0;
+  }
+  common::TextFileWriter file(ctx.currentJobPath);
+  file.Write(JobSkeletonText(main));
+  std::string error;
+  if (ctx.currentJobPath.empty() || !file.Commit(&error)) {
+    if (!error.empty()) ctx.Trace("%s\n", error.c_str());
+    return Report(ctx, &main, kKindError, kSkeletonOpenErrorText);
+  }
+  return 0;
+}
+
+int SaveJobMainFields(Context& ctx, common::Form& main) {
+  if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobSetText);
+  std::string title = main.Text(kTitleEdit, kTitleRoom);
+  // The title names the drawing later on: refuse it before anything is written.
+  if (!title.empty() && CheckFileTitle(ctx, &main, title) != 0) return -1;
+
+  struct MainField {
+    const char* key;
+    int control;
+    std::size_t room;
+  };
+  static const MainField kFields[] = {
+      {jobkey::kTitle, kTitleEdit, kTitleRoom},
+      {jobkey::kMaterial, kMaterialCombo, kSizeRoom},
+      {jobkey::kStockX, kStockXEdit, kSizeRoom},
+      {jobkey::kStockY, kStockYEdit, kSizeRoom},
+      {jobkey::kStockZ, kStockZEdit, kSizeRoom},
+      {jobkey::kOriginX, kOriginXEdit, kSizeRoom},
+      {jobkey::kOriginY, kOriginYEdit, kSizeRoom},
+      {jobkey::kController, kControllerCombo, kSavedControllerRoom},
+      {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom},
+  };
+  const char* section = jobkey::kMainSection;
+  std::string controller;
+  std::string extension;
+  for (const MainField& f : kFields) {
+    std::string value = main.Text(f.control, f.room);
+    if (value.empty()) continue;  // an empty field leaves the stored value
+    if (!WriteJobKey(ctx, &main, section, f.key, value)) return -1;
+    if (f.control == kControllerCombo) {
+      controller = value;
+      NcFileExtension(ctx, controller, extension);
+    }
+  }
+
+  std::string program = main.Text(kProgramNumberEdit, kShortRoom);
+  if (!program.empty()) {
+    if (!WriteJobKey(ctx, &main, section, jobkey::kProgramNumber, program)) return -1;
+    if (!controller.empty()) {
+      std::string ncFile = extension.empty() ? common::FormatText("%s%s", "O", program.c_str())
+                                             : common::FormatText("%s%s.%s", "O", program.c_str(), extension.c_str());
+      if (!WriteJobKey(ctx, &main, section, jobkey::kNcFile, ncFile)) return -1;
+      ReportF(ctx, &main, kKindList, "%16s ： %s", "ＮＣファイル", ncFile.c_str());
+    }
+  }
+  ReportF(ctx, &main, kKindList, "%16s = %s", "Ｏ番号", program.c_str());
+  Report(ctx, &main, kKindList, "メインの加工情報を保存しました。");
+  // Saved: the result does not depend on whether the message window listed it.
+  return 0;
+}
+
+int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& update) {
+  if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobFileText);
+  std::string section = jobkey::HoleSection(ctx.currentHoleGroup);
+  for (const HoleField& f : kHoleFields) {
+    std::string value = ReadJobKey(ctx, section, f.key, f.room);
+    if (!value.empty()) dialog.SetText(f.control, value);
+  }
+  for (int row = 1; row <= kHoleRows; ++row) {
+    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', row), kSizeRoom);
+    if (x.empty()) break;
+    dialog.SetText(kHoleX1Edit + row - 1, x);
+    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', row), kSizeRoom);
+    if (y.empty()) break;
+    dialog.SetText(kHoleY1Edit + row - 1, y);
+  }
+  if (update) update(ctx, dialog);
+  return 0;
+}
+
+int SaveHoleGroup(Context& ctx, common::Form& dialog) {
+  if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobSetText);
+  const int group = ctx.currentHoleGroup;
+  std::string section = jobkey::HoleSection(group);
+  ReportF(ctx, &dialog, kKindList, "Section = %s\n", section.c_str());
+  for (const HoleField& f : kHoleFields) {
+    std::string value = dialog.Text(f.control, f.room);
+    if (!value.empty() && !WriteJobKey(ctx, &dialog, section, f.key, value)) return -1;
+    ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key, value.c_str());
+  }
+  for (int row = 1; row <= kHoleRows; ++row) {
+    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('X', row), std::nullopt)) return -1;
+    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('Y', row), std::nullopt)) return -1;
+  }
+  for (int row = 1; row <= kHoleRows; ++row) {
+    std::string x = dialog.Text(kHoleX1Edit + row - 1, kSizeRoom);
+    if (x.empty()) break;
+    std::string y = dialog.Text(kHoleY1Edit + row - 1, kSizeRoom);
+    if (y.empty()) break;
+    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('X', row),
+                     FormatNumber(common::ParseLeadingDouble(x), 1)) ||
+        !WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('Y', row),
+                     FormatNumber(common::ParseLeadingDouble(y), 1)))
+      return -1;
+  }
+  ReportF(ctx, &dialog, kKindList, "穴加工定義 [%d] を保存しました。", group);
+  return 0;
+}
+
+int RefreshHoleTypes(Context& ctx, common::Form& main) {
+  if (!JobFileExists(ctx)) return 0;
+  for (int n = 1; n <= kHoleGroups; ++n)
+    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
+  return 0;
+}
+
+int NcFileExtension(const Context& ctx, std::string_view controller, std::string& extension) {
+  static const char* const kFamilies[] = {"MAZATROL", "MELDAS", "FANUC", "OSP"};
+  for (const char* family : kFamilies) {
+    if (controller.find(family) == std::string_view::npos) continue;
+    std::string value = common::ReadProfileText("NCFILE", family, "", kExtensionRoom, ctx.configPath);
+    // "nc" and ".nc" both mean the extension nc: the name gets one point.
+    std::size_t points = value.find_first_not_of('.');
+    extension = points == std::string::npos ? std::string() : value.substr(points);
+    return static_cast<int>(extension.size());
+  }
+  return 0;
+}
+
+common::LocalTime GetLocalTimeParts(const Context& ctx) {
+  return ctx.clock ? ctx.clock->Now() : common::SystemClock().Now();
+}
+
+bool IsSafeFileTitle(std::string_view title) {
+  std::string_view trimmed = common::Trim(title);
+  if (trimmed.empty()) return false;
+  for (unsigned char c : title) {
+    if (c < 0x20 || c == 0x7F) return false;
+    switch (c) {
+      case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        return false;
+      default:
+        break;
+    }
+  }
+  if (title.find_first_not_of('.') == std::string_view::npos) return false;  // ".", "..", "..."
+  if (title.back() == '.' || title.back() == ' ') return false;
+  return !IsDeviceName(title);
+}
+
+int CheckFileTitle(Context& ctx, common::Form* owner, std::string_view title) {
+  if (IsSafeFileTitle(title)) return 0;
+  ReportF(ctx, owner, kKindError, kUnsafeTitleFormat, std::string(title).c_str());
+  return -1;
+}
+
+}  // namespace drilling

@@ -1,0 +1,141 @@
+// The job definition file: one INI-style file per job (code page 932, CR LF)
+// with the main data in section "Drilling" and the hole groups in "Hole1" ..
+// "Hole4"; the process sections are added by the process list. Every
+// operation opens, changes and closes the file through the profile
+// functions, so the file on disk is always the current state.
+//
+// The main-form operations take the main window's form; LoadHoleGroup and
+// SaveHoleGroup take the hole definition dialog's form (its controls are in
+// Drilling/holes/hole_controls.h).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "Drilling/app/context.h"
+#include "common/clock.h"
+#include "common/form.h"
+
+namespace drilling {
+
+// Sections and keys of a job file (read by every part that needs a job value).
+namespace jobkey {
+constexpr const char* kMainSection = "Drilling";
+constexpr const char* kTitle = "title";
+constexpr const char* kController = "制御装置";
+constexpr const char* kCoordSystem = "座標系";
+constexpr const char* kMaterial = "材質";
+constexpr const char* kStockX = "材料X";
+constexpr const char* kStockY = "材料Y";
+constexpr const char* kStockZ = "材料Z";
+constexpr const char* kOriginX = "原点X";
+constexpr const char* kOriginY = "原点Y";
+constexpr const char* kOriginZ = "原点Z";
+constexpr const char* kProgramNumber = "Ｏ番号";
+constexpr const char* kNcFile = "NcFile";
+
+// Section of hole group n (1-4): "Hole1" .. "Hole4".
+std::string HoleSection(int group);
+constexpr const char* kHoleType = "種類";
+constexpr const char* kHoleDiameter = "穴径";
+constexpr const char* kHoleDepth = "深さ";
+constexpr const char* kChamferDepth = "面取深";
+constexpr const char* kPilotDiameter = "下穴径";
+constexpr const char* kPilotDepth = "下穴深";
+constexpr const char* kCboreDiameter = "座穴径";
+constexpr const char* kCboreDepth = "座深さ";
+// Position keys "X1" .. "X20", "Y1" .. "Y20".
+std::string PositionKey(char axis, int row);
+}  // namespace jobkey
+
+// Messages of the job file.
+constexpr const char* kNoJobFileText = "定義ファイルがありません。";
+constexpr const char* kNoJobSetText = "エラー：定義ファイルが設定されてません。";
+constexpr const char* kOpenCancelledText = "定義ファイルの読込みを中止します。";
+constexpr const char* kAskNewJobText = "新しい定義ファイルを設定しますすか？";
+constexpr const char* kSkeletonOpenErrorText = "定義ファイルオープンエラー";
+
+// Number of hole groups of a job.
+constexpr int kHoleGroups = 4;
+
+// 1 when a file exists at the current job path, else 0.
+int JobFileExists(const Context& ctx);
+
+// Lets the operator choose a job file (file dialog "CAMFILE") and reads it
+// into the main form. A cancelled dialog leaves no job open. Declared with
+// the command table in Drilling/app/commands.h as well.
+int OpenJobFile(Context& ctx, common::Form& main);
+
+// Copies section "Drilling" and the four hole types into the main form.
+// The ReportMessage result when no job is open, else 0.
+int ReadJobFile(Context& ctx, common::Form& main);
+
+// A new job file named after the local time: the title field gets
+// "2021-0509-142305", then SetNewJobPath and WriteJobSkeleton. 0, or the
+// result of WriteJobSkeleton.
+int NewJobFile(Context& ctx, common::Form& main);
+
+// Current job path = DB/<title>.ini of the title field. 0 (also for an empty
+// title, which changes nothing); -1 when the operator declines to replace the
+// open job, or when the title cannot be a file name (reported).
+int SetNewJobPath(Context& ctx, common::Form& main);
+
+// Writes the skeleton of a new job file from the main form. 0 (also when the
+// operator declines to overwrite an existing file), or the ReportMessage
+// result when the file cannot be written.
+int WriteJobSkeleton(Context& ctx, common::Form& main);
+
+// The skeleton text (UTF-8, "\n" line ends) for the given main form.
+std::string JobSkeletonText(const common::Form& main);
+
+// Writes the main form into section "Drilling" (empty fields leave the stored
+// value), with the NC file name. 0 when saved; a negative result when no job
+// is open, the title cannot be a file name, or a write failed (each reported).
+int SaveJobMainFields(Context& ctx, common::Form& main);
+
+// Called at the end of LoadHoleGroup so the hole definition dialog can update
+// which of its fields apply to the hole type.
+using HoleTypeUpdate = std::function<void(Context& ctx, common::Form& dialog)>;
+
+// Copies the current hole group from the file into the dialog: fields whose
+// stored value is empty keep their text; positions up to the first absent X
+// or Y. Then `update`. The ReportMessage result when no job is open, else 0.
+int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& update = {});
+
+// Writes the dialog into the current hole group: the eight size keys (an
+// empty field leaves the stored value), then the positions up to the first
+// row without both X and Y, in number text with the point kept; stored
+// positions beyond them are removed. 0 when saved; negative when no job is
+// open or a write failed (reported).
+int SaveHoleGroup(Context& ctx, common::Form& dialog);
+
+// Copies the four hole types into the main form's labels 1031-1034. Nothing
+// when no job is open. 0.
+int RefreshHoleTypes(Context& ctx, common::Form& main);
+
+// The NC file extension of a controller: the first of MAZATROL, MELDAS,
+// FANUC, OSP contained in the name (case-sensitive) selects the key of that
+// name in section NCFILE of Drilling.ini (up to 7 characters, leading points
+// dropped). Returns the length written into `extension`; 0 when there is
+// none, and `extension` untouched when no family name is contained.
+int NcFileExtension(const Context& ctx, std::string_view controller, std::string& extension);
+
+// Year, month, day, hour, minute and second of the local clock (the
+// context's clock).
+common::LocalTime GetLocalTimeParts(const Context& ctx);
+
+// True when `title` can name a file in the job or drawing folder: not empty
+// after trimming blanks, no path separator or other character the file
+// systems refuse (/ \ : * ? " < > | and control characters), not "." or ".."
+// or made of points only, no trailing point or blank (Windows drops them
+// and would name another file), not a device name (CON, PRN, AUX, NUL,
+// COM1-9, LPT1-9). Characters are tested, not bytes: the second byte of a
+// double-byte character may be 0x5C in code page 932 without being a
+// separator.
+bool IsSafeFileTitle(std::string_view title);
+
+// 0 for a safe title; otherwise reports the refusal (kind -1) and returns -1.
+int CheckFileTitle(Context& ctx, common::Form* owner, std::string_view title);
+
+}  // namespace drilling
