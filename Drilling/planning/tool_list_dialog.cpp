@@ -1,0 +1,129 @@
+#include "Drilling/planning/tool_list_dialog.h"
+
+#include <string>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/planning/tool_table.h"
+
+namespace drilling {
+namespace {
+
+using common::ControlKind;
+using common::DialogEvent;
+
+ToolListFields FieldsOf(const common::Form& form) {
+  ToolListFields f;
+  f.name = form.Text(kToolNameCombo, kToolNameRoom);
+  f.diameter = form.Text(kToolDiameterEdit, kToolDiameterRoom);
+  f.t = form.Text(kToolTEdit, kToolNumberRoom);
+  f.h = form.Text(kToolHEdit, kToolNumberRoom);
+  f.d = form.Text(kToolDEdit, kToolNumberRoom);
+  return f;
+}
+
+void ShowSelectedPocket(common::Form& form) {
+  int index = form.Selected(kPocketList);
+  if (index < 0) return;
+  ToolListFields f = SplitToolListLine(form.EntryText(kPocketList, index));
+  form.SetText(kToolNameCombo, f.name);
+  form.SetText(kToolDiameterEdit, f.diameter);
+  form.SetText(kToolTEdit, f.t);
+  form.SetText(kToolHEdit, f.h);
+  form.SetText(kToolDEdit, f.d);
+}
+
+void CopyTToOffsets(common::Form& form) {
+  std::string t = form.Text(kToolTEdit, kToolNumberRoom);
+  if (t.empty()) return;
+  form.SetText(kToolHEdit, t);
+  form.SetText(kToolDEdit, t);
+}
+
+}  // namespace
+
+const common::DialogTemplate& ToolListDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "MCTOOLLISTDIALOG";
+    t.caption = "マシニング・マガジン工具リスト";
+    t.width = 250;
+    t.height = 206;
+    t.iconId = 101;
+    t.controls = {
+        {common::kStaticId, ControlKind::Label, "工具名", 6, 4, 84, 10},
+        {common::kStaticId, ControlKind::Label, "工具径", 94, 4, 40, 10},
+        {common::kStaticId, ControlKind::Label, "Ｔ", 138, 4, 32, 10},
+        {common::kStaticId, ControlKind::Label, "Ｈ", 174, 4, 32, 10},
+        {common::kStaticId, ControlKind::Label, "Ｄ", 210, 4, 32, 10},
+        {kToolNameCombo, ControlKind::ComboEdit, "", 6, 16, 84, 120},
+        {kToolDiameterEdit, ControlKind::Edit, "", 94, 16, 40, 14},
+        {kToolTEdit, ControlKind::Edit, "", 138, 16, 32, 14},
+        {kToolHEdit, ControlKind::Edit, "", 174, 16, 32, 14},
+        {kToolDEdit, ControlKind::Edit, "", 210, 16, 32, 14},
+        {kPocketList, ControlKind::ListBox, "", 6, 38, 238, 162, common::kFixedFont},
+    };
+    t.menu = {
+        {"【 更 新 】", kCmdToolUpdate, {}},
+        {"【 削 除 】", kCmdToolDelete, {}},
+        {"【 終 了 】", kCmdToolEnd, {}},
+    };
+    return t;
+  }();
+  return tpl;
+}
+
+int RefreshToolList(Context& ctx, common::Form& window) {
+  std::filesystem::path path;
+  if (int r = LocateToolTable(ctx, &window, ToolTablePurpose::List, path); r != 0) return r;
+  window.ResetEntries(kPocketList);
+  for (const MagazinePocket& pocket : ReadMagazinePockets(path))
+    window.AddEntry(kPocketList, FormatToolListLine(pocket));
+  Report(ctx, &window, kKindList, "現在の工具テーブルを読込ました。");
+  return 0;
+}
+
+common::DialogProc ToolListDialogProc(Context& ctx) {
+  return [&ctx](common::Form& form, DialogEvent event, int id) {
+    switch (event) {
+      case DialogEvent::Init:
+        for (const std::string& name : ReadToolNameList(ctx)) form.AddEntry(kToolNameCombo, name);
+        RefreshToolList(ctx, form);
+        break;
+      case DialogEvent::SelectionChanged:
+        if (id == kPocketList) ShowSelectedPocket(form);
+        break;
+      case DialogEvent::FocusLost:
+        if (id == kToolTEdit) CopyTToOffsets(form);
+        break;
+      case DialogEvent::Command:
+        switch (id) {
+          case kCmdToolUpdate:
+            if (UpdateMagazinePocket(ctx, &form, FieldsOf(form)) == 0) RefreshToolList(ctx, form);
+            break;
+          case kCmdToolDelete:
+            if (DeleteMagazinePocket(ctx, &form, form.Text(kToolTEdit, kToolNumberRoom)) == 0)
+              RefreshToolList(ctx, form);
+            break;
+          case kCmdToolEnd:
+            form.End(0);
+            break;
+          default:
+            break;
+        }
+        break;
+      case DialogEvent::Close:
+        form.End(0);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+int RunToolListDialog(Context& ctx, common::Form& main) {
+  if (!ctx.ui) return -1;
+  return ctx.ui->RunModal(&main, ToolListDialogTemplate(), ToolListDialogProc(ctx));
+}
+
+}  // namespace drilling

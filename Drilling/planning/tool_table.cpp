@@ -1,0 +1,196 @@
+#include "Drilling/planning/tool_table.h"
+
+#include <system_error>
+
+#include "Drilling/app/message_channel.h"
+#include "common/profile.h"
+#include "common/sjis.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+namespace drilling {
+namespace {
+
+constexpr std::size_t kToolTableKeyRoom = 64;  // `ToolTable`, 63 bytes
+
+std::string PocketSection(int n) { return common::FormatText("MAGAZINE%d", n); }
+
+// H and D of a pocket: absent or empty gives the pocket number.
+int PocketOffset(const std::string& section, const char* key, int pocket, const std::filesystem::path& path) {
+  std::string text = common::ReadProfileText(section, key, "", kToolNumberRoom + 12, path);
+  if (text.empty()) return pocket;
+  return common::LeadingDigitsValue(text);
+}
+
+// Pads `text` to `width` bytes of code page 932, with at least one blank.
+std::string Column(std::string_view text, std::size_t width) {
+  std::string s(text);
+  std::size_t used = common::Cp932Width(s);
+  s.append(used < width ? width - used : 1, ' ');
+  return s;
+}
+
+int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path& path, int n,
+                std::string_view name, std::string_view diameter, std::string_view t, std::string_view h,
+                std::string_view d) {
+  const std::string section = PocketSection(n);
+  const std::pair<const char*, std::string_view> keys[] = {
+      {"NAME", name}, {"DIAM", diameter}, {"T", t}, {"H", h}, {"D", d}};
+  for (const auto& [key, value] : keys) {
+    if (!common::WriteProfileText(section, key, value, path))
+      return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s に書き込めません。", path.string().c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadToolNameList(const Context& ctx) {
+  std::vector<std::string> names;
+  for (int i = 0; i <= 98; ++i) {
+    std::string name =
+        common::ReadProfileText("TOOLLIST", common::FormatText("TOOLJP%d", i), "", kToolNameRoom, ctx.configPath);
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose, std::filesystem::path& path) {
+  const bool list = purpose == ToolTablePurpose::List;
+  std::string value = common::ReadProfileText("Drilling", "ToolTable", "", kToolTableKeyRoom, ctx.configPath);
+  if (value.empty())
+    return Report(ctx, window, kKindError,
+                  list ? "エラー：工具リスト登録ファイルの定義がありません" : "エラー：工具登録ファイルの定義がありません");
+  path = ctx.programFolder / value;
+  const std::string shown = path.string();
+  if (list) ctx.Trace("%s\n", shown.c_str());
+
+  std::error_code ec;
+  auto status = std::filesystem::status(path, ec);
+  if (!ec && std::filesystem::exists(status)) {
+    if (std::filesystem::is_regular_file(status)) return 0;
+    // A folder of that name can be neither read nor replaced by a table.
+    return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s はファイルではありません", shown.c_str());
+  }
+  if (!list) return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s が存在しません", shown.c_str());
+  ReportF(ctx, window, kKindList, "ファイル %s が存在しません", shown.c_str());
+  Report(ctx, window, kKindList, "工具リストファイルを新規に作成します。");
+  if (CreateToolTable(path) != 0)
+    ReportF(ctx, window, kKindError, "エラー：工具リストファイル %s を作成できません。", shown.c_str());
+  return -1;
+}
+
+int CreateToolTable(const std::filesystem::path& path) {
+  std::string text;
+  for (int n = 1; n <= kNewToolTablePockets; ++n)
+    text += common::FormatText("[MAGAZINE%d]\nNAME=\nDIAM=\nT=%d\nH=\nD=\n", n, n);
+  if (!common::WriteFileAtomic(path, common::ToCp932CrLf(text))) return -1;
+  return 0;
+}
+
+int FindMagazineTool(std::string_view name, MagazineTool& record, const std::filesystem::path& path) {
+  int result = -1;
+  for (int n = 1; n <= kMagazinePockets; ++n) {
+    const std::string section = PocketSection(n);
+    std::string pocketName = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
+    if (pocketName.empty() || pocketName != name) continue;
+    std::string diameter = common::ReadProfileText(section, "DIAM", "", kToolDiameterRoom, path);
+    if (!diameter.empty()) {
+      if (common::ParseLeadingDouble(diameter) != record.Diameter) continue;
+      record.T = n;
+      record.H = PocketOffset(section, "H", n, path);
+      record.D = PocketOffset(section, "D", n, path);
+      return 1;
+    }
+    // A centre drill or chamfer cutter without a diameter serves any hole;
+    // a later pocket of the same kind, or an exact one, replaces it.
+    if (pocketName == kCentreDrillToolName || pocketName == kChamferToolName) {
+      record.T = record.H = record.D = n;
+      result = 1;
+    }
+  }
+  return result;
+}
+
+std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& path) {
+  std::vector<MagazinePocket> pockets;
+  for (int n = 1; n <= kMagazinePockets; ++n) {
+    const std::string section = PocketSection(n);
+    MagazinePocket pocket;
+    pocket.name = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
+    if (pocket.name.empty()) continue;
+    pocket.pocket = n;
+    pocket.diameter = common::ReadProfileText(section, "DIAM", "", kToolDiameterRoom, path);
+    if (pocket.diameter.empty()) pocket.diameter = "-";
+    pocket.h = PocketOffset(section, "H", n, path);
+    pocket.d = PocketOffset(section, "D", n, path);
+    pockets.push_back(std::move(pocket));
+  }
+  return pockets;
+}
+
+std::string FormatToolListLine(const MagazinePocket& pocket) {
+  return Column(pocket.name, 21) + Column(pocket.diameter, 9) + Column(std::to_string(pocket.pocket), 7) +
+         Column(std::to_string(pocket.h), 7) + std::to_string(pocket.d);
+}
+
+ToolListFields SplitToolListLine(std::string_view line) {
+  struct Piece {
+    std::size_t begin;
+    std::string_view text;
+  };
+  std::vector<Piece> pieces;
+  for (std::size_t i = 0; i < line.size();) {
+    if (common::IsBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t start = i;
+    while (i < line.size() && !common::IsBlank(line[i])) ++i;
+    pieces.push_back({start, line.substr(start, i - start)});
+  }
+  ToolListFields f;
+  std::string* fields[] = {&f.name, &f.diameter, &f.t, &f.h, &f.d};
+  if (pieces.size() >= 5) {
+    const std::size_t k = pieces.size() - 4;
+    f.name = std::string(common::Trim(line.substr(0, pieces[k].begin)));
+    for (std::size_t j = 0; j < 4; ++j) *fields[j + 1] = std::string(pieces[k + j].text);
+  } else {
+    for (std::size_t j = 0; j < pieces.size(); ++j) *fields[j] = std::string(pieces[j].text);
+  }
+  if (f.diameter == "-") f.diameter.clear();
+  return f;
+}
+
+int UpdateMagazinePocket(Context& ctx, common::Form* window, const ToolListFields& fields) {
+  std::string name = common::CutToRoom(fields.name, kToolNameRoom);
+  if (name.empty()) return Report(ctx, window, kKindError, "エラー：工具名取出し失敗");
+  std::string diameter = common::CutToRoom(fields.diameter, kToolDiameterRoom);
+  std::string t = common::CutToRoom(fields.t, kToolNumberRoom);
+  if (t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  const int n = common::ParseLeadingInt(t);
+  std::string h = common::CutToRoom(fields.h, kToolNumberRoom);
+  if (h.empty()) h = t;
+  std::string d = common::CutToRoom(fields.d, kToolNumberRoom);
+  if (d.empty()) d = t;
+
+  std::filesystem::path path;
+  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
+  if (int r = WritePocket(ctx, window, path, n, name, diameter, t, h, d); r != 0) return r;
+  ReportF(ctx, window, kKindList, "T%02d の工具情報を更新しました。", n);
+  return 0;
+}
+
+int DeleteMagazinePocket(Context& ctx, common::Form* window, std::string_view tText) {
+  std::string t = common::CutToRoom(tText, kToolNumberRoom);
+  if (t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  const int n = common::ParseLeadingInt(t);
+  std::filesystem::path path;
+  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
+  if (int r = WritePocket(ctx, window, path, n, "", "", t, "", ""); r != 0) return r;
+  ReportF(ctx, window, kKindList, "T%02d の工具情報を削除しました。", n);
+  return 0;
+}
+
+}  // namespace drilling
