@@ -126,10 +126,12 @@ int ReadJobFile(Context& ctx, common::Form& main) {
   return 0;
 }
 
+std::string TimeBasedTitle(const common::LocalTime& t) {
+  return common::FormatText("%d-%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
 int NewJobFile(Context& ctx, common::Form& main) {
-  common::LocalTime t = GetLocalTimeParts(ctx);
-  main.SetText(kTitleEdit,
-               common::FormatText("%d-%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second));
+  main.SetText(kTitleEdit, TimeBasedTitle(GetLocalTimeParts(ctx)));
   if (SetNewJobPath(ctx, main) == -1) return 0;
   return WriteJobSkeleton(ctx, main);
 }

@@ -71,6 +71,10 @@ int OpenJobFile(Context& ctx, common::Form& main);
 // The ReportMessage result when no job is open, else 0.
 int ReadJobFile(Context& ctx, common::Form& main);
 
+// The title of a new job: "%d-%02d%02d-%02d%02d%02d" of the local time
+// (2021-0509-142305).
+std::string TimeBasedTitle(const common::LocalTime& t);
+
 // A new job file named after the local time: the title field gets
 // "2021-0509-142305", then SetNewJobPath and WriteJobSkeleton. 0, or the
 // result of WriteJobSkeleton.

@@ -1,10 +1,237 @@
-// Commands over the job definition file: new, hole, show.
+// Commands over the job definition file: new, hole, show. They follow the
+// operator's road through the same part functions over in-memory forms.
+#include <system_error>
+
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/holes/hole_controls.h"
+#include "Drilling/holes/hole_dialog_template.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/job/material_dialog.h"
+#include "common/profile.h"
+#include "common/sjis.h"
+#include "common/text.h"
 #include "tools/drillnc/headless.h"
+
+namespace fs = std::filesystem;
 
 namespace drillnc {
 
-int RunNew(Session& session, const std::vector<std::string>&) { return session.Fail("not built yet"); }
-int RunHole(Session& session, const std::vector<std::string>&) { return session.Fail("not built yet"); }
-int RunShow(Session& session, const std::vector<std::string>&) { return session.Fail("not built yet"); }
+namespace {
+
+using namespace drilling;
+
+// Longest texts the forms keep (code page 932 bytes); longer ones would be
+// cut silently, so the command refuses them.
+constexpr std::size_t kTitleMax = 63;
+constexpr std::size_t kControllerMax = 63;
+constexpr std::size_t kShortMax = 7;
+constexpr std::size_t kSizeMax = 15;
+constexpr std::size_t kHoleTypeMax = 31;
+
+bool TooLong(const std::string* value, std::size_t maxBytes) {
+  return value && common::Cp932Width(*value) > maxBytes;
+}
+
+bool IsNumber(std::string_view text) {
+  std::vector<std::string> parts;
+  return SplitNumbers(text, 1, parts);
+}
+
+int OriginChoice(std::string_view word) {
+  static const char* const kWords[] = {"ll", "ul", "lr", "ur", "c"};
+  for (int i = 0; i < 5; ++i)
+    if (common::EqualsNoCase(word, kWords[i])) return i;
+  return -1;
+}
+
+}  // namespace
+
+// new: 【新規作成】 then 【データ保存】 over the main form.
+int RunNew(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args, {"--title", "--material", "--stock", "--origin", "--controller", "--coord", "--program"}, {},
+                      a, error))
+    return session.UsageError(error);
+  if (!a.positional.empty()) return session.UsageError("unexpected argument " + a.positional.front());
+
+  const std::string* title = a.Last("--title");
+  const std::string* material = a.Last("--material");
+  const std::string* origin = a.Last("--origin");
+  const std::string* controller = a.Last("--controller");
+  const std::string* coord = a.Last("--coord");
+  const std::string* program = a.Last("--program");
+  std::vector<std::string> stock;
+  if (const std::string* s = a.Last("--stock"); s && !SplitNumbers(*s, 3, stock))
+    return session.UsageError("--stock needs three numbers X,Y,Z");
+  int originChoice = -1;
+  if (origin && (originChoice = OriginChoice(*origin)) < 0) return session.UsageError("--origin is one of ll, ul, lr, ur, c");
+  if (origin && stock.empty()) return session.UsageError("--origin needs --stock");
+  if (TooLong(title, kTitleMax)) return session.UsageError("--title is longer than 63 bytes");
+  if (TooLong(material, kSizeMax)) return session.UsageError("--material is longer than 15 bytes");
+  if (TooLong(controller, kControllerMax)) return session.UsageError("--controller is longer than 63 bytes");
+  if (TooLong(coord, kShortMax)) return session.UsageError("--coord is longer than 7 bytes");
+  for (const std::string& s : stock)
+    if (common::Cp932Width(s) > kSizeMax) return session.UsageError("a --stock value is longer than 15 bytes");
+  if (program && (program->empty() || program->size() > kShortMax ||
+                  program->find_first_not_of("0123456789") != std::string::npos))
+    return session.UsageError("--program is 1 to 7 digits");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  auto main = session.MainForm();
+
+  // 【新規作成】: the form emptied, the title, the skeleton.
+  ClearMainForm(*main, 0);
+  main->SetText(kTitleEdit, title ? *title : TimeBasedTitle(GetLocalTimeParts(ctx)));
+  if (SetNewJobPath(ctx, *main) != 0 || ctx.currentJobPath.empty()) return session.Fail("no job file was set");
+  std::error_code ec;
+  const bool existed = fs::exists(ctx.currentJobPath, ec);
+  if (WriteJobSkeleton(ctx, *main) != 0) return kExitFailure;
+  if (existed && !session.options.answer.value_or(false))
+    return session.Fail(ctx.currentJobPath.string() + " exists and was not overwritten (--yes overwrites)");
+  ApplyUserStartup(ctx, *main);
+
+  // The material definition dialog: the operator types what was given and
+  // saves; without --stock it is cancelled.
+  session.ui.modalHandlers["INPUTWORKSIZEDLG"] = [&](common::Form& form) {
+    // The scripted Ui runs every modal dialog over an in-memory form.
+    auto& dialog = dynamic_cast<common::MemoryForm&>(form);
+    if (stock.empty()) {
+      dialog.Click(kSettingCancel);
+      return;
+    }
+    dialog.SetText(kMaterialSizeXEdit, stock[0]);
+    dialog.SetText(kMaterialSizeYEdit, stock[1]);
+    dialog.SetText(kMaterialThicknessEdit, stock[2]);
+    if (material) dialog.SetText(kMaterialNameCombo, *material);
+    if (originChoice >= 0)
+      dialog.CheckRadio(kOriginLowerLeftRadio, kOriginCentreRadio, kOriginLowerLeftRadio + originChoice);
+    dialog.Click(kSettingSave);
+  };
+  int defined = RunMaterialDialog(ctx, *main);
+  if (!stock.empty() && defined < 0)
+    return session.Fail("the material definition needs X, Y, Z and a material (--material, or a preset)");
+  if (stock.empty() && material) main->SetText(kMaterialCombo, *material);
+
+  if (controller) main->SetText(kControllerCombo, *controller);
+  if (coord) main->SetText(kCoordSystemCombo, *coord);
+  if (program) main->SetText(kProgramNumberEdit, *program);
+
+  // 【データ保存】
+  if (SaveJobMainFields(ctx, *main) != 0) return kExitFailure;
+  session.Print(ctx.currentJobPath.string());
+  return kExitOk;
+}
+
+int RunHole(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args,
+                      {"--type", "--diameter", "--depth", "--chamfer", "--pilot-diameter", "--pilot-depth",
+                       "--cbore-diameter", "--cbore-depth", "--at"},
+                      {}, a, error))
+    return session.UsageError(error);
+  if (a.positional.size() != 2) return session.UsageError("needs JOB and GROUP");
+  const std::string& group = a.positional[1];
+  if (group.size() != 1 || group[0] < '1' || group[0] > '4') return session.UsageError("GROUP is 1, 2, 3 or 4");
+
+  struct SizeOption {
+    const char* name;
+    int control;
+  };
+  static const SizeOption kSizes[] = {
+      {"--diameter", kHoleDiameterEdit},         {"--depth", kHoleDepthEdit},
+      {"--chamfer", kChamferDepthEdit},          {"--pilot-diameter", kPilotDiameterEdit},
+      {"--pilot-depth", kPilotDepthEdit},        {"--cbore-diameter", kCboreDiameterEdit},
+      {"--cbore-depth", kCboreDepthEdit},
+  };
+  for (const SizeOption& s : kSizes) {
+    const std::string* v = a.Last(s.name);
+    if (v && (!IsNumber(*v) || v->size() > kSizeMax))
+      return session.UsageError(std::string(s.name) + " needs a number of at most 15 characters");
+  }
+  const std::string* type = a.Last("--type");
+  if (type && (type->empty() || TooLong(type, kHoleTypeMax))) return session.UsageError("--type is 1 to 31 bytes");
+  std::vector<std::vector<std::string>> positions;
+  for (const std::string& at : a.All("--at")) {
+    std::vector<std::string> xy;
+    if (!SplitNumbers(at, 2, xy) || xy[0].size() > kSizeMax || xy[1].size() > kSizeMax)
+      return session.UsageError("--at needs two numbers X,Y");
+    positions.push_back(xy);
+  }
+  if (positions.size() > static_cast<std::size_t>(kHoleRows)) return session.UsageError("at most 20 positions");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  ctx.currentHoleGroup = group[0] - '0';
+
+  common::MemoryForm dialog(HoleDialogTemplate());
+  if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
+  if (type) dialog.SetText(kHoleTypeCombo, *type);
+  for (const SizeOption& s : kSizes)
+    if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
+  if (!positions.empty()) {
+    for (int row = 0; row < kHoleRows; ++row) {
+      bool given = row < static_cast<int>(positions.size());
+      dialog.SetText(kHoleX1Edit + row, given ? positions[row][0] : "");
+      dialog.SetText(kHoleY1Edit + row, given ? positions[row][1] : "");
+    }
+  }
+  return SaveHoleGroup(ctx, dialog) == 0 ? kExitOk : kExitFailure;
+}
+
+int RunShow(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
+  if (a.positional.size() != 1) return session.UsageError("needs JOB");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+
+  common::MemoryForm main(MainDialogTemplate());
+  if (ReadJobFile(ctx, main) != 0) return kExitFailure;
+  auto line = [&session](std::string_view key, std::string_view value) {
+    session.Print(std::string(key) + " = " + std::string(value));
+  };
+  line("file", ctx.currentJobPath.string());
+  session.Print(common::FormatText("[%s]", jobkey::kMainSection));
+  line(jobkey::kTitle, main.FullText(kTitleEdit));
+  line(jobkey::kMaterial, main.FullText(kMaterialCombo));
+  line(jobkey::kStockX, main.FullText(kStockXEdit));
+  line(jobkey::kStockY, main.FullText(kStockYEdit));
+  line(jobkey::kStockZ, main.FullText(kStockZEdit));
+  line(jobkey::kOriginX, main.FullText(kOriginXEdit));
+  line(jobkey::kOriginY, main.FullText(kOriginYEdit));
+  line(jobkey::kController, main.FullText(kControllerCombo));
+  line(jobkey::kCoordSystem, main.FullText(kCoordSystemCombo));
+  line(jobkey::kProgramNumber, main.FullText(kProgramNumberEdit));
+  line(jobkey::kNcFile, common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", 17, ctx.currentJobPath));
+
+  static const std::pair<const char*, int> kHoleFields[] = {
+      {jobkey::kHoleType, kHoleTypeCombo},           {jobkey::kHoleDiameter, kHoleDiameterEdit},
+      {jobkey::kHoleDepth, kHoleDepthEdit},          {jobkey::kChamferDepth, kChamferDepthEdit},
+      {jobkey::kPilotDiameter, kPilotDiameterEdit},  {jobkey::kPilotDepth, kPilotDepthEdit},
+      {jobkey::kCboreDiameter, kCboreDiameterEdit},  {jobkey::kCboreDepth, kCboreDepthEdit},
+  };
+  for (int n = 1; n <= kHoleGroups; ++n) {
+    ctx.currentHoleGroup = n;
+    common::MemoryForm dialog(HoleDialogTemplate());
+    if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
+    session.Print(common::FormatText("[%s]", jobkey::HoleSection(n).c_str()));
+    for (const auto& [key, control] : kHoleFields) line(key, dialog.FullText(control));
+    for (int row = 0; row < kHoleRows; ++row) {
+      std::string x = dialog.FullText(kHoleX1Edit + row);
+      std::string y = dialog.FullText(kHoleY1Edit + row);
+      if (x.empty() && y.empty()) break;
+      session.Print(common::FormatText("X%d = %s  Y%d = %s", row + 1, x.c_str(), row + 1, y.c_str()));
+    }
+  }
+  return kExitOk;
+}
 
 }  // namespace drillnc
