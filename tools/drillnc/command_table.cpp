@@ -6,6 +6,9 @@ namespace drillnc {
 int RunNew(Session& session, const std::vector<std::string>& args);
 int RunHole(Session& session, const std::vector<std::string>& args);
 int RunShow(Session& session, const std::vector<std::string>& args);
+// cmd_nc.cpp: NC program and TRYCUT package.
+int RunNc(Session& session, const std::vector<std::string>& args);
+int RunTrycut(Session& session, const std::vector<std::string>& args);
 
 namespace {
 
@@ -19,6 +22,9 @@ const Command kCommands[] = {
      "[--cbore-diameter D] [--cbore-depth Z] [--at X,Y]...",
      "change hole group GROUP (1-4) of a job; --at replaces the positions"},
     {"show", RunShow, "JOB", "print the main data and the four hole groups of a job"},
+    {"nc", RunNc, "JOB [--no-sim]",
+     "write the job's NC program into ncdata (and its TRYCUT package when configured); prints the NC file path last"},
+    {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},
 };
 
 }  // namespace

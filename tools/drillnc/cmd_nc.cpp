@@ -1,0 +1,83 @@
+// Commands of NC output: nc (the road of 【ＮＣデータ作成】) and trycut (the
+// TRYCUT package of a job whose NC program exists).
+#include <system_error>
+
+#include "Drilling/app/message_channel.h"
+#include "Drilling/companions/trycut_package.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/ncout/nc_creation.h"
+#include "common/profile.h"
+#include "tools/drillnc/headless.h"
+
+namespace fs = std::filesystem;
+
+namespace drillnc {
+
+namespace {
+
+using namespace drilling;
+
+constexpr std::size_t kRoomNcFile = 32;
+constexpr std::size_t kRoomPath = 520;
+
+fs::path NcPathOf(const Context& ctx) {
+  std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFile, ctx.currentJobPath);
+  return ncFile.empty() ? fs::path() : ctx.NcFolder() / ncFile;
+}
+
+}  // namespace
+
+// nc: the job opened into the main form, then what the window's
+// 【ＮＣデータ作成】 does: the main data saved, CreateNcData. The NC file path
+// is printed last.
+int RunNc(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
+  if (a.positional.size() != 1) return session.UsageError("needs JOB");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  auto main = session.MainForm();
+  if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
+
+  SaveJobMainFields(ctx, *main);
+  NcCreationOptions options;
+  options.startSimulator = !a.Has("--no-sim");
+  if (CreateNcData(ctx, *main, options) < 0) return kExitFailure;
+  session.Print(NcPathOf(ctx).string());
+  // The program stands; a failed simulation package still fails the command.
+  return session.ErrorCount() == 0 ? kExitOk : kExitFailure;
+}
+
+// trycut: the package rebuilt for the job's NC program and, without
+// --no-sim, started. The batch file path is printed last.
+int RunTrycut(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
+  if (a.positional.size() != 1) return session.UsageError("needs JOB");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  if (!JobFileExists(ctx)) {
+    Report(ctx, nullptr, kKindError, "定義ファイルがありません。");
+    return kExitFailure;
+  }
+  fs::path ncPath = NcPathOf(ctx);
+  std::error_code ec;
+  if (ncPath.empty() || !fs::is_regular_file(ncPath, ec)) {
+    Report(ctx, nullptr, kKindError, "エラー：ＮＣ計算失敗？ ファイルがありません");
+    return kExitFailure;
+  }
+  std::string trycut = common::ReadProfileText("TRYCUT", "FILE", "", kRoomPath, ctx.configPath);
+  if (trycut.empty()) return session.Fail("TRYCUT/FILE of Drilling.ini is not set");
+  int result = CreateTrycutPackage(ctx, nullptr, trycut, ncPath.string(), !a.Has("--no-sim"));
+  if (result != 0) return kExitFailure;
+  session.Print(PackageFileNames(ctx, ncPath.string()).batchPath.string());
+  return session.ErrorCount() == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace drillnc
