@@ -1,0 +1,315 @@
+#include "Drilling/job/job_file.h"
+
+#include <gtest/gtest.h>
+
+#include "Drilling/holes/hole_controls.h"
+#include "Drilling/holes/hole_dialog_template.h"
+#include "job/job_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace drilling;
+using testsupport::ReadBytes;
+
+namespace {
+
+std::string Golden(const char* name) {
+  return ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "tests/job/golden" / name);
+}
+
+class JobFileTest : public jobtest::JobFixture {
+ protected:
+  common::MemoryForm main{MainDialogTemplate()};
+  common::MemoryForm hole{HoleDialogTemplate()};
+};
+
+TEST_F(JobFileTest, NewJobFileWritesTheSkeletonNamedAfterTheClock) {
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  EXPECT_EQ(main.FullText(kTitleEdit), "2021-0509-142305");
+  EXPECT_EQ(ctx.currentJobPath, folder / "DB" / "2021-0509-142305.ini");
+  EXPECT_EQ(ReadBytes(ctx.currentJobPath), Golden("skeleton_empty.ini"));
+  EXPECT_EQ(JobFileExists(ctx), 1);
+  EXPECT_TRUE(ui.questions.empty());
+}
+
+TEST_F(JobFileTest, SkeletonTakesTheTypedValuesCutToItsWidths) {
+  main.SetText(kControllerCombo, "Mitsubishi MELDAS M80 with long name");
+  main.SetText(kCoordSystemCombo, "G54.1P1X");
+  main.SetText(kMaterialCombo, "ＳＵＳ３０４ステン");  // 18 bytes: 7 characters fit in 15
+  main.SetText(kStockXEdit, "1234567890123456");
+  main.SetText(kStockYEdit, "100");
+  main.SetText(kStockZEdit, "20.5");
+  main.SetText(kOriginXEdit, "0");
+  main.SetText(kOriginYEdit, "0");
+  main.SetText(kProgramNumberEdit, "12345678");
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  EXPECT_EQ(ReadBytes(ctx.currentJobPath), Golden("skeleton_typed.ini"));
+}
+
+TEST_F(JobFileTest, ANewFileWhileAJobIsOpenNeedsTwoAnswers) {
+  MakeJob("old.ini", "[Drilling]\ntitle=old\n");
+  const std::string oldBytes = ReadBytes(ctx.currentJobPath);
+  // Declined: the old job stays open and untouched, the title is the new one.
+  ui.answers = {false};
+  EXPECT_EQ(NewJobFile(ctx, main), 0);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"新しい定義ファイルを設定しますすか？"});
+  EXPECT_EQ(ctx.currentJobPath, folder / "DB" / "old.ini");
+  EXPECT_EQ(ReadBytes(ctx.currentJobPath), oldBytes);
+  EXPECT_EQ(main.FullText(kTitleEdit), "2021-0509-142305");
+
+  // Accepted, but the new file exists already and overwriting is declined:
+  // the path moves to it and nothing is written.
+  const fs::path existing = folder / "DB" / "2021-0509-142305.ini";
+  testsupport::WriteBytes(existing, "keep");
+  ui.answers = {true, false};
+  EXPECT_EQ(NewJobFile(ctx, main), 0);
+  ASSERT_EQ(ui.questions.size(), 3u);
+  EXPECT_EQ(ui.questions[2], "定義ファイル\n" + existing.string() + "\n既に存在します。上書きしますか？");
+  EXPECT_EQ(ctx.currentJobPath, existing);
+  EXPECT_EQ(ReadBytes(existing), "keep");
+
+  ui.answers = {true, true};
+  EXPECT_EQ(NewJobFile(ctx, main), 0);
+  EXPECT_EQ(ReadBytes(existing), Golden("skeleton_empty.ini"));
+}
+
+TEST_F(JobFileTest, ASkeletonThatCannotBeWrittenIsReported) {
+  // A folder in the way of the file: the replace fails even for root.
+  fs::create_directories(folder / "DB" / "2021-0509-142305.ini" / "inside");
+  ui.defaultAnswer = true;
+  EXPECT_EQ(NewJobFile(ctx, main), -1);
+  EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"定義ファイルオープンエラー"});
+  EXPECT_EQ(JobFileExists(ctx), 0) << "the path is set but no file is there";
+}
+
+TEST_F(JobFileTest, SaveWritesNonEmptyFieldsAndTheNcFileName) {
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  lines.clear();
+  main.SetText(kMaterialCombo, "s45c");
+  main.SetText(kStockXEdit, "150");
+  main.SetText(kStockYEdit, "100");
+  main.SetText(kStockZEdit, "20");
+  main.SetText(kOriginXEdit, "0");
+  main.SetText(kOriginYEdit, "0");
+  main.SetText(kControllerCombo, "FANUC 0i-MF");
+  main.SetText(kCoordSystemCombo, "G54");
+  main.SetText(kProgramNumberEdit, "1234");
+  ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+  EXPECT_EQ(Stored("Drilling", "材質"), "S45C");
+  EXPECT_EQ(Stored("Drilling", "制御装置"), "FANUC 0I-MF");
+  EXPECT_EQ(Stored("Drilling", "Ｏ番号"), "1234");
+  EXPECT_EQ(Stored("Drilling", "NcFile"), "O1234.nc");
+  EXPECT_EQ(lines, (std::vector<std::string>{"    ＮＣファイル ： O1234.nc", "          Ｏ番号 = 1234",
+                                             "メインの加工情報を保存しました。"}));
+
+  // An empty field leaves the stored value; keys keep their places.
+  main.SetText(kStockZEdit, "");
+  main.SetText(kMaterialCombo, "");
+  ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+  EXPECT_EQ(Stored("Drilling", "材料Z"), "20");
+  EXPECT_EQ(Stored("Drilling", "材質"), "S45C");
+  EXPECT_NE(JobText().find("原点Y=0\r\n原点Z=0.\r\nＯ番号=1234\r\nNcFile=O1234.nc\r\n\r\n[Hole1]"), std::string::npos);
+}
+
+TEST_F(JobFileTest, NcFileNameFollowsTheControllerFamily) {
+  struct Case {
+    const char* controller;
+    const char* ncFile;
+  };
+  const Case cases[] = {
+      {"FANUC 31i", "O77.nc"},
+      {"OKUMA OSP-P300", "O77.min"},
+      {"MELDAS FANUC hybrid", "O77.nc1"},  // MELDAS is tested first; its leading point is dropped
+      {"MAZAK MAZATROL", "O77"},            // no MAZATROL key: no extension
+      {"HEIDENHAIN", "O77"},                // no family: no extension
+  };
+  ui.defaultAnswer = true;  // a new file over the open one, overwritten
+  for (const Case& c : cases) {
+    ASSERT_EQ(NewJobFile(ctx, main), 0);
+    main.SetText(kControllerCombo, c.controller);
+    main.SetText(kProgramNumberEdit, "77");
+    ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+    EXPECT_EQ(Stored("Drilling", "NcFile"), c.ncFile) << c.controller;
+  }
+  // The family test is case-sensitive (the list has made the text upper case already).
+  std::string ext = "kept";
+  EXPECT_EQ(NcFileExtension(ctx, "fanuc", ext), 0);
+  EXPECT_EQ(ext, "kept");
+
+  // Without a controller no NC file name is formed, but the number is saved.
+  ClearMainForm(main, 0);
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  main.SetText(kProgramNumberEdit, "88");
+  lines.clear();
+  ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+  EXPECT_EQ(Stored("Drilling", "NcFile"), "");
+  EXPECT_EQ(Stored("Drilling", "Ｏ番号"), "88");
+  EXPECT_EQ(lines.front(), "          Ｏ番号 = 88");
+}
+
+TEST_F(JobFileTest, WithoutAJobNothingIsReadOrWritten) {
+  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  EXPECT_EQ(ReadJobFile(ctx, main), -1);
+  EXPECT_EQ(LoadHoleGroup(ctx, hole), -1);
+  EXPECT_EQ(SaveHoleGroup(ctx, hole), -1);
+  EXPECT_EQ(RefreshHoleTypes(ctx, main), 0);
+  EXPECT_EQ(ErrorBoxes(), (std::vector<std::string>{"エラー：定義ファイルが設定されてません。", "定義ファイルがありません。",
+                                                     "定義ファイルがありません。",
+                                                     "エラー：定義ファイルが設定されてません。"}));
+  EXPECT_TRUE(fs::is_empty(folder / "DB"));
+}
+
+TEST_F(JobFileTest, CancellingTheOpenDialogLeavesNoJob) {
+  MakeJob("a.ini", "[Drilling]\ntitle=a\n");
+  ui.fileChoices = {std::nullopt};
+  EXPECT_EQ(OpenJobFile(ctx, main), -1);
+  EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"定義ファイルの読込みを中止します。"});
+  EXPECT_EQ(JobFileExists(ctx), 0);
+  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  EXPECT_EQ(ErrorBoxes().back(), "エラー：定義ファイルが設定されてません。");
+  ASSERT_EQ(ui.fileRequests.size(), 1u);
+  EXPECT_EQ(ui.fileRequests[0].initialFolder, (folder / "DB").string());
+}
+
+TEST_F(JobFileTest, OpeningReadsWithTheReadBackWidths) {
+  MakeJob("b.ini",
+          "[Drilling]\ntitle=BRACKET-7\n制御装置=MITSUBISHI MELDAS M80 WITH LONG NAME\n座標系=G54.1P12\n材質=\n"
+          "材料X=123.4567\n材料Y=80\n原点X=61.72835\nＯ番号=20250001\n"
+          "[Hole1]\n種類=ドリル\n[Hole2]\n穴径=5\n[Hole3]\n種類=タップ\n");
+  main.SetText(kMaterialCombo, "SS400");
+  main.SetText(kStockZEdit, "12");
+  main.SetText(kHoleTypeLabel1 + 1, "stale");
+  ui.fileChoices = {ctx.currentJobPath.string()};
+  ASSERT_EQ(OpenJobFile(ctx, main), 0);
+  EXPECT_EQ(main.FullText(kTitleEdit), "BRACKET-7");
+  EXPECT_EQ(main.FullText(kControllerCombo), "MITSUBISHI MELDAS M80 WITH LONG");
+  EXPECT_EQ(main.FullText(kCoordSystemCombo), "G54.1P1");
+  EXPECT_EQ(main.FullText(kMaterialCombo), "SS400") << "an empty stored value keeps the field";
+  EXPECT_EQ(main.FullText(kStockXEdit), "123.456");
+  EXPECT_EQ(main.FullText(kStockZEdit), "12") << "an absent key keeps the field";
+  EXPECT_EQ(main.FullText(kOriginXEdit), "61.7283");
+  EXPECT_EQ(main.FullText(kProgramNumberEdit), "2025000");
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1), "ドリル");
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 1), "") << "a group without a type clears its label";
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 2), "タップ");
+}
+
+TEST_F(JobFileTest, HoleGroupSaveKeepsTheRowsUpToTheFirstGap) {
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  ctx.currentHoleGroup = 2;
+  // Positions stored earlier, beyond the rows about to be saved.
+  for (int row = 1; row <= 20; ++row) {
+    common::WriteProfileText("Hole2", "X" + std::to_string(row), "1.", ctx.currentJobPath);
+    common::WriteProfileText("Hole2", "Y" + std::to_string(row), "2.", ctx.currentJobPath);
+  }
+  common::WriteProfileText("Hole2", "下穴径", "6.8", ctx.currentJobPath);
+  hole.SetText(kHoleTypeCombo, "ドリル");
+  hole.SetText(kHoleDiameterEdit, "8.5");
+  hole.SetText(kHoleDepthEdit, "25");
+  hole.SetText(kHoleX1Edit, "12.50");
+  hole.SetText(kHoleY1Edit, "7");
+  hole.SetText(kHoleX1Edit + 1, "abc");
+  hole.SetText(kHoleY1Edit + 1, "-0.0004");
+  hole.SetText(kHoleX1Edit + 2, "1e2");
+  hole.SetText(kHoleY1Edit + 2, " 3.14159");
+  hole.SetText(kHoleX1Edit + 3, "40");  // row 4 has no Y: the save stops here
+  hole.SetText(kHoleX1Edit + 4, "50");
+  hole.SetText(kHoleY1Edit + 4, "50");
+  lines.clear();
+  ASSERT_EQ(SaveHoleGroup(ctx, hole), 0);
+  const std::string text = JobText();
+  EXPECT_NE(text.find("[Hole2]\r\n種類=ドリル\r\n穴径=8.5\r\n深さ=25\r\n面取深=\r\n下穴径=6.8\r\n下穴深=\r\n座穴径=\r\n"
+                      "座深さ=\r\nX1=12.5\r\nY1=7.\r\nX2=0.\r\nY2=-0.\r\nX3=100.\r\nY3=3.142\r\n\r\n[Hole3]"),
+            std::string::npos)
+      << text;
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "Section = Hole2\n");
+  EXPECT_EQ(lines[1], "種類 = ドリル\n");
+  EXPECT_EQ(lines[4], "面取深 = \n");
+  EXPECT_EQ(lines[9], "穴加工定義 [2] を保存しました。");
+}
+
+TEST_F(JobFileTest, HoleGroupLoadStopsAtTheFirstMissingCoordinate) {
+  MakeJob("c.ini",
+          "[Hole3]\n種類=ザグリ\n穴径=9\n深さ=\n座穴径=14\n座深さ=8.6\nX1=10.\nY1=20.\nX2=30.\nY2=\nX3=50.\nY3=60.\n");
+  ctx.currentHoleGroup = 3;
+  hole.SetText(kHoleDepthEdit, "typed");
+  hole.SetText(kHoleY1Edit + 1, "kept");
+  hole.SetText(kHoleX1Edit + 2, "kept too");
+  int updates = 0;
+  ASSERT_EQ(LoadHoleGroup(ctx, hole,
+                          [&](Context&, common::Form& dialog) {
+                            ++updates;
+                            EXPECT_EQ(dialog.Text(kHoleTypeCombo, 32), "ザグリ") << "runs after the values are in";
+                          }),
+            0);
+  EXPECT_EQ(updates, 1);
+  EXPECT_EQ(hole.FullText(kHoleDiameterEdit), "9");
+  EXPECT_EQ(hole.FullText(kHoleDepthEdit), "typed");
+  EXPECT_EQ(hole.FullText(kCboreDepthEdit), "8.6");
+  EXPECT_EQ(hole.FullText(kHoleX1Edit), "10.");
+  EXPECT_EQ(hole.FullText(kHoleX1Edit + 1), "30.");
+  EXPECT_EQ(hole.FullText(kHoleY1Edit + 1), "kept");
+  EXPECT_EQ(hole.FullText(kHoleX1Edit + 2), "kept too");
+}
+
+TEST_F(JobFileTest, HoleGroupRoundTripAndTypeLabels) {
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  ctx.currentHoleGroup = 4;
+  hole.SetText(kHoleTypeCombo, "タップ");
+  hole.SetText(kHoleDiameterEdit, "10");
+  hole.SetText(kPilotDiameterEdit, "8.5");
+  for (int row = 0; row < 20; ++row) {
+    hole.SetText(kHoleX1Edit + row, std::to_string(row * 5));
+    hole.SetText(kHoleY1Edit + row, "-12.3456");
+  }
+  ASSERT_EQ(SaveHoleGroup(ctx, hole), 0);
+  common::MemoryForm again(HoleDialogTemplate());
+  ASSERT_EQ(LoadHoleGroup(ctx, again), 0);
+  EXPECT_EQ(again.FullText(kPilotDiameterEdit), "8.5");
+  EXPECT_EQ(again.FullText(kHoleX1Edit + 19), "95.");
+  EXPECT_EQ(again.FullText(kHoleY1Edit + 19), "-12.346");
+  main.SetText(kHoleTypeLabel1, "stale");
+  EXPECT_EQ(RefreshHoleTypes(ctx, main), 0);
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1), "");
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 3), "タップ");
+}
+
+TEST_F(JobFileTest, TitlesThatWouldLeaveTheFolderAreRefused) {
+  for (const char* bad : {"", "   ", "../x", "a/b", "a\\b", "..", ".", "C:x", "a*b", "a?", "x.", "x ", "CON", "nul.txt",
+                          "com1", "tab\there", "q\"uote", "<x>", "p|q"})
+    EXPECT_FALSE(IsSafeFileTitle(bad)) << bad;
+  // 表 and ソ carry the byte 0x5C as their second byte in code page 932.
+  for (const char* good : {"2021-0509-142305", "表示板", "ソケット", "a..b", ".hidden", "PLATE 1", "COM10", "CONSOLE"})
+    EXPECT_TRUE(IsSafeFileTitle(good)) << good;
+
+  // Typed into the main form: the save refuses and writes nothing.
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  const std::string before = ReadBytes(ctx.currentJobPath);
+  main.SetText(kTitleEdit, "../../etc/x");
+  main.SetText(kStockXEdit, "99");
+  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  EXPECT_EQ(ReadBytes(ctx.currentJobPath), before);
+  ASSERT_FALSE(ErrorBoxes().empty());
+  EXPECT_EQ(ErrorBoxes().back().rfind("エラー：表題 [../../etc/x] はファイル名に使えません。", 0), 0u);
+
+  // As the name of a new file: refused before any question, path unchanged.
+  const fs::path path = ctx.currentJobPath;
+  EXPECT_EQ(SetNewJobPath(ctx, main), -1);
+  EXPECT_EQ(ctx.currentJobPath, path);
+  EXPECT_TRUE(ui.questions.empty());
+}
+
+TEST_F(JobFileTest, AFailedWriteIsReportedNotHidden) {
+  // A regular file in a folder where nothing can be created.
+  ctx.currentJobPath = "/proc/self/status";
+  if (JobFileExists(ctx) != 1) GTEST_SKIP() << "no /proc";
+  main.SetText(kStockXEdit, "1");
+  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  ASSERT_EQ(ErrorBoxes().size(), 1u);
+  EXPECT_EQ(ErrorBoxes()[0], "エラー：定義ファイルに書き込めません。\n/proc/self/status");
+  hole.SetText(kHoleTypeCombo, "ドリル");
+  EXPECT_EQ(SaveHoleGroup(ctx, hole), -1);
+  EXPECT_EQ(ErrorBoxes().size(), 2u);
+}
+
+}  // namespace
