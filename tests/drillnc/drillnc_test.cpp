@@ -1,0 +1,206 @@
+// The drillnc executable of the program folder, run on a temporary program
+// folder; job files compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/sjis.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  // The last line of standard output.
+  std::string LastLine() const {
+    std::string s = out;
+    while (!s.empty() && s.back() == '\n') s.pop_back();
+    return s.substr(s.rfind('\n') == std::string::npos ? 0 : s.rfind('\n') + 1);
+  }
+};
+
+class DrillncTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string config =
+        "[UserStartup]\r\nWorkType=S45C\r\nMachine=FANUC 0i-MF\r\nCoordSystem=G54\r\n"
+        "[WorkType]\r\nWorkType0=S45C\r\nWorkType1=A5052\r\n"
+        "[Machine]\r\nMachine0=FANUC 0i-MF\r\nMachine1=FANUC 31i-B5\r\n"
+        "[CoordSystem]\r\nCoordSystem0=G54\r\nCoordSystem1=G55\r\n"
+        "[work]\r\n原点=0\r\n[NCFILE]\r\nFANUC=nc\r\n";
+    WriteBytes(home / "Drilling.ini", common::Utf8ToCp932(config));
+  }
+
+  // Runs drillnc with `args`; `env` entries are added to the environment.
+  Outcome Drillnc(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    const fs::path outFile = scratch / "out";
+    const fs::path errFile = scratch / "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string program = DRILLING_PROGRAM_DIR "/drillnc";
+    std::vector<char*> argv{program.data()};
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envCopy = env;
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e)
+      if (std::string(*e).rfind("DRILLING_HOME=", 0) != 0) envp.push_back(*e);
+    for (auto& e : envCopy) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    Outcome run;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadBytes(outFile);
+    run.err = ReadBytes(errFile);
+    return run;
+  }
+  Outcome InHome(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.Path().string()});
+    return Drillnc(args);
+  }
+  static std::string Golden(const char* name) {
+    return ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "tests/drillnc/golden" / name);
+  }
+
+  testsupport::TempFolder home;
+  testsupport::TempFolder scratch;
+  const std::vector<std::string> plate{"new",         "--title",      "PLATE-A", "--material", "s45c",
+                                       "--stock",     "150,100,20",   "--origin", "ur",        "--controller",
+                                       "FANUC 31i-B5", "--coord",     "G55",     "--program", "1001"};
+};
+
+TEST_F(DrillncTest, NewHoleShowRoad) {
+  Outcome made = InHome(plate);
+  ASSERT_EQ(made.status, 0) << made.out << made.err;
+  const fs::path job = home / "DB" / "PLATE-A.ini";
+  EXPECT_EQ(made.LastLine(), job.string());
+  EXPECT_EQ(ReadBytes(job), Golden("new_plate.ini"));
+  EXPECT_NE(made.out.find("    ＮＣファイル ： O1001.nc\n"), std::string::npos) << made.out;
+  EXPECT_EQ(made.err, "");
+
+  Outcome hole = InHome({"hole", job.string(), "2", "--type", "タップ", "--diameter", "10", "--depth", "20",
+                     "--pilot-diameter", "8.5", "--pilot-depth", "25", "--at", "30,20", "--at", "120.50, 20"});
+  ASSERT_EQ(hole.status, 0) << hole.out << hole.err;
+  EXPECT_EQ(ReadBytes(job), Golden("plate_with_tap.ini"));
+  EXPECT_NE(hole.out.find("穴加工定義 [2] を保存しました。"), std::string::npos);
+
+  // A bare title finds the file in DB; positions not given stay.
+  Outcome again = InHome({"hole", "PLATE-A", "2", "--depth", "20"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(ReadBytes(job), Golden("plate_with_tap.ini"));
+
+  Outcome shown = InHome({"show", "PLATE-A"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  for (const char* line : {"title = PLATE-A\n", "原点X = 150\n", "制御装置 = FANUC 31I-B5\n", "NcFile = O1001.nc\n",
+                           "[Hole2]\n種類 = タップ\n穴径 = 10\n", "X2 = 120.5  Y2 = 20.\n[Hole3]\n種類 = \n"})
+    EXPECT_NE(shown.out.find(line), std::string::npos) << line << "\n" << shown.out;
+}
+
+TEST_F(DrillncTest, AnExistingJobIsOverwrittenOnlyWithYes) {
+  ASSERT_EQ(InHome(plate).status, 0);
+  const fs::path job = home / "DB" / "PLATE-A.ini";
+  WriteBytes(job, "hand edited");
+  Outcome declined = InHome(plate);
+  EXPECT_EQ(declined.status, 1);
+  EXPECT_NE(declined.out.find("既に存在します。上書きしますか？ -> No"), std::string::npos) << declined.out;
+  EXPECT_EQ(ReadBytes(job), "hand edited");
+
+  std::vector<std::string> yes = plate;
+  yes.insert(yes.begin(), "--yes");
+  Outcome accepted = InHome(yes);
+  EXPECT_EQ(accepted.status, 0) << accepted.err;
+  EXPECT_EQ(ReadBytes(job), Golden("new_plate.ini"));
+}
+
+TEST_F(DrillncTest, UnsafeTitleIsRefusedAndNothingWritten) {
+  Outcome run = InHome({"new", "--title", "../escape", "--stock", "1,2,3"});
+  EXPECT_EQ(run.status, 1);
+  const std::string message = "エラー：表題 [../escape] はファイル名に使えません。";
+  EXPECT_EQ(run.err.rfind(message, 0), 0u) << run.err;
+  EXPECT_NE(run.out.find(message), std::string::npos) << "reported lines go to standard output too";
+  EXPECT_TRUE(fs::is_empty(home / "DB"));
+  EXPECT_FALSE(fs::exists(home / "escape.ini"));
+}
+
+TEST_F(DrillncTest, UsageErrorsTouchNothing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"bogus"},
+      {"--frobnicate", "new"},
+      {"new", "--stock", "1,2"},
+      {"new", "--stock", "1,2,x"},
+      {"new", "--origin", "ll"},
+      {"new", "--stock", "1,2,3", "--origin", "middle"},
+      {"new", "--program", "12a"},
+      {"new", "--title"},
+      {"new", "extra"},
+      {"hole", "job"},
+      {"hole", "job", "5"},
+      {"hole", "job", "1", "--at", "1"},
+      {"hole", "job", "1", "--diameter", "wide"},
+      {"show"},
+  };
+  for (const auto& args : cases) {
+    Outcome run = InHome(args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(run.status, 2) << joined << run.err;
+    EXPECT_NE(run.err.find("usage: drillnc"), std::string::npos) << joined;
+  }
+  EXPECT_FALSE(fs::exists(home / "DB")) << "start-up never ran";
+}
+
+TEST_F(DrillncTest, FailuresGiveOneAndTheErrorOnStandardError) {
+  Outcome missing = InHome({"show", "nothere"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "定義ファイルがありません。\n");
+  EXPECT_EQ(missing.out, "定義ファイルがありません。\n");
+
+  Outcome noFolder = Drillnc({"--home", (home / "absent").string(), "show", "x"});
+  EXPECT_EQ(noFolder.status, 1);
+  EXPECT_NE(noFolder.err.find("is not a folder"), std::string::npos);
+
+  Outcome help = Drillnc({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("  hole JOB GROUP"), std::string::npos);
+}
+
+TEST_F(DrillncTest, TitleFromTheClockAndHomeFromTheEnvironment) {
+  Outcome run = Drillnc({"new", "--program", "0042"}, {"DRILLING_HOME=" + home.Path().string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::smatch m;
+  std::string last = run.LastLine();
+  ASSERT_TRUE(std::regex_match(last, m, std::regex(".*/DB/(\\d{4}-\\d{4}-\\d{6})\\.ini"))) << last;
+  EXPECT_EQ(fs::path(last).parent_path(), home / "DB");
+  // No stock given: the material dialog was cancelled, the presets stay.
+  std::string text = common::Cp932ToUtf8(ReadBytes(last));
+  EXPECT_NE(text.find("title=" + m[1].str() + "\r\n制御装置=FANUC 0I-MF\r\n座標系=G54\r\n材質=S45C\r\n材料X=\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Ｏ番号=0042\r\nNcFile=O0042.nc\r\n"), std::string::npos);
+}
+
+}  // namespace
