@@ -359,7 +359,7 @@ bool ReadTrycutBatch(const fs::path& batchPath, TrycutCommand& command) {
       words.push_back(std::move(expanded));
       isPath.push_back(fromPath);
     }
-    if (words.empty()) return false;
+    if (words.empty() || words.front().empty()) return false;
     command.program = words.front();
     command.arguments.assign(words.begin() + 1, words.end());
     command.argumentIsPath.assign(isPath.begin() + 1, isPath.end());
