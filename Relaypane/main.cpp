@@ -1,0 +1,12 @@
+// The message window program: shows and logs every line the drilling program
+// reports.
+#include <QApplication>
+
+#include "Relaypane/relaypane_app.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Relaypane");
+  QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the program
+  return relaypane::RunRelaypane(app);
+}
