@@ -11,9 +11,5 @@ int OpenProcessDialog(Context&, common::Form&) { return 0; }
 int TransferNcFile(Context&, common::Form&) { return 0; }
 int WriteDxfDrawing(Context&, common::Form&) { return 0; }
 int RunInitialSettingsDialog(Context&, common::Form&) { return 0; }
-int ShowProgramBanner(Context&, common::Form&) { return 0; }
-int ShowVersionBox(Context&, common::Form&, const char*) { return 0; }
-int ShowProgramInfo(Context&, common::Form&) { return 0; }
-int OpenHelpFile(Context&, common::Form&) { return 0; }
 
 }  // namespace drilling

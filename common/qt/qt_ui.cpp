@@ -1,5 +1,6 @@
 #include "common/qt/qt_ui.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -44,9 +45,35 @@ std::optional<std::string> QtUi::ChooseOpenFile(Form* owner, const FileDialogReq
   return dialog.selectedFiles().front().toUtf8().toStdString();
 }
 
+namespace {
+
+// A dialog without input controls (an information window) is closed by any
+// key, the way its close box closes it: the procedure is told Close.
+class AnyKeyCloses : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    static_cast<QWidget*>(watched)->close();
+    return true;
+  }
+};
+
+bool TakesNoInput(const DialogTemplate& tpl) {
+  for (const auto& c : tpl.controls)
+    if (c.kind != ControlKind::Label && c.kind != ControlKind::GroupBox) return false;
+  return true;
+}
+
+}  // namespace
+
 int QtUi::RunModal(Form* owner, const DialogTemplate& tpl, const DialogProc& proc) {
-  QtForm form(tpl, proc, owner, style_, WidgetOf(owner));
+  QtHostStyle style = style_;
+  // A program icon the host was not given is drawn.
+  if (tpl.iconId != 0 && !style.icons.count(tpl.iconId)) style.icons[tpl.iconId] = DrawProgramIcon(tpl.iconId);
+  QtForm form(tpl, proc, owner, style, WidgetOf(owner));
   form.setModal(true);
+  AnyKeyCloses anyKey;
+  if (TakesNoInput(tpl)) form.installEventFilter(&anyKey);
   form.Initialise();
   if (form.HasEnded()) return form.Result();
   form.exec();
