@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "common/text.h"
+#include "common/textfile.h"
 #include "ncout/gcode_reader_support.h"
 #include "ncout/ncout_support.h"
 
@@ -366,6 +370,52 @@ TEST_F(NcWriterTest, FifteenProcessesOverFourGroupsOfNinetyEightPoints) {
         EXPECT_EQ(h.feedMmPerMin, 40 + n);
       }
     }
+  }
+}
+
+// The same program through LinuxCNC's stand-alone rs274ngc interpreter
+// (Debian package linuxcnc-uspace), when it is installed: it must run the
+// program to its end, and the deepest feed at every hole must be the depth
+// our own reader found there. LinuxCNC keeps canned cycles in the motion
+// group, FANUC does not: after G80 the trailer's "X Y" line is a rapid move
+// on the machine, so the copy handed to rs274 gets its G00 written out.
+TEST_F(NcWriterTest, BigProgramRunsThroughTheRs274Interpreter) {
+  if (std::system("command -v rs274 >/dev/null 2>&1") != 0) GTEST_SKIP() << "rs274 (linuxcnc-uspace) is not installed";
+  Config("");
+  Job(BigJob());
+  ASSERT_EQ(Write(), 0) << LastErrorBox();
+  std::string program = Bytes(Nc("O4321.nc"));
+  GcodeReading reading = ReadGcode(program);
+  ASSERT_TRUE(reading.problems.empty());
+  std::size_t trailer = program.rfind("\r\nX0. Y0.\r\n");
+  ASSERT_NE(trailer, std::string::npos);
+  program.insert(trailer + 2, "G00 ");
+  std::string table;
+  for (int t = 0; t < 100; ++t) table += common::FormatText("T%d P%d Z0 D1 ;\n", t, t);
+  ASSERT_TRUE(common::WriteFileAtomic(folder / "rs274.nc", program));
+  ASSERT_TRUE(common::WriteFileAtomic(folder / "tools.tbl", table));
+  std::string command = "cd '" + folder.string() + "' && rs274 -g -t tools.tbl rs274.nc rs274.out >rs274.log 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << Bytes(folder / "rs274.log");
+
+  // Deepest feed per position, as the interpreter moved and as we read it.
+  std::map<std::pair<long, long>, double> moved, expected;
+  auto key = [](double x, double y) { return std::make_pair(std::lround(x * 1000), std::lround(y * 1000)); };
+  std::string out = Bytes(folder / "rs274.out");
+  for (std::size_t at = out.find("STRAIGHT_FEED("); at != std::string::npos; at = out.find("STRAIGHT_FEED(", at + 1)) {
+    double x = 0, y = 0, z = 0;
+    ASSERT_EQ(std::sscanf(out.c_str() + at, "STRAIGHT_FEED(%lf, %lf, %lf", &x, &y, &z), 3);
+    auto [it, fresh] = moved.emplace(key(x, y), z);
+    if (!fresh) it->second = std::min(it->second, z);
+  }
+  for (const DrilledHole& h : reading.holes) {
+    auto [it, fresh] = expected.emplace(key(h.xMm, h.yMm), h.zMm);
+    if (!fresh) it->second = std::min(it->second, h.zMm);
+  }
+  ASSERT_EQ(expected.size(), 4u * 98u);
+  ASSERT_EQ(moved.size(), expected.size());
+  for (const auto& [position, z] : expected) {
+    ASSERT_TRUE(moved.count(position));
+    EXPECT_NEAR(moved[position], z, 1e-6);
   }
 }
 
