@@ -9,6 +9,8 @@ int RunShow(Session& session, const std::vector<std::string>& args);
 // cmd_nc.cpp: NC program and TRYCUT package.
 int RunNc(Session& session, const std::vector<std::string>& args);
 int RunTrycut(Session& session, const std::vector<std::string>& args);
+// cmd_tools.cpp: magazine tool list.
+int RunTools(Session& session, const std::vector<std::string>& args);
 
 namespace {
 
@@ -25,6 +27,8 @@ const Command kCommands[] = {
     {"nc", RunNc, "JOB [--no-sim]",
      "write the job's NC program into ncdata (and its TRYCUT package when configured); prints the NC file path last"},
     {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},
+    {"tools", RunTools, "list | set T --name N [--diameter D] [--h H] [--d D] | delete T",
+     "list the magazine pockets of the tool table, fill pocket T (1-98) or free it"},
 };
 
 }  // namespace
