@@ -7,6 +7,49 @@
 #include "common/textfile.h"
 
 namespace drilling {
+namespace {
+
+inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// A plain decimal ([sign] digits [. digits]) of at most 15 significant
+// digits is the integer of its digits divided by a power of ten, both exact
+// doubles, so one division gives the correctly rounded value, the same as
+// the standard conversion. Everything else goes to the standard conversion.
+bool ParseNumber(std::string_view token, double& value) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < token.size() && (token[i] == '-' || token[i] == '+')) negative = token[i++] == '-';
+  unsigned long long mantissa = 0;
+  int digits = 0;
+  int significant = 0;
+  int decimals = 0;
+  bool point = false;
+  for (; i < token.size(); ++i) {
+    char c = token[i];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') break;
+    ++digits;
+    if (point) ++decimals;
+    if (mantissa != 0 || c != '0') ++significant;
+    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    if (significant > 15) break;
+  }
+  if (i == token.size() && digits > 0 && significant <= 15 && decimals <= 22) {
+    value = static_cast<double>(mantissa) / kPow10[decimals];
+    if (negative) value = -value;
+    return true;
+  }
+  std::size_t used = 0;
+  value = common::ParseLeadingDouble(token, &used);
+  return used == token.size() && std::isfinite(value);
+}
+
+}  // namespace
 
 TableLoad LoadTableFile(const std::filesystem::path& path, std::string& bytes) {
   bytes.clear();
@@ -41,7 +84,7 @@ RowRead NumberRowReader::Next(double* row) {
   int count = 0;
   while (count < width_) {
     // Skip white space, counting the lines.
-    while (pos_ < text_.size() && common::IsBlank(text_[pos_])) {
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) {
       if (text_[pos_] == '\n') ++line_;
       ++pos_;
     }
@@ -53,14 +96,13 @@ RowRead NumberRowReader::Next(double* row) {
       return Fail(rowLine_, common::FormatText("から始まる最後の行の数値が足りません（%d 個で 1 行です）", width_));
     }
     std::size_t start = pos_;
-    while (pos_ < text_.size() && !common::IsBlank(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && !IsSpace(text_[pos_])) ++pos_;
     std::string_view token = text_.substr(start, pos_ - start);
     if (count == 0) rowLine_ = line_;
     if (token.size() > kMaxNumberChars)
       return Fail(line_, common::FormatText("の数値が長すぎます（%zu 文字以上）", kMaxNumberChars + 1));
-    std::size_t used = 0;
-    double value = common::ParseLeadingDouble(token, &used);
-    if (used != token.size() || !std::isfinite(value)) return Fail(line_, "に数値でないデータがあります");
+    double value = 0;
+    if (!ParseNumber(token, value)) return Fail(line_, "に数値でないデータがあります");
     if (value < 0 && !(negativeColumns_ & (1u << count)))
       return Fail(line_, common::FormatText("の %d 列目に負の数値があります", count + 1));
     row[count++] = value;
