@@ -234,29 +234,11 @@ void EnsureLastLineEnded(Parsed& p) {
   if (!p.lines.empty() && p.lines.back().eol.empty()) p.lines.back().eol = "\r\n";
 }
 
-}  // namespace
-
-std::string ReadProfileText(std::string_view section, std::string_view key, std::string_view defaultValue,
-                            std::size_t room, const fs::path& file) {
-  Stamp stamp;
-  auto parsed = TheCache().Get(file, stamp);
-  if (const std::string* value = FindValue(*parsed, section, key)) return CutToRoom(*value, room);
-  return CutToRoom(TrimRight(defaultValue), room);
-}
-
-int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const fs::path& file) {
-  Stamp stamp;
-  auto parsed = TheCache().Get(file, stamp);
-  const std::string* value = FindValue(*parsed, section, key);
-  if (!value) return defaultValue;
-  return LeadingDigitsValue(*value);
-}
-
-bool WriteProfileText(std::string_view section, std::optional<std::string_view> key,
-                      std::optional<std::string_view> value, const fs::path& file) {
-  Stamp stamp;
-  auto current = TheCache().Get(file, stamp);
-  auto p = std::make_shared<Parsed>(*current);
+// One write of a key (or a section) applied to the parsed lines; true when
+// anything changed.
+bool ApplyWrite(Parsed& parsed, std::string_view section, std::optional<std::string_view> key,
+                std::optional<std::string_view> value) {
+  Parsed* p = &parsed;
   bool changed = false;
 
   if (!key) {
@@ -311,6 +293,50 @@ bool WriteProfileText(std::string_view section, std::optional<std::string_view> 
     }
   }
 
+  return changed;
+}
+
+}  // namespace
+
+std::string ReadProfileText(std::string_view section, std::string_view key, std::string_view defaultValue,
+                            std::size_t room, const fs::path& file) {
+  Stamp stamp;
+  auto parsed = TheCache().Get(file, stamp);
+  if (const std::string* value = FindValue(*parsed, section, key)) return CutToRoom(*value, room);
+  return CutToRoom(TrimRight(defaultValue), room);
+}
+
+int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const fs::path& file) {
+  Stamp stamp;
+  auto parsed = TheCache().Get(file, stamp);
+  const std::string* value = FindValue(*parsed, section, key);
+  if (!value) return defaultValue;
+  return LeadingDigitsValue(*value);
+}
+
+bool WriteProfileText(std::string_view section, std::optional<std::string_view> key,
+                      std::optional<std::string_view> value, const fs::path& file) {
+  Stamp stamp;
+  auto current = TheCache().Get(file, stamp);
+  auto p = std::make_shared<Parsed>(*current);
+  bool changed = ApplyWrite(*p, section, key, value);
+  if (!changed) return true;
+  if (!WriteFileAtomic(file, Serialise(*p))) return false;
+  BuildIndex(*p);
+  TheCache().Store(file, p);
+  return true;
+}
+
+bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes, const fs::path& file) {
+  Stamp stamp;
+  auto current = TheCache().Get(file, stamp);
+  auto p = std::make_shared<Parsed>(*current);
+  bool changed = false;
+  for (const ProfileChange& c : changes) {
+    std::optional<std::string_view> value;
+    if (c.value) value = *c.value;
+    if (ApplyWrite(*p, section, c.key, value)) changed = true;
+  }
   if (!changed) return true;
   if (!WriteFileAtomic(file, Serialise(*p))) return false;
   BuildIndex(*p);

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace common {
 
@@ -43,6 +44,18 @@ int ReadProfileInt(std::string_view section, std::string_view key, int defaultVa
 // written (the file on disk is then unchanged).
 bool WriteProfileText(std::string_view section, std::optional<std::string_view> key,
                       std::optional<std::string_view> value, const std::filesystem::path& file);
+
+// One change of a batch: a key with a value to write, or no value to delete it.
+struct ProfileChange {
+  std::string key;
+  std::optional<std::string> value;
+};
+
+// Applies the changes to `section` in order, with the same result as that
+// many WriteProfileText calls, and writes the file once (a failure leaves
+// the file as it was before the first change).
+bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes,
+                       const std::filesystem::path& file);
 
 // Drops every cached parse (tests that rewrite a file within one clock tick
 // of its last change use it; normal callers never need it).

@@ -49,11 +49,11 @@ const HoleField kHoleFields[] = {
     {jobkey::kCboreDepth, kCboreDepthEdit, kSizeRoom},
 };
 
-// Writes one key of the current job file; a failure is reported (kind -1)
-// and gives false.
-bool WriteJobKey(Context& ctx, common::Form* owner, std::string_view section, std::string_view key,
-                 std::optional<std::string_view> value) {
-  if (common::WriteProfileText(section, key, value, ctx.currentJobPath)) return true;
+// Writes changes to one section of the current job file at once; a failure
+// is reported (kind -1) and gives false.
+bool WriteJobSection(Context& ctx, common::Form* owner, std::string_view section,
+                     const std::vector<common::ProfileChange>& changes) {
+  if (common::WriteProfileTexts(section, changes, ctx.currentJobPath)) return true;
   ReportF(ctx, owner, kKindError, kWriteFailedFormat, ctx.currentJobPath.string().c_str());
   return false;
 }
@@ -214,29 +214,31 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
       {jobkey::kController, kControllerCombo, kSavedControllerRoom},
       {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom},
   };
-  const char* section = jobkey::kMainSection;
+  // The keys are written in the order of the fields, all at once.
+  std::vector<common::ProfileChange> changes;
   std::string controller;
   std::string extension;
   for (const MainField& f : kFields) {
     std::string value = main.Text(f.control, f.room);
     if (value.empty()) continue;  // an empty field leaves the stored value
-    if (!WriteJobKey(ctx, &main, section, f.key, value)) return -1;
+    changes.push_back({f.key, value});
     if (f.control == kControllerCombo) {
       controller = value;
       NcFileExtension(ctx, controller, extension);
     }
   }
-
   std::string program = main.Text(kProgramNumberEdit, kShortRoom);
+  std::string ncFile;
   if (!program.empty()) {
-    if (!WriteJobKey(ctx, &main, section, jobkey::kProgramNumber, program)) return -1;
+    changes.push_back({jobkey::kProgramNumber, program});
     if (!controller.empty()) {
-      std::string ncFile = extension.empty() ? common::FormatText("%s%s", "O", program.c_str())
-                                             : common::FormatText("%s%s.%s", "O", program.c_str(), extension.c_str());
-      if (!WriteJobKey(ctx, &main, section, jobkey::kNcFile, ncFile)) return -1;
-      ReportF(ctx, &main, kKindList, "%16s ： %s", "ＮＣファイル", ncFile.c_str());
+      ncFile = extension.empty() ? common::FormatText("%s%s", "O", program.c_str())
+                                 : common::FormatText("%s%s.%s", "O", program.c_str(), extension.c_str());
+      changes.push_back({jobkey::kNcFile, ncFile});
     }
   }
+  if (!WriteJobSection(ctx, &main, jobkey::kMainSection, changes)) return -1;
+  if (!ncFile.empty()) ReportF(ctx, &main, kKindList, "%16s ： %s", "ＮＣファイル", ncFile.c_str());
   ReportF(ctx, &main, kKindList, "%16s = %s", "Ｏ番号", program.c_str());
   Report(ctx, &main, kKindList, "メインの加工情報を保存しました。");
   // Saved: the result does not depend on whether the message window listed it.
@@ -267,26 +269,27 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   const int group = ctx.currentHoleGroup;
   std::string section = jobkey::HoleSection(group);
   ReportF(ctx, &dialog, kKindList, "Section = %s\n", section.c_str());
+  std::vector<common::ProfileChange> changes;
   for (const HoleField& f : kHoleFields) {
     std::string value = dialog.Text(f.control, f.room);
-    if (!value.empty() && !WriteJobKey(ctx, &dialog, section, f.key, value)) return -1;
+    if (!value.empty()) changes.push_back({f.key, value});
     ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key, value.c_str());
   }
+  // Every stored position goes, then the rows up to the first one without
+  // both coordinates come back; all in one write of the file.
   for (int row = 1; row <= kHoleRows; ++row) {
-    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('X', row), std::nullopt)) return -1;
-    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('Y', row), std::nullopt)) return -1;
+    changes.push_back({jobkey::PositionKey('X', row), std::nullopt});
+    changes.push_back({jobkey::PositionKey('Y', row), std::nullopt});
   }
   for (int row = 1; row <= kHoleRows; ++row) {
     std::string x = dialog.Text(kHoleX1Edit + row - 1, kSizeRoom);
     if (x.empty()) break;
     std::string y = dialog.Text(kHoleY1Edit + row - 1, kSizeRoom);
     if (y.empty()) break;
-    if (!WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('X', row),
-                     FormatNumber(common::ParseLeadingDouble(x), 1)) ||
-        !WriteJobKey(ctx, &dialog, section, jobkey::PositionKey('Y', row),
-                     FormatNumber(common::ParseLeadingDouble(y), 1)))
-      return -1;
+    changes.push_back({jobkey::PositionKey('X', row), FormatNumber(common::ParseLeadingDouble(x), 1)});
+    changes.push_back({jobkey::PositionKey('Y', row), FormatNumber(common::ParseLeadingDouble(y), 1)});
   }
+  if (!WriteJobSection(ctx, &dialog, section, changes)) return -1;
   ReportF(ctx, &dialog, kKindList, "穴加工定義 [%d] を保存しました。", group);
   return 0;
 }

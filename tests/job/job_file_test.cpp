@@ -313,3 +313,32 @@ TEST_F(JobFileTest, AFailedWriteIsReportedNotHidden) {
 }
 
 }  // namespace
+
+namespace {
+
+// The job file writes a section's keys in one go; the result must be the
+// file that key-by-key writes give (new keys at the end of their section,
+// before its blank lines; deleted keys gone; a missing section at the end).
+TEST(JobFileBatchWrite, EqualsKeyByKeyWrites) {
+  testsupport::TempFolder folder;
+  const std::string start = "[Hole1]\r\n種類=\r\nX1=1.\r\nY1=2.\r\nX2=3.\r\n\r\n[Hole2]\r\n穴径=5\r\n";
+  const std::vector<common::ProfileChange> changes = {
+      {"種類", "ドリル"}, {"X1", std::nullopt}, {"Y1", std::nullopt}, {"X2", std::nullopt},
+      {"X1", "10."},      {"Y1", "20."},       {"深さ", "25"},        {"Y1", "21."}};
+  for (const char* section : {"Hole1", "Hole3"}) {
+    const fs::path one = folder / (std::string(section) + "-one.ini");
+    const fs::path batch = folder / (std::string(section) + "-batch.ini");
+    testsupport::WriteBytes(one, common::Utf8ToCp932(start));
+    testsupport::WriteBytes(batch, common::Utf8ToCp932(start));
+    for (const auto& c : changes) {
+      std::optional<std::string_view> value;
+      if (c.value) value = *c.value;
+      ASSERT_TRUE(common::WriteProfileText(section, c.key, value, one));
+    }
+    ASSERT_TRUE(common::WriteProfileTexts(section, changes, batch));
+    EXPECT_EQ(ReadBytes(batch), ReadBytes(one)) << section;
+    EXPECT_EQ(common::ReadProfileText(section, "Y1", "", 16, batch), "21.");
+  }
+}
+
+}  // namespace
