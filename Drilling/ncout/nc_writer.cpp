@@ -149,22 +149,24 @@ int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
   return written;
 }
 
-void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection) {
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection,
+                      NcRunCache* cache) {
   if (common::ReadProfileInt("NCFORMAT", "ToolInfomation", 0, ctx.configPath) != 1) return;
   std::string toolName = ReadJob(ctx, processSection, "TOOLNAME", kRoomName);
   if (toolName.empty()) return;
   ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
 
+  NcRunCache local;
+  if (!cache) cache = &local;
   // The first TOOLJP<i> equal to the name, byte for byte; gaps in the list
-  // are passed over.
+  // are passed over. The names read by earlier searches of the run are kept.
   std::string englishName = "?";
   int found = -1;
-  for (int i = 0; i < kToolListCount; ++i) {
-    std::string japanese = ReadConfig(ctx, "TOOLLIST", Key("TOOLJP", i), "", kRoomName);
-    if (!japanese.empty() && japanese == toolName) {
-      found = i;
-      break;
-    }
+  for (int i = 0; i < kToolListCount && found < 0; ++i) {
+    if (static_cast<int>(cache->toolNames.size()) <= i)
+      cache->toolNames.push_back(ReadConfig(ctx, "TOOLLIST", Key("TOOLJP", i), "", kRoomName));
+    const std::string& japanese = cache->toolNames[static_cast<std::size_t>(i)];
+    if (!japanese.empty() && japanese == toolName) found = i;
   }
   if (found < 0) {
     Report(ctx, owner, kKindList, "一致した工具情報がありません");
@@ -231,30 +233,42 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
   return 0;
 }
 
-int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group) {
+std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
   std::string section = Key("Hole", group);
-  int written = 0;
+  std::vector<HolePoint> points;
   for (int k = 1; k <= kMaxHolePoints; ++k) {
     std::string x = ReadJob(ctx, section, Key("X", k), kRoomNumber);
     if (x.empty()) break;
     std::string y = ReadJob(ctx, section, Key("Y", k), kRoomNumber);
     if (y.empty()) break;
-    HolePoint point{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
-    if (k == 1) {
-      if (WriteCycleLine(ctx, out, values, point) < 0) return -1;
-    } else {
-      out.WriteLine("X" + Num(point.xMm) + " Y" + Num(point.yMm));
-    }
-    ++written;
+    points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
   }
-  if (written > 0) out.WriteLine("G80");
-  return written;
+  return points;
 }
 
-int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values) {
+int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group, NcRunCache* cache) {
+  NcRunCache local;
+  if (!cache) cache = &local;
+  auto it = cache->holeGroups.find(group);
+  if (it == cache->holeGroups.end()) {
+    NcRunCache::HoleGroup read;
+    read.points = ReadHoleGroup(ctx, group);
+    for (const HolePoint& p : read.points) read.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
+    it = cache->holeGroups.emplace(group, std::move(read)).first;
+  }
+  const NcRunCache::HoleGroup& points = it->second;
+  if (points.points.empty()) return 0;
+  // The first point carries the cycle; every further one is a bare position.
+  if (WriteCycleLine(ctx, out, values, points.points.front()) < 0) return -1;
+  for (std::size_t k = 1; k < points.pointLines.size(); ++k) out.WriteLine(points.pointLines[k]);
+  out.WriteLine("G80");
+  return static_cast<int>(points.points.size());
+}
+
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values, NcRunCache* cache) {
   int total = 0;
   for (int g = 1; g <= kHoleGroupCount; ++g) {
-    int written = WriteHoleGroup(ctx, out, values, g);
+    int written = WriteHoleGroup(ctx, out, values, g, cache);
     if (written < 0) return -1;
     total += written;
   }
@@ -287,6 +301,7 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
     return -1;
   }
   NcOutput out(settings.ncPath);
+  NcRunCache cache;
 
   // Header.
   out.WriteLine("%");
@@ -304,7 +319,7 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
     const auto index = static_cast<std::size_t>(n);
     out.WriteLine(common::FormatText("G91 %s Z0.", settings.mcReference.c_str()));
     out.WriteLine(common::FormatText("N%d", n));
-    WriteToolComment(ctx, owner, out, section);
+    WriteToolComment(ctx, owner, out, section, &cache);
     out.WriteLine("M01");
     if (tools.t[index] == tools.t[index - 1]) {
       ReportF(ctx, owner, kKindList, "工程%dは前の工具と同じです。", n);
@@ -331,10 +346,10 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
     int holes = 0;
     if (group == 0) {
       Report(ctx, owner, kKindList, "... 全ての穴定義");
-      holes = WriteAllHoleGroups(ctx, out, values);
+      holes = WriteAllHoleGroups(ctx, out, values, &cache);
     } else {
       ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", group);
-      holes = WriteHoleGroup(ctx, out, values, group);
+      holes = WriteHoleGroup(ctx, out, values, group, &cache);
     }
     if (holes < 0) return FailAfterOpen(ctx, owner, out);
     out.WriteLine("M09");

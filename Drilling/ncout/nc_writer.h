@@ -14,8 +14,11 @@
 
 #include <array>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Drilling/app/context.h"
 #include "common/form.h"
@@ -71,6 +74,22 @@ struct HolePoint {
   double yMm = 0;
 };
 
+// What a run reads more than once (the points of a hole group, the tool
+// list), kept from its first read: the files do not change during a run, and
+// every profile read costs a look at the file.
+struct NcRunCache {
+  struct HoleGroup {
+    std::vector<HolePoint> points;
+    std::vector<std::string> pointLines;  // "X.. Y.." of every point
+  };
+  std::map<int, HoleGroup> holeGroups;
+  std::vector<std::string> toolNames;     // TOOLJP0, TOOLJP1, ... as far as a search needed them
+};
+
+// The points of Hole<group>: X<k>, Y<k> for k = 1 .. 98 up to the first
+// absent or empty one.
+std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group);
+
 // Where the writer puts its lines: the program text, built in memory and
 // committed whole at the end.
 using NcOutput = common::TextFileWriter;
@@ -92,7 +111,8 @@ void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view contro
 int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section);
 
 // "(ENGLISH NAME D<diameter>)" when NCFORMAT/ToolInfomation is 1.
-void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection);
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection,
+                      NcRunCache* cache = nullptr);
 
 // Cycle number, feed, R, Z and (83, 73) Q of a process. 0, or -1 with the
 // error text in the message buffer.
@@ -105,11 +125,11 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
 // The points of Hole<group>: the cycle line, "X Y" lines, "G80". The number
 // of points written (0 for a group without points, or one that does not
 // exist), or -1 when the cycle line failed.
-int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group);
+int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group, NcRunCache* cache = nullptr);
 
 // WriteHoleGroup for groups 1 to 4. 0, or -1 (a cycle line failed, or no
 // group had a point) with the error text in the message buffer.
-int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values);
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values, NcRunCache* cache = nullptr);
 
 // The program-end code and the closing "%" line.
 void WriteProgramEnd(Context& ctx, NcOutput& out);
