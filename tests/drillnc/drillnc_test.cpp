@@ -204,3 +204,29 @@ TEST_F(DrillncTest, TitleFromTheClockAndHomeFromTheEnvironment) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped sample job is what these drillnc commands write (the process
+// sections that follow the hole groups are added by the process list).
+TEST_F(DrillncTest, ShippedSampleJobIsReproduced) {
+  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "Drilling.ini", home / "Drilling.ini",
+                fs::copy_options::overwrite_existing);
+  const std::vector<std::vector<std::string>> road = {
+      {"new", "--title", "SAMPLE-PLATE", "--material", "S45C", "--stock", "150,100,20", "--origin", "ll",
+       "--controller", "FANUC 0i-MF", "--coord", "G54", "--program", "1001"},
+      {"hole", "SAMPLE-PLATE", "1", "--type", "ドリル", "--diameter", "8.5", "--depth", "-25", "--chamfer", "-4.75",
+       "--at", "15,15", "--at", "135,15", "--at", "135,85", "--at", "15,85"},
+      {"hole", "SAMPLE-PLATE", "2", "--type", "タップ", "--diameter", "10", "--depth", "-15", "--chamfer", "-5.5",
+       "--pilot-diameter", "8.5", "--pilot-depth", "-22.5", "--at", "50,50", "--at", "100,50"},
+      {"hole", "SAMPLE-PLATE", "3", "--type", "ザグリ", "--diameter", "9", "--depth", "-25", "--cbore-diameter", "14",
+       "--cbore-depth", "-8.6", "--at", "75,25", "--at", "75,75"},
+  };
+  for (const auto& args : road) ASSERT_EQ(InHome(args).status, 0) << args[0];
+  const std::string written = ReadBytes(home / "DB" / "SAMPLE-PLATE.ini");
+  std::string shipped = ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini");
+  shipped = shipped.substr(0, shipped.find("[PROCESS"));
+  EXPECT_EQ(shipped, written);
+}
+
+}  // namespace
