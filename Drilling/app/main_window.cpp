@@ -22,7 +22,7 @@ const common::DialogTemplate& MainDialogTemplate() {
     t.name = "DRILLINGMAINDIALOG";
     t.caption = "穴明けＮＣ加工システム";
     t.width = 300;
-    t.height = 214;
+    t.height = 230;
     t.menuName = "MAINPROGMENU";
     t.iconId = 101;
     const unsigned list = common::kUpperCase;
@@ -49,12 +49,12 @@ const common::DialogTemplate& MainDialogTemplate() {
         {kProgramNumberEdit, ControlKind::Edit, "", 84, 134, 56, 14},
         {kHoleGroupButton1, ControlKind::Button, "穴情報登録 [1]", 8, 158, 70, 14},
         {kHoleTypeLabel1, ControlKind::Label, "", 84, 160, 206, 10},
-        {kHoleGroupButton1 + 1, ControlKind::Button, "穴情報登録 [2]", 8, 172, 70, 14},
-        {kHoleTypeLabel1 + 1, ControlKind::Label, "", 84, 174, 206, 10},
-        {kHoleGroupButton1 + 2, ControlKind::Button, "穴情報登録 [3]", 8, 186, 70, 14},
-        {kHoleTypeLabel1 + 2, ControlKind::Label, "", 84, 188, 206, 10},
-        {kHoleGroupButton1 + 3, ControlKind::Button, "穴情報登録 [4]", 8, 200, 70, 14},
-        {kHoleTypeLabel1 + 3, ControlKind::Label, "", 84, 202, 206, 10},
+        {kHoleGroupButton1 + 1, ControlKind::Button, "穴情報登録 [2]", 8, 175, 70, 14},
+        {kHoleTypeLabel1 + 1, ControlKind::Label, "", 84, 177, 206, 10},
+        {kHoleGroupButton1 + 2, ControlKind::Button, "穴情報登録 [3]", 8, 192, 70, 14},
+        {kHoleTypeLabel1 + 2, ControlKind::Label, "", 84, 194, 206, 10},
+        {kHoleGroupButton1 + 3, ControlKind::Button, "穴情報登録 [4]", 8, 209, 70, 14},
+        {kHoleTypeLabel1 + 3, ControlKind::Label, "", 84, 211, 206, 10},
     };
     const MenuItem separator{};
     t.menu = {

@@ -32,7 +32,7 @@ const common::DialogTemplate& MaterialDialogTemplate() {
         {common::kStaticId, ControlKind::Label, "厚み寸法", 10, 46, 50, 10},
         {kMaterialThicknessEdit, ControlKind::Edit, "", 64, 44, 60, 14},
         {common::kStaticId, ControlKind::Label, "材質", 10, 64, 50, 10},
-        {kMaterialNameCombo, ControlKind::ComboEdit, "", 64, 62, 80, 100, common::kUpperCase},
+        {kMaterialNameCombo, ControlKind::ComboEdit, "", 64, 62, 60, 100, common::kUpperCase},
         {common::kStaticId, ControlKind::GroupBox, "原点", 132, 4, 58, 106},
         {kOriginLowerLeftRadio, ControlKind::Radio, "左下", 140, 18, 44, 12, common::kGroupStart},
         {kOriginUpperLeftRadio, ControlKind::Radio, "左上", 140, 36, 44, 12},
