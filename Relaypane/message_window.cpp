@@ -60,9 +60,12 @@ class InfoWindow : public QDialog {
     close->setData(kCmdInfoClose);
     connect(close, &QAction::triggered, this, [this] { done(kInfoResult); });
     menuBar_ = menu;
-    // 220 x 70 dialog units of the window's font.
+    // 220 x 70 dialog units of the window's font: a unit is a quarter of the
+    // mean width of the Latin letters across, an eighth of the line height.
     QFontMetrics fm(font);
-    int width = (220 * fm.averageCharWidth() + 2) / 4;
+    const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int meanLetter = (letters + 26) / 52;
+    int width = (220 * meanLetter + 2) / 4;
     int height = (70 * fm.height() + 4) / 8;
     menu->setGeometry(0, 0, width, menu->sizeHint().height());
     setFixedSize(width, height + menu->sizeHint().height());

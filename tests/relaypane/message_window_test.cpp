@@ -86,10 +86,14 @@ TEST_F(MessageWindowTest, ListFillsTheWindowWithItsFontAndKeepsTheNewestSelected
   EXPECT_EQ(list->Count(), 500);
   EXPECT_EQ(list->Selected(), 499);
   EXPECT_EQ(list->Entries()[123], "line 123");
+  list->Refresh();  // the view caught up while the window was not shown
   window.show();
-  // The newest entry is in view at the bottom.
+  // The newest entry is in view at the bottom, and the view is full.
   int rows = list->viewport()->height() / list->fontMetrics().height();
+  ASSERT_GT(rows, 3);
   EXPECT_EQ(list->TopIndex(), 500 - rows);
+  window.AddLine("one more");
+  EXPECT_EQ(list->TopIndex(), 501 - rows);
   window.close();
 }
 
