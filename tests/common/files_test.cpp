@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+
+#include "common/build_date.h"
+#include "common/launch.h"
+#include "common/sjis.h"
+#include "common/textfile.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::TempFolder;
+using testsupport::WriteBytes;
+
+TEST(TextFile, WritesCodePage932WithCrLfOnlyOnCommit) {
+  TempFolder dir;
+  common::TextFileWriter out(dir / "O1001.nc");
+  out.WriteLine("%");
+  out.WriteLine("(センタードリル)");
+  out.Write("G80\r\nM30\n");
+  EXPECT_FALSE(fs::exists(dir / "O1001.nc")) << "nothing reaches the disk before Commit";
+  ASSERT_TRUE(out.Commit());
+  EXPECT_EQ(ReadBytes(dir / "O1001.nc"), "%\r\n" + common::Utf8ToCp932("(センタードリル)") + "\r\nG80\r\nM30\r\n");
+  ASSERT_TRUE(out.KeepAs(dir / "O1001.nc.failed"));
+  EXPECT_EQ(ReadBytes(dir / "O1001.nc.failed"), ReadBytes(dir / "O1001.nc"));
+}
+
+TEST(TextFile, AFailedWriteLeavesTheTargetAndNoTemporaryFile) {
+  TempFolder dir;
+  WriteBytes(dir / "keep.nc", "old");
+  fs::create_directory(dir / "folder");
+  std::string error;
+  // Renaming over a folder fails: the old contents stay, the temporary goes.
+  EXPECT_FALSE(common::WriteFileAtomic(dir / "folder", "new", common::FileMode::Normal, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(common::WriteFileAtomic(dir / "missing" / "x.nc", "new"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+  EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old");
+}
+
+TEST(TextFile, SecretsAreOwnerOnlyAndReplacedFilesKeepTheirMode) {
+  TempFolder dir;
+  ASSERT_TRUE(common::WriteFileAtomic(dir / "secret.ctl", "pass", common::FileMode::OwnerOnly));
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "secret.ctl").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  WriteBytes(dir / "private.ini", "x");
+  fs::permissions(dir / "private.ini", fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(common::WriteFileAtomic(dir / "private.ini", "y"));
+  ASSERT_EQ(::stat((dir / "private.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(Launch, ArgumentsTravelAsAListNeverThroughAShell) {
+  TempFolder dir;
+  fs::path script = dir / "echo args.sh";
+  WriteBytes(script, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"$(dirname \"$0\")/out.txt\"\n");
+  fs::permissions(script, fs::perms::owner_all);
+  common::SystemLauncher launcher;
+  common::LaunchRequest request{script.string(), {"a file with blanks.nc", "$(touch pwned)", "x;y"}, dir.Path()};
+  EXPECT_EQ(launcher.Run(request), 0);
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "[a file with blanks.nc][$(touch pwned)][x;y]");
+  EXPECT_FALSE(fs::exists(dir / "pwned"));
+  EXPECT_FALSE(launcher.Start({(dir / "no such program").string(), {}, {}}));
+  EXPECT_EQ(launcher.Run({(dir / "no such program").string(), {}, {}}), -1);
+}
+
+TEST(BuildDate, FormatsTheLastWriteTimeOrFails) {
+  TempFolder dir;
+  WriteBytes(dir / "prog", "x");
+  std::tm tm{};
+  tm.tm_year = 2021 - 1900;
+  tm.tm_mon = 4;
+  tm.tm_mday = 9;
+  tm.tm_hour = 14;
+  tm.tm_min = 3;
+  tm.tm_sec = 5;
+  tm.tm_isdst = -1;
+  std::time_t t = std::mktime(&tm);
+  struct timespec times[2] = {{t, 0}, {t, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (dir / "prog").c_str(), times, 0), 0);
+  std::string out = "untouched";
+  EXPECT_EQ(common::GetBuildDateText(dir / "prog", out), 0);
+  EXPECT_EQ(out, "2021/05/09 14:03:05");
+  out = "untouched";
+  EXPECT_EQ(common::GetBuildDateText(dir / "missing", out), -1);
+  EXPECT_EQ(out, "untouched");
+  EXPECT_EQ(common::GetBuildDateText({}, out), 0) << "the running program itself";
+  EXPECT_GE(common::BuildYear(), 2024);
+}
