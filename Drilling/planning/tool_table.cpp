@@ -12,12 +12,13 @@ namespace drilling {
 namespace {
 
 constexpr std::size_t kToolTableKeyRoom = 64;  // `ToolTable`, 63 bytes
+constexpr std::size_t kOffsetRoom = 16;        // H and D are read as integers
 
 std::string PocketSection(int n) { return common::FormatText("MAGAZINE%d", n); }
 
 // H and D of a pocket: absent or empty gives the pocket number.
 int PocketOffset(const std::string& section, const char* key, int pocket, const std::filesystem::path& path) {
-  std::string text = common::ReadProfileText(section, key, "", kToolNumberRoom + 12, path);
+  std::string text = common::ReadProfileText(section, key, "", kOffsetRoom, path);
   if (text.empty()) return pocket;
   return common::LeadingDigitsValue(text);
 }
