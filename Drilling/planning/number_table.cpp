@@ -11,39 +11,46 @@ namespace {
 
 inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-// A plain decimal ([sign] digits [. digits]) of at most 15 significant
-// digits is the integer of its digits divided by a power of ten, both exact
-// doubles, so one division gives the correctly rounded value, the same as
-// the standard conversion. Everything else goes to the standard conversion.
-bool ParseNumber(std::string_view token, double& value) {
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  std::size_t i = 0;
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Reads one token starting at `p` (not white space) up to the next white
+// space or `end`, and converts it. A plain decimal ([sign] digits [. digits])
+// of at most 15 significant digits is the integer of its digits divided by a
+// power of ten, both exact doubles, so one division gives the correctly
+// rounded value, the same as the standard conversion; any other token goes
+// to the standard conversion, which must use all of it and give a finite
+// number. `p` is left at the end of the token.
+bool ReadNumber(const char*& p, const char* end, double& value) {
+  const char* start = p;
   bool negative = false;
-  if (i < token.size() && (token[i] == '-' || token[i] == '+')) negative = token[i++] == '-';
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
   unsigned long long mantissa = 0;
   int digits = 0;
   int significant = 0;
   int decimals = 0;
   bool point = false;
-  for (; i < token.size(); ++i) {
-    char c = token[i];
-    if (c == '.' && !point) {
+  bool plain = true;
+  for (; p < end && !IsSpace(*p); ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9') {
+      ++digits;
+      decimals += point;
+      if (mantissa != 0 || c != '0') ++significant;
+      if (significant <= 15) mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    } else if (c == '.' && !point) {
       point = true;
-      continue;
+    } else {
+      plain = false;
     }
-    if (c < '0' || c > '9') break;
-    ++digits;
-    if (point) ++decimals;
-    if (mantissa != 0 || c != '0') ++significant;
-    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-    if (significant > 15) break;
   }
-  if (i == token.size() && digits > 0 && significant <= 15 && decimals <= 22) {
+  if (plain && digits > 0 && significant <= 15 && decimals <= 22) {
     value = static_cast<double>(mantissa) / kPow10[decimals];
     if (negative) value = -value;
     return true;
   }
+  std::string_view token(start, static_cast<std::size_t>(p - start));
+  if (token.size() > kMaxNumberChars) return false;
   std::size_t used = 0;
   value = common::ParseLeadingDouble(token, &used);
   return used == token.size() && std::isfinite(value);
@@ -81,28 +88,30 @@ RowRead NumberRowReader::Fail(int line, std::string text) {
 
 RowRead NumberRowReader::Next(double* row) {
   if (stopped_ != RowRead::Row) return stopped_;
+  const char* const begin = text_.data();
+  const char* const end = begin + text_.size();
+  const char* p = begin + pos_;
   int count = 0;
   while (count < width_) {
     // Skip white space, counting the lines.
-    while (pos_ < text_.size() && IsSpace(text_[pos_])) {
-      if (text_[pos_] == '\n') ++line_;
-      ++pos_;
-    }
-    if (pos_ >= text_.size()) {
+    for (; p < end && IsSpace(*p); ++p)
+      if (*p == '\n') ++line_;
+    pos_ = static_cast<std::size_t>(p - begin);
+    if (p == end) {
       if (count == 0) {
         stopped_ = RowRead::End;
         return stopped_;
       }
       return Fail(rowLine_, common::FormatText("から始まる最後の行の数値が足りません（%d 個で 1 行です）", width_));
     }
-    std::size_t start = pos_;
-    while (pos_ < text_.size() && !IsSpace(text_[pos_])) ++pos_;
-    std::string_view token = text_.substr(start, pos_ - start);
     if (count == 0) rowLine_ = line_;
-    if (token.size() > kMaxNumberChars)
-      return Fail(line_, common::FormatText("の数値が長すぎます（%zu 文字以上）", kMaxNumberChars + 1));
+    const char* token = p;
     double value = 0;
-    if (!ParseNumber(token, value)) return Fail(line_, "に数値でないデータがあります");
+    bool ok = ReadNumber(p, end, value);
+    pos_ = static_cast<std::size_t>(p - begin);
+    if (static_cast<std::size_t>(p - token) > kMaxNumberChars)
+      return Fail(line_, common::FormatText("の数値が長すぎます（%zu 文字以上）", kMaxNumberChars + 1));
+    if (!ok) return Fail(line_, "に数値でないデータがあります");
     if (value < 0 && !(negativeColumns_ & (1u << count)))
       return Fail(line_, common::FormatText("の %d 列目に負の数値があります", count + 1));
     row[count++] = value;
