@@ -1,5 +1,7 @@
 // The drilling program: wiring of the context, the Qt host and the channel.
 #include <QApplication>
+
+#include <clocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -16,6 +18,9 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The GUI library takes the user's locale for the C library; numbers in
+  // files and NC programs always use a decimal point.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("Drilling");
 
   drilling::Context ctx;
