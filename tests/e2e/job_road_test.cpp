@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/material_dialog.h"
@@ -147,15 +146,6 @@ TEST_F(JobRoadTest, NewJobMaterialSaveAndReopen) {
   EXPECT_EQ(Widget<QComboBox>(main, kCoordSystemCombo)->currentText(), "G55");
   EXPECT_EQ(Widget<QLineEdit>(main, kProgramNumberEdit)->text(), "1423");
   EXPECT_EQ(Widget<QLabel>(main, kHoleTypeLabel1)->text(), "");
-}
-
-TEST_F(JobRoadTest, ClosingTheMaterialDialogEndsTheNewJobButKeepsTheFile) {
-  common::QtForm main(MainDialogTemplate(), MainWindowProc(ctx), nullptr, qtUi.Style());
-  main.Initialise();
-  main.show();
-  EXPECT_EQ(NewJob(ctx, main), -1);  // no script: the close box
-  EXPECT_TRUE(fs::is_regular_file(ctx.currentJobPath));
-  EXPECT_EQ(Widget<QLineEdit>(main, kStockXEdit)->text(), "");
 }
 
 }  // namespace
