@@ -146,15 +146,32 @@ std::string Serialise(const Parsed& p) {
 
 // Parsed files, validated by their stamp at every use. Small: a program uses
 // a handful of profile files at a time.
+// Depth of the read batches open on this thread: inside one, a file already
+// checked is trusted without looking at the disk again.
+thread_local int tBatchDepth = 0;
+
 class Cache {
  public:
-  std::shared_ptr<const Parsed> Get(const fs::path& file, Stamp& stampOut) {
+  // Writes pass trustBatch = false: a write always starts from the file as
+  // it is on disk, so it never loses a change another program made.
+  std::shared_ptr<const Parsed> Get(const fs::path& file, Stamp& stampOut, bool trustBatch = true) {
+    std::string key = file.string();
+    if (tBatchDepth > 0 && trustBatch) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      auto it = entries_.find(key);
+      if (it != entries_.end() && it->second.checkedInBatch) {
+        stampOut = it->second.stamp;
+        return it->second.parsed;
+      }
+    }
     Stamp stamp = StampOf(file);
     stampOut = stamp;
-    std::string key = file.string();
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = entries_.find(key);
-    if (it != entries_.end() && it->second.stamp == stamp) return it->second.parsed;
+    if (it != entries_.end() && it->second.stamp == stamp) {
+      it->second.checkedInBatch = tBatchDepth > 0;
+      return it->second.parsed;
+    }
     std::shared_ptr<Parsed> parsed;
     std::string bytes;
     if (stamp.exists && ReadFileBytes(file, bytes)) {
@@ -177,14 +194,20 @@ class Cache {
     entries_.clear();
   }
 
+  void EndBatch() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [key, entry] : entries_) entry.checkedInBatch = false;
+  }
+
  private:
   struct Entry {
     Stamp stamp;
     std::shared_ptr<Parsed> parsed;
+    bool checkedInBatch = false;
   };
   void Put(const std::string& key, const Stamp& stamp, std::shared_ptr<Parsed> parsed) {
     if (entries_.size() >= 32 && entries_.find(key) == entries_.end()) entries_.clear();
-    entries_[key] = Entry{stamp, std::move(parsed)};
+    entries_[key] = Entry{stamp, std::move(parsed), tBatchDepth > 0};
   }
   std::mutex mutex_;
   std::unordered_map<std::string, Entry> entries_;
@@ -317,7 +340,7 @@ int ReadProfileInt(std::string_view section, std::string_view key, int defaultVa
 bool WriteProfileText(std::string_view section, std::optional<std::string_view> key,
                       std::optional<std::string_view> value, const fs::path& file) {
   Stamp stamp;
-  auto current = TheCache().Get(file, stamp);
+  auto current = TheCache().Get(file, stamp, false);
   auto p = std::make_shared<Parsed>(*current);
   bool changed = ApplyWrite(*p, section, key, value);
   if (!changed) return true;
@@ -329,7 +352,7 @@ bool WriteProfileText(std::string_view section, std::optional<std::string_view> 
 
 bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes, const fs::path& file) {
   Stamp stamp;
-  auto current = TheCache().Get(file, stamp);
+  auto current = TheCache().Get(file, stamp, false);
   auto p = std::make_shared<Parsed>(*current);
   bool changed = false;
   for (const ProfileChange& c : changes) {
@@ -345,5 +368,11 @@ bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange
 }
 
 void ForgetCachedProfiles() { TheCache().Clear(); }
+
+ProfileReadBatch::ProfileReadBatch() { ++tBatchDepth; }
+
+ProfileReadBatch::~ProfileReadBatch() {
+  if (--tBatchDepth == 0) TheCache().EndBatch();
+}
 
 }  // namespace common

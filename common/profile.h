@@ -57,6 +57,18 @@ struct ProfileChange {
 bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes,
                        const std::filesystem::path& file);
 
+// While one of these lives on a thread, each profile file is checked on
+// disk once and then read from memory: for one operation that reads hundreds
+// of keys (an NC program run). Changes made by this program are still seen;
+// changes made by other programs meanwhile are seen after the batch.
+class ProfileReadBatch {
+ public:
+  ProfileReadBatch();
+  ~ProfileReadBatch();
+  ProfileReadBatch(const ProfileReadBatch&) = delete;
+  ProfileReadBatch& operator=(const ProfileReadBatch&) = delete;
+};
+
 // Drops every cached parse (tests that rewrite a file within one clock tick
 // of its last change use it; normal callers never need it).
 void ForgetCachedProfiles();

@@ -28,6 +28,8 @@ int Fail(Context& ctx, common::Form& main, const std::string& text) {
 }  // namespace
 
 int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& options) {
+  // One operation reads hundreds of keys: look at each file on disk once.
+  common::ProfileReadBatch batch;
   const fs::path& job = ctx.currentJobPath;
   std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomPath, job);
   // Without a program number no NC file name can be formed; with one the

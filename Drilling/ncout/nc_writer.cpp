@@ -282,6 +282,7 @@ void WriteProgramEnd(Context& ctx, NcOutput& out) {
 }
 
 int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName) {
+  common::ProfileReadBatch batch;  // hundreds of reads: look at each file on disk once
   std::string controller(controllerName);
   ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
 

@@ -175,3 +175,21 @@ TEST(ProfileRead, GarbledFilesNeverCrash) {
   EXPECT_EQ(Read(f, "Sec5000", "k"), "changed");
   EXPECT_EQ(Read(f, "Sec5001", "k"), "5001");
 }
+
+TEST(ProfileRead, ABatchChecksEachFileOnceAndSeesItsOwnWrites) {
+  TempFolder dir;
+  auto f = dir / "b.ini";
+  WriteBytes(f, "[S]\r\nk=one\r\n");
+  {
+    common::ProfileReadBatch batch;
+    EXPECT_EQ(Read(f, "S", "k"), "one");
+    WriteBytes(f, "[S]\r\nk=two\r\n");  // another program, during the batch
+    EXPECT_EQ(Read(f, "S", "k"), "one");
+    ASSERT_TRUE(WriteProfileText("S", "m", "mine", f));  // our own write is seen
+    EXPECT_EQ(Read(f, "S", "m"), "mine");
+    EXPECT_EQ(Read(f, "S", "k"), "two") << "a write starts from the disk and loses nothing";
+  }
+  EXPECT_EQ(Read(f, "S", "m"), "mine");
+  WriteBytes(f, "[S]\r\nk=three\r\n");
+  EXPECT_EQ(Read(f, "S", "k"), "three") << "after the batch the disk is looked at again";
+}
