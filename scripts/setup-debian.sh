@@ -2,12 +2,17 @@
 # Installs what the build, the tests and the program folder need on Debian 12.
 # Runs apt-get only when a package is missing, so a prepared machine starts at once.
 set -euo pipefail
+# With --tests also what only the test suite uses: LinuxCNC's rs274
+# interpreter reads the NC programs the tests write, as an independent check.
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk
 )
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(linuxcnc-uspace)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
