@@ -31,16 +31,16 @@ std::string Column(std::string_view text, std::size_t width) {
   return s;
 }
 
+// The five keys of a pocket in one write: the pocket is never left half
+// written.
 int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path& path, int n,
                 std::string_view name, std::string_view diameter, std::string_view t, std::string_view h,
                 std::string_view d) {
-  const std::string section = PocketSection(n);
-  const std::pair<const char*, std::string_view> keys[] = {
-      {"NAME", name}, {"DIAM", diameter}, {"T", t}, {"H", h}, {"D", d}};
-  for (const auto& [key, value] : keys) {
-    if (!common::WriteProfileText(section, key, value, path))
-      return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s に書き込めません。", path.string().c_str());
-  }
+  const std::vector<common::ProfileChange> changes = {
+      {"NAME", std::string(name)}, {"DIAM", std::string(diameter)}, {"T", std::string(t)},
+      {"H", std::string(h)},       {"D", std::string(d)}};
+  if (!common::WriteProfileTexts(PocketSection(n), changes, path))
+    return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s に書き込めません。", path.string().c_str());
   return 0;
 }
 

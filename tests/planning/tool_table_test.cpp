@@ -52,11 +52,15 @@ TEST_F(ToolTable, ListPurposeCreatesAMissingFileAndStillFails) {
   EXPECT_EQ(LastBox(), "エラー：工具登録ファイルの定義がありません");
 }
 
-TEST_F(ToolTable, AFolderInPlaceOfTheFileIsAnError) {
+TEST_F(ToolTable, AFolderInPlaceOfTheFileOrAFileThatCannotBeMadeIsAnError) {
   std::filesystem::create_directory(Table());
   std::filesystem::path path;
   EXPECT_EQ(LocateToolTable(ctx, nullptr, ToolTablePurpose::List, path), -1);
   EXPECT_EQ(LastBox(), "エラー：工具ファイル " + Table().string() + " はファイルではありません");
+
+  WriteConfig("[Drilling]\nToolTable=missing/MCTOOL.ini\n");
+  EXPECT_EQ(LocateToolTable(ctx, nullptr, ToolTablePurpose::List, path), -1);
+  EXPECT_EQ(LastBox(), "エラー：工具リストファイル " + (folder / "missing/MCTOOL.ini").string() + " を作成できません。");
 }
 
 TEST_F(ToolTable, FindTakesTheFirstExactPocketAndTheLastDiameterlessCentreDrill) {
