@@ -91,6 +91,7 @@ int CreateToolTable(const std::filesystem::path& path) {
 }
 
 int FindMagazineTool(std::string_view name, MagazineTool& record, const std::filesystem::path& path) {
+  common::ProfileReadBatch batch;  // one look at the disk for the whole search
   int result = -1;
   for (int n = 1; n <= kMagazinePockets; ++n) {
     const std::string section = PocketSection(n);
@@ -115,6 +116,7 @@ int FindMagazineTool(std::string_view name, MagazineTool& record, const std::fil
 }
 
 std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& path) {
+  common::ProfileReadBatch batch;
   std::vector<MagazinePocket> pockets;
   for (int n = 1; n <= kMagazinePockets; ++n) {
     const std::string section = PocketSection(n);
