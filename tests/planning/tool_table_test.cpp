@@ -126,14 +126,6 @@ TEST_F(ToolTable, UpdateAndDeleteWriteThePocketOfTheTypedNumber) {
             std::string::npos);
 }
 
-TEST_F(ToolTable, UpdateOnAMissingFileOnlyCreatesIt) {
-  EXPECT_EQ(UpdateMagazinePocket(ctx, nullptr, {"ドリル", "5", "1", "", ""}), -1);
-  EXPECT_TRUE(std::filesystem::exists(Table()));
-  EXPECT_TRUE(ReadMagazinePockets(Table()).empty());
-  EXPECT_EQ(UpdateMagazinePocket(ctx, nullptr, {"ドリル", "5", "1", "", ""}), 0);
-  EXPECT_EQ(ReadMagazinePockets(Table()).size(), 1u);
-}
-
 TEST_F(ToolTable, ListLinesSplitBackIntoTheirFields) {
   MagazinePocket p{7, "センタードリル", "-", 7, 7};
   EXPECT_EQ(FormatToolListLine(p), "センタードリル       -        7      7      7");
