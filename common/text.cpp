@@ -15,19 +15,19 @@
 namespace common {
 namespace {
 
-void AppendFormatted(std::string& out, const char* spec, ...) {
+void AppendFormatted(std::string& out, const char* conversion, ...) {
   va_list ap;
-  va_start(ap, spec);
+  va_start(ap, conversion);
   char small[128];
   va_list copy;
   va_copy(copy, ap);
-  int n = std::vsnprintf(small, sizeof small, spec, copy);
+  int n = std::vsnprintf(small, sizeof small, conversion, copy);
   va_end(copy);
   if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
     out.append(small, static_cast<std::size_t>(n));
   } else if (n >= 0) {
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    std::vsnprintf(big.data(), big.size(), spec, ap);
+    std::vsnprintf(big.data(), big.size(), conversion, ap);
     big.resize(static_cast<std::size_t>(n));
     out += big;
   }
@@ -93,17 +93,17 @@ std::string FormatTextV(const char* format, va_list ap) {
     char conv = *p ? *p++ : '\0';
     // Rebuild the conversion without '*' so the C library never reads an
     // argument we already consumed.
-    std::string spec(start, lengthStart);
-    if (spec.find('*') != std::string::npos) {
+    std::string conversion(start, lengthStart);
+    if (conversion.find('*') != std::string::npos) {
       std::string flags;
       for (const char* q = start + 1; *q && std::strchr("-+ #0", *q); ++q) flags += *q;
-      spec = "%" + flags;
-      if (leftAlign && flags.find('-') == std::string::npos) spec += '-';
-      if (width >= 0) spec += std::to_string(width);
-      if (precision >= 0) spec += "." + std::to_string(precision);
+      conversion = "%" + flags;
+      if (leftAlign && flags.find('-') == std::string::npos) conversion += '-';
+      if (width >= 0) conversion += std::to_string(width);
+      if (precision >= 0) conversion += "." + std::to_string(precision);
     }
-    spec += length;
-    spec += conv;
+    conversion += length;
+    conversion += conv;
     switch (conv) {
       case 's': {
         const char* s = va_arg(ap, const char*);
@@ -117,7 +117,7 @@ std::string FormatTextV(const char* format, va_list ap) {
         break;
       }
       case 'c':
-        AppendFormatted(out, spec.c_str(), va_arg(ap, int));
+        AppendFormatted(out, conversion.c_str(), va_arg(ap, int));
         break;
       case 'd':
       case 'i':
@@ -126,13 +126,13 @@ std::string FormatTextV(const char* format, va_list ap) {
       case 'X':
       case 'o':
         if (length == "ll" || length == "j") {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, long long));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, long long));
         } else if (length == "l") {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, long));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, long));
         } else if (length == "z" || length == "t") {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, std::size_t));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, std::size_t));
         } else {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, int));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, int));
         }
         break;
       case 'f':
@@ -144,13 +144,13 @@ std::string FormatTextV(const char* format, va_list ap) {
       case 'a':
       case 'A':
         if (length == "L") {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, long double));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, long double));
         } else {
-          AppendFormatted(out, spec.c_str(), va_arg(ap, double));
+          AppendFormatted(out, conversion.c_str(), va_arg(ap, double));
         }
         break;
       case 'p':
-        AppendFormatted(out, spec.c_str(), va_arg(ap, void*));
+        AppendFormatted(out, conversion.c_str(), va_arg(ap, void*));
         break;
       default:
         out.append(start, p);
