@@ -2,8 +2,8 @@
 
 #include <system_error>
 
+#include "Drilling/app/build_record.h"
 #include "Drilling/app/message_channel.h"
-#include "common/build_date.h"
 #include "common/placement.h"
 #include "common/profile.h"
 #include "common/text.h"
@@ -16,7 +16,7 @@ int StartUp(Context& ctx, const fs::path& programFolder) {
   SetProgramFolder(ctx, programFolder);
   ReadMessageWindowIdentity(ctx);
   ctx.rightsNotice = common::FormatText(
-      "Copyright (C) %d Drilling CAM developers. All rights reserved.", common::BuildYear());
+      "Copyright (C) %d Veltrane. All rights reserved.", kBuildYear);
 
   // The job folder is one folder on every file system: created and named "DB".
   struct DataFolder {

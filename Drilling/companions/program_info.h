@@ -7,22 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "Drilling/app/build_record.h"
 #include "Drilling/app/context.h"
 #include "common/dialog_template.h"
 #include "common/form.h"
 
 namespace drilling {
-
-// Build record, fixed at build time.
-constexpr int kBuildYear = 2021;
-constexpr int kBuildMonth = 5;
-constexpr int kBuildDay = 9;
-constexpr int kVersionMajor = 0;
-constexpr int kVersionMinor = 6;
-// The first letter of "Release".
-constexpr char kReleaseLetter = 'R';
-// month x 100 + day + year.
-constexpr int kBuildNumber = kBuildMonth * 100 + kBuildDay + kBuildYear;
 
 constexpr const char* kMakerName = "Veltrane";
 constexpr const char* kMakerAddress = "https://www.veltrane.example/";
