@@ -76,8 +76,13 @@ int InitMaterialDialog(Context& ctx, common::Form& dialog) {
   dialog.CheckRadio(kOriginLowerLeftRadio, kOriginCentreRadio, kOriginLowerLeftRadio);
   // A stored choice outside 0-4 leaves no button checked (the save then
   // takes the centre).
-  int choice = common::ReadProfileInt("work", "原点", 0, ctx.configPath);
-  dialog.CheckRadio(kOriginLowerLeftRadio, kOriginCentreRadio, kOriginLowerLeftRadio + choice);
+  // The choice is tested before it is added to an identifier: a huge value
+  // in the file must not overflow.
+  const int choice = common::ReadProfileInt("work", "原点", 0, ctx.configPath);
+  const int checked = choice >= 0 && choice <= kOriginCentreRadio - kOriginLowerLeftRadio
+                          ? kOriginLowerLeftRadio + choice
+                          : 0;
+  dialog.CheckRadio(kOriginLowerLeftRadio, kOriginCentreRadio, checked);
   return 0;
 }
 

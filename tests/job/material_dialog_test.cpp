@@ -86,6 +86,13 @@ TEST_F(MaterialDialogTest, StoredOriginChoicePreselects) {
   dialog->Click(kSettingSave);
   EXPECT_EQ(main.FullText(kOriginXEdit), "40");
   EXPECT_EQ(main.FullText(kOriginYEdit), "30");
+
+  // A value beyond the integer range reads as the largest integer: still no
+  // button (and no overflow for the sanitiser build to catch).
+  WriteConfig("[work]\n原点=99999999999\n");
+  common::ForgetCachedProfiles();
+  Open();
+  for (int id = kOriginLowerLeftRadio; id <= kOriginCentreRadio; ++id) EXPECT_FALSE(dialog->IsChecked(id)) << id;
 }
 
 TEST_F(MaterialDialogTest, AnEmptyFieldStopsTheSaveAndKeepsTheDialogOpen) {
