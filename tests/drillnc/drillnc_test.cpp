@@ -155,6 +155,7 @@ TEST_F(DrillncTest, UsageErrorsTouchNothing) {
       {"new", "--origin", "ll"},
       {"new", "--stock", "1,2,3", "--origin", "middle"},
       {"new", "--program", "12a"},
+      {"new", "--stock", "1,2,3", "--material", "STAVAX-ESR"},  // the material definition would cut it to 7
       {"new", "--title"},
       {"new", "extra"},
       {"hole", "job"},

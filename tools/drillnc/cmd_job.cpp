@@ -71,6 +71,10 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
   if (origin && stock.empty()) return session.UsageError("--origin needs --stock");
   if (TooLong(title, kTitleMax)) return session.UsageError("--title is longer than 63 bytes");
   if (TooLong(material, kSizeMax)) return session.UsageError("--material is longer than 15 bytes");
+  // With --stock the material goes through the material definition, which
+  // hands the main form 7 bytes of it.
+  if (!stock.empty() && TooLong(material, kShortMax))
+    return session.UsageError("--material is longer than 7 bytes (the material definition keeps 7)");
   if (TooLong(controller, kControllerMax)) return session.UsageError("--controller is longer than 63 bytes");
   if (TooLong(coord, kShortMax)) return session.UsageError("--coord is longer than 7 bytes");
   for (const std::string& s : stock)
