@@ -119,6 +119,28 @@ TEST_F(NcWriterTest, ProgramNumberWidthsAndGroupsOutsideTheJob) {
   EXPECT_TRUE(Reported("... 穴情報 [5]"));
 }
 
+// The ends of the lists the writer reads (100 start lines, 98 points, tool
+// names up to TOOLJP98) and the dwell word of a G82 when pcode is absent.
+TEST_F(NcWriterTest, ListEndsAndTheDefaultDwellWord) {
+  std::string config = "[NCFORMAT]\nToolInfomation=1\n[TOOLLIST]\nTOOLJP98=ドリル\nTOOLEN98=LAST DRILL\n[StartLine]\n";
+  for (int i = 0; i <= 100; ++i) config += common::FormatText("LINE%d=(S%d)\n", i, i);
+  Config(config);
+  std::string job = kOrientationJob;
+  job.replace(job.find("GCODE=83"), 8, "GCODE=82");
+  std::string points;
+  for (int k = 1; k <= 99; ++k) points += common::FormatText("X%d=%d.\nY%d=5.\n", k, 10 * k, k);
+  job.replace(job.find("X1=10.\nY1=10.\nX2=30.\nY2=10.\n"), 28, points);
+  Job(job);
+  ASSERT_EQ(Write(), 0) << LastErrorBox();
+  std::string text = Bytes(Nc("O0012.nc"));
+  EXPECT_NE(text.find("O0012\r\n(S0)\r\n"), std::string::npos);
+  EXPECT_NE(text.find("(S99)\r\nG91 G28 Z0.\r\nN1\r\n(LAST DRILL D8.5)\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("(S100)"), std::string::npos);
+  EXPECT_NE(text.find("M08\r\nG82 X10. Y5. R3. Z-20. P100 F80\r\nX20. Y5.\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("X980. Y5.\r\nG80\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("X990."), std::string::npos);
+}
+
 TEST_F(NcWriterTest, ProcessListEndsAtTheFirstGap) {
   Config("");
   std::string job = kFeaturesJob;
