@@ -4,8 +4,10 @@
 
 #include "Drilling/app/startup.h"
 #include "common/memory_form.h"
+#include "common/message_transport.h"
 #include "support/app_fixture.h"
 
+namespace fs = std::filesystem;
 using namespace drilling;
 
 class MainWindowTest : public testsupport::AppFixture {
@@ -57,20 +59,63 @@ TEST_F(MainWindowTest, ProgramNumberComesFromTheClock) {
   EXPECT_EQ(main.FullText(kProgramNumberEdit), "0905");
 }
 
+// A message window that is there only once the program has been started,
+// and that records what the main window asks of it.
+class RecordingWindow : public common::MessageTransport {
+ public:
+  explicit RecordingWindow(const common::RecordingLauncher& launcher) : launcher_(launcher) {}
+  bool Find(const std::string&, const std::string&) override { return !launcher_.started.empty() && !closed; }
+  bool AddLine(const std::string&, const std::string&, const std::string& line) override {
+    lines.push_back(line);
+    return true;
+  }
+  void PostClose(const std::string&, const std::string&) override {
+    closed = true;
+    if (onClose) onClose();
+  }
+  void Restore(const std::string&, const std::string&) override {}
+
+  std::vector<std::string> lines;
+  bool closed = false;
+  std::function<void()> onClose;
+
+ private:
+  const common::RecordingLauncher& launcher_;
+};
+
 TEST_F(MainWindowTest, CreationStartsTheMessageWindowAndClosingStopsIt) {
-  WriteConfig("[WorkType]\nWorkType0=S45C\n");
+  WriteConfig("[WorkType]\nWorkType0=S45C\n[WINDOW]\nX=1\nY=1\n");
+  ui.screen.desktop = {0, 0, 1000, 800};
+  ui.screen.taskbarHeight = 40;
+  RecordingWindow window(launcher);
+  ctx.transport = &window;
   common::MemoryForm main(MainDialogTemplate(), MainWindowProc(ctx));
+  main.SetFrame({0, 0, 400, 300});
   main.Init();
+  // Placed, the message window started once, the banner in it, the lists filled.
+  EXPECT_EQ((common::Point{main.Frame().left, main.Frame().top}), (common::Point{600, 460}));
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(fs::path(launcher.started[0].program).parent_path(), folder.Path());
+  EXPECT_EQ(fs::path(launcher.started[0].program).stem(), "Relaypane");
+  EXPECT_FALSE(window.lines.empty()) << "the start-up banner";
+  EXPECT_EQ(main.EntryCount(kMaterialCombo), 1);
+
   main.SetText(kTitleEdit, "unsaved");
   main.Click(kCmdNcOutputSettings);  // does nothing
   main.Click(kCmdUserSettings);
   EXPECT_FALSE(main.HasEnded());
+  // The message window is asked to close before the form is emptied.
+  std::string titleAtClose;
+  window.onClose = [&] { titleAtClose = main.FullText(kTitleEdit); };
   main.Click(kCmdQuit);
+  EXPECT_TRUE(window.closed);
+  EXPECT_EQ(titleAtClose, "unsaved");
   EXPECT_TRUE(main.HasEnded());
   EXPECT_EQ(main.Result(), 0);
   EXPECT_EQ(main.FullText(kTitleEdit), "");
   EXPECT_EQ(main.EntryCount(kMaterialCombo), 0) << "closing empties the lists too";
   EXPECT_TRUE(ui.questions.empty()) << "no confirmation";
+  EXPECT_EQ(launcher.started.size(), 1u);
 }
 
 TEST_F(MainWindowTest, TemplateHoldsEveryControlAndCommand) {
