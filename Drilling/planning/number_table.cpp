@@ -98,7 +98,9 @@ RowRead NumberRowReader::Next(double* row) {
       if (*p == '\n') ++line_;
     pos_ = static_cast<std::size_t>(p - begin);
     if (p == end) {
-      if (count == 0) {
+      // A last group that starts with 0 is the end row written short
+      // ("0" alone): the table ends there as it would at a full 0 row.
+      if (count == 0 || row[0] == 0) {
         stopped_ = RowRead::End;
         return stopped_;
       }

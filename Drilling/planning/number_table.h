@@ -5,8 +5,9 @@
 // The tables are typed by hand, so the reader is strict about what it
 // accepts and stops at the first thing that is not a plain number: text,
 // "nan" or "inf", a number too long to be a typed value, a negative value in a
-// column that cannot be negative, or a last row with too few numbers. The
-// caller reports the problem; nothing after it is read.
+// column that cannot be negative, or a last row with too few numbers (unless
+// it starts with 0: the end row written short). The caller reports the
+// problem; nothing after it is read.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +38,8 @@ TableLoad LoadTableFile(const std::filesystem::path& path, std::string& bytes);
 
 enum class RowRead {
   Row,  // `row` holds a full row
-  End,  // the end of the text, no numbers left over
+  End,  // the end of the text, no numbers left over (or only a short last
+        // group starting with 0: the end row written short)
   Bad,  // the scan stopped at a problem (see Problem())
 };
 

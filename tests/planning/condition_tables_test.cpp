@@ -96,6 +96,20 @@ TEST_F(ConditionTables, ChamferBandsTakeTheLastLowerBoundNotAboveTheHole) {
     EXPECT_EQ(r.Spindle, c.spindle) << c.hole;
     EXPECT_EQ(r.Extra, 33);
   }
+  // A short end row: the band before it still applies, and the exact
+  // tables report the missing diameter, not bad data.
+  WriteTable("MentoriS45C.tbl", "0.5 800 40\n10 500 30\n0\n");
+  CuttingConditions band = Untouched();
+  band.Diameter = 12;
+  EXPECT_EQ(ReadChamferConditions(ctx, nullptr, band), 1);
+  EXPECT_EQ(band.Spindle, 500);
+  EXPECT_TRUE(ui.boxes.empty());
+  WriteTable("drillS45C.tbl", "5 1000 80 2\n0\n");
+  band.Diameter = 6;
+  EXPECT_LT(ReadDrillConditions(ctx, nullptr, band), 0);
+  EXPECT_EQ(LastBox(), "エラー：φ6.00 の加工条件がみつかりません。");
+  ui.boxes.clear();
+
   WriteTable("MentoriS45C.tbl", "0 0 0\n0.5 800 40\n");
   CuttingConditions r = Untouched();
   r.Diameter = 8;

@@ -30,6 +30,10 @@ TEST(NumberRowReader, RowsAreGroupsOfTheStreamWhereverTheLinesBreak) {
   EXPECT_EQ(last, RowRead::End);
   ReadAll("", 3, 0, last);
   EXPECT_EQ(last, RowRead::End);
+  // The end row written short is still the end, not bad data.
+  rows = ReadAll("6.8 1200 120 2.5\r\n0\r\n", 4, 0, last);
+  EXPECT_EQ(rows.size(), 1u);
+  EXPECT_EQ(last, RowRead::End);
 }
 
 TEST(NumberRowReader, StopsAtTheFirstThingThatIsNotAPlainNumber) {
