@@ -1,5 +1,6 @@
 #include "Drilling/companions/trycut_package.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <set>
@@ -48,13 +49,58 @@ int ReadJobInt(const Context& ctx, std::string_view section, std::string_view ke
 
 std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
 
-// "%.<decimals>f" without the C library, whose decimal point follows the
-// process locale (a GUI library sets it from the user's environment).
+// "%.<decimals>f" as the number texts of the system print it (FormatNumber):
+// the value correctly rounded to 17 significant digits, then that digit
+// string rounded at the last decimal with a following 5 or more rounding the
+// magnitude up, so exact halves go away from zero (radius 6.0625 gives 6.063,
+// a centre drill of 2.25 gives 2.3). Built without the C library, whose
+// decimal point follows the process locale.
 std::string Fixed(double value, int decimals) {
-  char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char sci[40];
+  auto [end, ec] = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 16);
   if (ec != std::errc()) return "0";
-  return std::string(buffer, end);
+  // sci = "d.dddddddddddddddde[+-]xx": digits[k] has weight 10^(exponent - k).
+  std::string digits(1, sci[0]);
+  digits.append(sci + 2, 16);
+  const char* e = std::find(sci, end, 'e');
+  const int exponent = e == end ? 0 : common::ParseLeadingInt(std::string_view(e + 1, static_cast<std::size_t>(end - e - 1)));
+
+  const int keep = exponent + 1 + decimals;  // digits with weight >= 10^-decimals
+  std::string kept;
+  bool roundUp = false;
+  if (keep <= 0) {
+    roundUp = keep == 0 && digits[0] >= '5';
+  } else {
+    for (int k = 0; k < keep; ++k) kept += k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0';
+    roundUp = keep < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(keep)] >= '5';
+  }
+  const std::size_t fraction = static_cast<std::size_t>(decimals);
+  if (kept.size() < fraction + 1) kept.insert(0, fraction + 1 - kept.size(), '0');
+  if (roundUp) {
+    std::size_t i = kept.size();
+    while (i > 0) {
+      --i;
+      if (kept[i] != '9') {
+        ++kept[i];
+        break;
+      }
+      kept[i] = '0';
+      if (i == 0) kept.insert(0, 1, '1');
+    }
+  }
+  const std::size_t intLen = kept.size() - fraction;
+  std::size_t first = 0;
+  while (first + 1 < intLen && kept[first] == '0') ++first;
+  std::string text;
+  if (std::signbit(value)) text += '-';  // as the print does, also for a negative value that rounds to zero
+  text.append(kept, first, intLen - first);
+  if (fraction > 0) {
+    text += '.';
+    text.append(kept, intLen, fraction);
+  }
+  return text;
 }
 
 std::string Num(double value) { return FormatNumber(value, 1); }
@@ -140,16 +186,17 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
   }
   if (!family) return Fail(ctx, "エラー：TRYCUTコントローラー取り出し失敗");
 
-  // The template belongs to TRYCUT: its bytes are copied as they are, only
-  // bare line feeds become CR LF (a text-mode copy).
+  // The template belongs to TRYCUT: its bytes are copied as they are, as a
+  // text-mode copy does: bare line feeds become CR LF, and the text ends at
+  // an end-of-file mark (Ctrl-Z, 0x1A, never part of a double-byte
+  // character), which would otherwise hide the MEMORY lines behind it.
   std::string bytes;
   if (!common::ReadFileBytes(ctx.programFolder / (std::string(family) + ".CTL"), bytes))
     return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
+  if (std::size_t eof = bytes.find('\x1a'); eof != std::string::npos) bytes.erase(eof);
   bytes = common::ToCrLf(bytes);
-  // A template without a final line end would merge its last line with the
-  // first MEMORY line.
-  if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
 
+  std::string memory;
   for (int n = 1; n <= kTrycutProcessScan; ++n) {
     const std::string section = ProcessSection(n);
     if (ReadJobInt(ctx, section, "GCODE") != 41) continue;
@@ -157,9 +204,13 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
     if (toolD <= 0) continue;
     std::string diameter = ReadJob(ctx, section, "TOOLDIAM", kRoomShort);
     if (diameter.empty()) continue;
-    bytes += common::FormatText("MEMORY D%02d = ", toolD) + Fixed(common::ParseLeadingDouble(diameter) / 2, 3) +
-             "\r\n";
+    memory += common::FormatText("MEMORY D%02d = ", toolD) + Fixed(common::ParseLeadingDouble(diameter) / 2, 3) +
+              "\r\n";
   }
+  // A template without a final line end would merge its last line with the
+  // first MEMORY line; without MEMORY lines the template stays as it is.
+  if (!memory.empty() && !bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+  bytes += memory;
   if (!common::WriteFileAtomic(controlPath, bytes)) return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
   return 0;
 }
@@ -398,22 +449,27 @@ bool TrycutLaunchRequest(const TrycutCommand& command, const std::string& winePa
   return true;
 }
 
+namespace {
+
+// The reason goes to the list as a line of its own; the error line itself
+// keeps its one fixed text.
+int CannotRun(Context& ctx, common::Form* main, const std::string& why) {
+  Report(ctx, main, kKindList, why);
+  Report(ctx, main, kKindError, kCannotRun);
+  return -1;
+}
+
+}  // namespace
+
 int StartTrycutBatch(Context& ctx, common::Form* main, const fs::path& batchPath) {
   TrycutCommand command;
-  if (!ReadTrycutBatch(batchPath, command)) {
-    ReportF(ctx, main, kKindError, "%s（%s に起動行がありません）", kCannotRun, batchPath.string().c_str());
-    return -1;
-  }
+  if (!ReadTrycutBatch(batchPath, command))
+    return CannotRun(ctx, main, common::FormatText("%s に起動行がありません", batchPath.string().c_str()));
   common::LaunchRequest request;
   std::string why;
-  if (!TrycutLaunchRequest(command, FindOnPath("wine"), request, why)) {
-    ReportF(ctx, main, kKindError, "%s（%s）", kCannotRun, why.c_str());
-    return -1;
-  }
-  if (!ctx.launcher || !ctx.launcher->Start(request)) {
-    ReportF(ctx, main, kKindError, "%s（%s を起動できません）", kCannotRun, request.program.c_str());
-    return -1;
-  }
+  if (!TrycutLaunchRequest(command, FindOnPath("wine"), request, why)) return CannotRun(ctx, main, why);
+  if (!ctx.launcher || !ctx.launcher->Start(request))
+    return CannotRun(ctx, main, common::FormatText("%s を起動できません", request.program.c_str()));
   return 0;
 }
 

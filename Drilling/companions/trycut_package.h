@@ -80,7 +80,7 @@ bool TrycutLaunchRequest(const TrycutCommand& command, const std::string& winePa
                          common::LaunchRequest& request, std::string& why);
 
 // Starts the batch file's command without waiting. 0 started, -1 not
-// (reported as "エラー：シミュレーション実行できません" with the reason).
+// (the reason listed, then "エラー：シミュレーション実行できません").
 int StartTrycutBatch(Context& ctx, common::Form* main, const std::filesystem::path& batchPath);
 
 // The whole package. 0 when the batch file was written (started or not), 1

@@ -83,6 +83,18 @@ TEST_F(TrycutTest, ControlFileTemplateChoiceAndTextModeCopy) {
   JobWith("[PROCESS1]\nGCODE=41\nTOOLD=3\nTOOLDIAM=6\n", "OSP FANUC");
   ASSERT_EQ(WriteTrycutControlFile(ctx, Trycut("O12.CTL")), 0) << ctx.messageBuffer;
   EXPECT_EQ(Bytes(Trycut("O12.CTL")), "OSP LINE 1\r\nOSP LINE 2\r\nMEMORY D03 = 3.000\r\n");
+
+  // Without MEMORY lines the template is copied unchanged, final line end or not.
+  JobWith("[PROCESS1]\nGCODE=83\nTOOLD=3\nTOOLDIAM=6\n", "OSP");
+  ASSERT_EQ(WriteTrycutControlFile(ctx, Trycut("O12.CTL")), 0) << ctx.messageBuffer;
+  EXPECT_EQ(Bytes(Trycut("O12.CTL")), "OSP LINE 1\r\nOSP LINE 2");
+
+  // The copy ends at an end-of-file mark, as a text-mode copy does; an exact
+  // half radius rounds away from zero.
+  ASSERT_TRUE(common::WriteFileAtomic(folder / "MELDAS.CTL", "M1\r\n\x1a\x1a"));
+  JobWith("[PROCESS1]\nGCODE=41\nTOOLD=2\nTOOLDIAM=12.125\n", "MELDAS M80");
+  ASSERT_EQ(WriteTrycutControlFile(ctx, Trycut("O12.CTL")), 0) << ctx.messageBuffer;
+  EXPECT_EQ(Bytes(Trycut("O12.CTL")), "M1\r\nMEMORY D02 = 6.063\r\n");
 }
 
 TEST_F(TrycutTest, ControlFileFailures) {
@@ -110,6 +122,10 @@ TEST_F(TrycutTest, StockBoxInWorkCoordinates) {
   Job("[Drilling]\n材料X=200\n材料Y=100\n材料Z=30\n原点X=50.5\n原点Y=25\n原点Z=0.\n");
   ASSERT_EQ(WriteStockBox(ctx, Trycut("O12.box")), 0);
   EXPECT_EQ(Bytes(Trycut("O12.box")), "+BOX(149.500 75.000 0.000 -50.500 -25.000 -30.000)\r\n");
+  // Exact halves round away from zero, as every number text of the system.
+  Job("[Drilling]\n材料X=100.0625\n材料Y=50\n材料Z=20\n原点X=0\n原点Y=0\n原点Z=-0.0625\n");
+  ASSERT_EQ(WriteStockBox(ctx, Trycut("O12.box")), 0);
+  EXPECT_EQ(Bytes(Trycut("O12.box")), "+BOX(100.063 50.000 -0.063 0.000 0.000 -20.063)\r\n");
 }
 
 TEST_F(TrycutTest, StockBoxNamesTheFirstMissingValue) {
@@ -132,6 +148,21 @@ TEST_F(TrycutTest, ToolFileOneEntryPerToolWithPensAndSpecialCases) {
   EXPECT_TRUE(Reported("T01 → センタードリル D0.50"));
   EXPECT_TRUE(Reported("T05 → 作成済"));
   EXPECT_TRUE(Reported("T150 → 作成済"));
+
+  // The one-decimal and two-decimal prints round exact halves away from zero too.
+  JobWith("[PROCESS1]\nTOOLNAME=センタードリル\nTOOLDIAM=2.25\nTOOLT=4\nZCODE=-2\n"
+          "[PROCESS2]\nTOOLNAME=ドリル\nTOOLDIAM=0.125\nTOOLT=6\nZCODE=-1\n");
+  ui.answers = {true};  // overwrite the first tool file
+  ASSERT_EQ(WriteTrycutToolFile(ctx, nullptr, Trycut("O12.ttl")), 0) << ctx.messageBuffer;
+  EXPECT_EQ(Bytes(Trycut("O12.ttl")),
+            Cp932("INI = MAGAZINE04\n"
+                  "MAGAZINE04 = CUTTER/2.3,0,0,2.3,31,0,4.8,\"センタードリル\"\n"
+                  "             LENGTH3/30,5,1,0,30,8\n"
+                  "             PEN/1\n"
+                  "MAGAZINE06 = CUTTER/0.125,0,0,0.063,31,0,2.,\"ドリル\"\n"
+                  "             LENGTH/7.\n"
+                  "             PEN/2\n"));
+  EXPECT_TRUE(Reported("T06 → ドリル D0.13"));
 }
 
 TEST_F(TrycutTest, ToolFileFailures) {
@@ -239,7 +270,8 @@ TEST_F(TrycutTest, AStartFailureIsReportedButThePackageStands) {
   launcher.startResult = false;
   fs::path simulator = FakeSimulator();
   EXPECT_EQ(CreateTrycutPackage(ctx, nullptr, simulator.string(), NcPath()), 0);
-  EXPECT_EQ(LastErrorBox(), "エラー：シミュレーション実行できません（" + simulator.string() + " を起動できません）");
+  EXPECT_EQ(LastErrorBox(), "エラー：シミュレーション実行できません");
+  EXPECT_TRUE(Reported(simulator.string() + " を起動できません"));
   EXPECT_TRUE(fs::exists(Trycut("O12.bat")));
 }
 
@@ -270,8 +302,8 @@ TEST_F(TrycutTest, AWindowsProgramWithoutWineCannotBeStartedHere) {
   int result = CreateTrycutPackage(ctx, nullptr, simulator.string(), NcPath());
   setenv("PATH", savedPath.c_str(), 1);
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(LastErrorBox(), "エラー：シミュレーション実行できません（" + simulator.string() +
-                                " はWindowsのプログラムですが、wine がインストールされていません）");
+  EXPECT_EQ(LastErrorBox(), "エラー：シミュレーション実行できません");
+  EXPECT_TRUE(Reported(simulator.string() + " はWindowsのプログラムですが、wine がインストールされていません"));
   EXPECT_TRUE(launcher.started.empty());
 }
 
@@ -286,8 +318,8 @@ TEST_F(TrycutTest, RerunFailures) {
   // A start failure is reported, and the command still counts as done.
   WriteText(Trycut("O12.bat"), "@echo off\nstart %EXEFILE%\n");  // EXEFILE never set
   EXPECT_EQ(RerunTrycut(ctx, main), 0);
-  EXPECT_EQ(LastErrorBox(),
-            "エラー：シミュレーション実行できません（" + Trycut("O12.bat").string() + " に起動行がありません）");
+  EXPECT_EQ(LastErrorBox(), "エラー：シミュレーション実行できません");
+  EXPECT_TRUE(Reported(Trycut("O12.bat").string() + " に起動行がありません"));
   EXPECT_TRUE(launcher.started.empty());
 }
 
