@@ -76,6 +76,10 @@ class Form {
   virtual Rect Frame() const = 0;
   virtual void MoveTo(int x, int y) = 0;
 
+  // Minimised state of a top-level window.
+  virtual bool IsMinimised() const { return false; }
+  virtual void Restore() {}
+
   // Checks one radio button of the range [first, last] and clears the others.
   void CheckRadio(int first, int last, int id) {
     for (int i = first; i <= last; ++i)

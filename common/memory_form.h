@@ -61,6 +61,9 @@ class MemoryForm : public Form {
   Rect Frame() const override { return frame_; }
   void MoveTo(int x, int y) override;
   void SetFrame(const Rect& r) { frame_ = r; }
+  bool IsMinimised() const override { return minimised_; }
+  void Restore() override { minimised_ = false; }
+  void Minimise() { minimised_ = true; }
 
   // The whole text of a control (no room cut), for assertions.
   std::string FullText(int id) const;
@@ -87,6 +90,7 @@ class MemoryForm : public Form {
   int result_ = 0;
   int focus_ = 0;
   Rect frame_{0, 0, 640, 480};
+  bool minimised_ = false;
 };
 
 }  // namespace common

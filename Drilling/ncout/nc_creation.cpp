@@ -61,6 +61,7 @@ int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& opti
   // The package's result is not looked at: it has reported its own failures,
   // and the NC program stands either way.
   CreateTrycutPackage(ctx, &main, trycut, ncPath.string(), options.startSimulator);
+  if (main.IsMinimised()) main.Restore();
   return 0;
 }
 

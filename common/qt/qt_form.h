@@ -59,6 +59,8 @@ class QtForm : public QDialog, public Form {
   Form* Owner() const override { return owner_; }
   Rect Frame() const override;
   void MoveTo(int x, int y) override;
+  bool IsMinimised() const override { return isMinimized(); }
+  void Restore() override { showNormal(); }
 
   QWidget* Widget(int id) const { return widgets_.value(id, nullptr); }
   QMenuBar* MenuBar() const { return menuBar_; }

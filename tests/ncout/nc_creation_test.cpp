@@ -106,8 +106,10 @@ TEST_F(NcCreationTest, HandsTheProgramToTrycut) {
   Config(common::FormatText("[TRYCUT]\nFILE=%s\n", simulator.c_str()));
   WriteText(folder / "FANUC.CTL", "; template\n");
   JobFor("FANUC 0i-MF");
+  main.Minimise();
   EXPECT_EQ(CreateNcData(ctx, main), 0) << LastErrorBox();
   EXPECT_EQ(ErrorBoxCount(), 0);
+  EXPECT_FALSE(main.IsMinimised()) << "the main window comes back after the package";
   for (const char* name : {"O12.CTL", "O12.box", "O12.ttl", "O12.bat"})
     EXPECT_TRUE(fs::exists(ctx.TrycutFolder() / name)) << name;
   ASSERT_EQ(launcher.started.size(), 1u);
