@@ -96,31 +96,40 @@ int OpenJobFile(Context& ctx, common::Form& main) {
   return ReadJobFile(ctx, main);
 }
 
+namespace {
+
+// The main-form fields of section Drilling, in the order both the read and
+// the save go through them; the program number comes after them (it forms
+// the NC file name when saved). The material, stock and origin come back
+// with at most 7 characters although up to 15 are saved.
+struct MainField {
+  const char* key;
+  int control;
+  std::size_t readRoom;
+  std::size_t saveRoom;
+};
+const MainField kMainFields[] = {
+    {jobkey::kTitle, kTitleEdit, kTitleRoom, kTitleRoom},
+    {jobkey::kMaterial, kMaterialCombo, kShortRoom, kSizeRoom},
+    {jobkey::kStockX, kStockXEdit, kShortRoom, kSizeRoom},
+    {jobkey::kStockY, kStockYEdit, kShortRoom, kSizeRoom},
+    {jobkey::kStockZ, kStockZEdit, kShortRoom, kSizeRoom},
+    {jobkey::kOriginX, kOriginXEdit, kShortRoom, kSizeRoom},
+    {jobkey::kOriginY, kOriginYEdit, kShortRoom, kSizeRoom},
+    {jobkey::kController, kControllerCombo, kSkeletonControllerRoom, kSavedControllerRoom},
+    {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom, kShortRoom},
+};
+
+}  // namespace
+
 int ReadJobFile(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobFileText);
-  struct MainField {
-    const char* key;
-    int control;
-    std::size_t room;
-  };
-  // The material, stock and origin come back with at most 7 characters
-  // although up to 15 are saved.
-  static const MainField kFields[] = {
-      {jobkey::kTitle, kTitleEdit, kTitleRoom},
-      {jobkey::kMaterial, kMaterialCombo, kShortRoom},
-      {jobkey::kStockX, kStockXEdit, kShortRoom},
-      {jobkey::kStockY, kStockYEdit, kShortRoom},
-      {jobkey::kStockZ, kStockZEdit, kShortRoom},
-      {jobkey::kOriginX, kOriginXEdit, kShortRoom},
-      {jobkey::kOriginY, kOriginYEdit, kShortRoom},
-      {jobkey::kController, kControllerCombo, kSkeletonControllerRoom},
-      {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom},
-      {jobkey::kProgramNumber, kProgramNumberEdit, kShortRoom},
-  };
-  for (const MainField& f : kFields) {
-    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, f.room);
+  for (const MainField& f : kMainFields) {
+    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, f.readRoom);
     if (!value.empty()) main.SetText(f.control, value);
   }
+  std::string program = ReadJobKey(ctx, jobkey::kMainSection, jobkey::kProgramNumber, kShortRoom);
+  if (!program.empty()) main.SetText(kProgramNumberEdit, program);
   for (int n = 1; n <= kHoleGroups; ++n)
     main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
   return 0;
@@ -198,28 +207,12 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
   // The title names the drawing later on: refuse it before anything is written.
   if (!title.empty() && CheckFileTitle(ctx, &main, title) != 0) return -1;
 
-  struct MainField {
-    const char* key;
-    int control;
-    std::size_t room;
-  };
-  static const MainField kFields[] = {
-      {jobkey::kTitle, kTitleEdit, kTitleRoom},
-      {jobkey::kMaterial, kMaterialCombo, kSizeRoom},
-      {jobkey::kStockX, kStockXEdit, kSizeRoom},
-      {jobkey::kStockY, kStockYEdit, kSizeRoom},
-      {jobkey::kStockZ, kStockZEdit, kSizeRoom},
-      {jobkey::kOriginX, kOriginXEdit, kSizeRoom},
-      {jobkey::kOriginY, kOriginYEdit, kSizeRoom},
-      {jobkey::kController, kControllerCombo, kSavedControllerRoom},
-      {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom},
-  };
   // The keys are written in the order of the fields, all at once.
   std::vector<common::ProfileChange> changes;
   std::string controller;
   std::string extension;
-  for (const MainField& f : kFields) {
-    std::string value = main.Text(f.control, f.room);
+  for (const MainField& f : kMainFields) {
+    std::string value = main.Text(f.control, f.saveRoom);
     if (value.empty()) continue;  // an empty field leaves the stored value
     changes.push_back({f.key, value});
     if (f.control == kControllerCombo) {
