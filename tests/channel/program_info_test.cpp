@@ -21,6 +21,7 @@
 #include "common/qt/qt_ui.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ using drilling::Context;
 class ProgramInfo : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("program info " + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = tmp_.Path();
     drilling::SetProgramFolder(ctx_, folder_);
     ctx_.rightsNotice = "Copyright (C) 2021 試験.";
     ctx_.transport = &transport_;
@@ -42,11 +41,11 @@ class ProgramInfo : public ::testing::Test {
     ctx_.messageWindowClass = "DrillingMessage";
     ctx_.messageWindowName = "穴明け加工メッセージ";
   }
-  void TearDown() override { fs::remove_all(folder_); }
   void WriteConfig(const std::string& utf8) {
     common::WriteFileAtomic(ctx_.configPath, common::ToCp932CrLf(utf8));
   }
 
+  testsupport::TempFolder tmp_;
   fs::path folder_;
   Context ctx_;
   std::vector<std::string> lines_;

@@ -10,6 +10,7 @@
 #include "Relaypane/message_log.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ using relaypane::WriteMessageLog;
 class MessageLog : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("relaypane-log-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = tmp_.Path();
     SetLogWrite("1");
     setup_.programFolder = folder_;
     setup_.configPath = folder_ / "Relaypane.ini";
@@ -31,7 +29,6 @@ class MessageLog : public ::testing::Test {
     setup_.clock = &clock_;
     setup_.failureBox = [this](const std::string& text) { boxes_.push_back(text); };
   }
-  void TearDown() override { fs::remove_all(folder_); }
 
   void SetLogWrite(const std::string& value) {
     std::string ini = "[Relaypane]\r\nClassName=X\r\n";
@@ -44,6 +41,7 @@ class MessageLog : public ::testing::Test {
     return bytes;
   }
 
+  testsupport::TempFolder tmp_;
   fs::path folder_;
   common::FixedClock clock_{{2021, 5, 9, 14, 3, 7}};
   LogSetup setup_;

@@ -17,6 +17,7 @@
 #include "common/qt/qt_ui.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -27,12 +28,9 @@ class MessageWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("RELAYPANE_UNATTENDED", "1", 1);
-    folder_ = fs::temp_directory_path() / ("relaypane-window-" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = tmp_.Path();
     WriteIni("");
   }
-  void TearDown() override { fs::remove_all(folder_); }
   void WriteIni(const std::string& extra) {
     common::WriteFileAtomic(folder_ / "Relaypane.ini",
                             common::ToCp932CrLf("[Relaypane]\nClassName=WindowTest\nWindowName=試験の窓\n"
@@ -67,6 +65,7 @@ class MessageWindowTest : public ::testing::Test {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
   }
+  testsupport::TempFolder tmp_;
   fs::path folder_;
 };
 

@@ -8,6 +8,7 @@
 #include "Relaypane/relaypane_info.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -17,14 +18,12 @@ using namespace relaypane;
 class RelaypaneInfo : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("relaypane-info-" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = tmp_.Path();
   }
-  void TearDown() override { fs::remove_all(folder_); }
   void WriteIni(const std::string& utf8) {
     common::WriteFileAtomic(folder_ / "Relaypane.ini", common::ToCp932CrLf(utf8));
   }
+  testsupport::TempFolder tmp_;
   fs::path folder_;
 };
 
