@@ -1,63 +1,73 @@
 #include "Drilling/app/number_text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "common/text.h"
 
 namespace drilling {
 
-std::string FormatNumber(double value, int pointFlag) {
+std::string FormatFixed(double value, int decimals) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  if (decimals < 0) decimals = 0;
 
-  // Stage one: 17 significant digits, correctly rounded.
+  // Stage one: 17 significant digits, correctly rounded. to_chars, not the C
+  // library, whose decimal point follows the process locale.
   char sci[40];
-  std::snprintf(sci, sizeof sci, "%.16e", std::fabs(value));
-  // sci = "d.dddddddddddddddde[+-]xx"
-  std::string digits;
-  digits += sci[0];
+  auto [end, ec] = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 16);
+  if (ec != std::errc()) return "0";
+  // sci = "d.dddddddddddddddde[+-]xx": digits[k] has weight 10^(exponent - k).
+  std::string digits(1, sci[0]);
   digits.append(sci + 2, 16);
-  int exponent = std::atoi(sci + 19);
+  const char* e = std::find(sci, end, 'e');
+  const int exponent =
+      e == end ? 0 : common::ParseLeadingInt(std::string_view(e + 1, static_cast<std::size_t>(end - e - 1)));
 
-  // Digits of the magnitude: digits[k] has weight 10^(exponent - k).
-  // Keep the digits down to weight 10^-3, then round at the next one.
-  int keep = exponent + 4;  // number of digits with weight >= 10^-3
-  std::string kept;         // those digits, possibly empty
+  // Keep the digits down to weight 10^-decimals, then round at the next one.
+  const int keep = exponent + 1 + decimals;
+  std::string kept;
   bool roundUp = false;
   if (keep <= 0) {
     roundUp = keep == 0 && digits[0] >= '5';
   } else {
-    for (int k = 0; k < keep; ++k) kept += k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0';
+    for (int k = 0; k < keep; ++k)
+      kept += k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0';
     roundUp = keep < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(keep)] >= '5';
   }
-  // kept holds the magnitude in thousandths; pad to at least four digits so
-  // that it has an integer digit.
-  if (kept.size() < 4) kept.insert(0, 4 - kept.size(), '0');
+  // kept holds the magnitude in units of the last decimal; pad it so that it
+  // has an integer digit.
+  const std::size_t fraction = static_cast<std::size_t>(decimals);
+  if (kept.size() < fraction + 1) kept.insert(0, fraction + 1 - kept.size(), '0');
   if (roundUp) {
     std::size_t i = kept.size();
     while (i > 0) {
       --i;
-      if (kept[i] == '9') {
-        kept[i] = '0';
-      } else {
+      if (kept[i] != '9') {
         ++kept[i];
         break;
       }
+      kept[i] = '0';
       if (i == 0) kept = '1' + kept;
     }
   }
-  // Strip leading zeros of the integer part (keep one).
-  std::size_t intLen = kept.size() - 3;
-  std::size_t firstNonZero = 0;
-  while (firstNonZero + 1 < intLen && kept[firstNonZero] == '0') ++firstNonZero;
+  const std::size_t intLen = kept.size() - fraction;
+  std::size_t first = 0;
+  while (first + 1 < intLen && kept[first] == '0') ++first;
   std::string text;
-  if (std::signbit(value)) text += '-';
-  text.append(kept, firstNonZero, intLen - firstNonZero);
-  text += '.';
-  text.append(kept, intLen, 3);
+  if (std::signbit(value)) text += '-';  // as the print does, also for a negative value that rounds to zero
+  text.append(kept, first, intLen - first);
+  if (fraction > 0) {
+    text += '.';
+    text.append(kept, intLen, fraction);
+  }
+  return text;
+}
 
+std::string FormatNumber(double value, int pointFlag) {
+  std::string text = FormatFixed(value, 3);
+  if (std::isnan(value) || std::isinf(value)) return text;
   // Trailing zeros, then a bare point when it is not wanted. Index 0 is never
   // removed; the walk stops at the point or at a non-zero decimal.
   std::size_t i = text.size() - 1;

@@ -16,6 +16,11 @@ namespace drilling {
 // caller with a fixed width decides what to do with a longer one.
 std::string FormatNumber(double value, int pointFlag);
 
+// "%.<decimals>f" with the same two-stage rounding, nothing removed; for the
+// fixed-decimal texts of other files (TRYCUT numbers, for instance). Locale
+// independent.
+std::string FormatFixed(double value, int decimals);
+
 // Re-writes typed text in number text form with the point kept: the leading
 // number of the text (standard decimal conversion, 0 when there is none).
 std::string NormalizeNumberText(std::string_view text);

@@ -49,60 +49,6 @@ int ReadJobInt(const Context& ctx, std::string_view section, std::string_view ke
 
 std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
 
-// "%.<decimals>f" as the number texts of the system print it (FormatNumber):
-// the value correctly rounded to 17 significant digits, then that digit
-// string rounded at the last decimal with a following 5 or more rounding the
-// magnitude up, so exact halves go away from zero (radius 6.0625 gives 6.063,
-// a centre drill of 2.25 gives 2.3). Built without the C library, whose
-// decimal point follows the process locale.
-std::string Fixed(double value, int decimals) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char sci[40];
-  auto [end, ec] = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 16);
-  if (ec != std::errc()) return "0";
-  // sci = "d.dddddddddddddddde[+-]xx": digits[k] has weight 10^(exponent - k).
-  std::string digits(1, sci[0]);
-  digits.append(sci + 2, 16);
-  const char* e = std::find(sci, end, 'e');
-  const int exponent = e == end ? 0 : common::ParseLeadingInt(std::string_view(e + 1, static_cast<std::size_t>(end - e - 1)));
-
-  const int keep = exponent + 1 + decimals;  // digits with weight >= 10^-decimals
-  std::string kept;
-  bool roundUp = false;
-  if (keep <= 0) {
-    roundUp = keep == 0 && digits[0] >= '5';
-  } else {
-    for (int k = 0; k < keep; ++k) kept += k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0';
-    roundUp = keep < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(keep)] >= '5';
-  }
-  const std::size_t fraction = static_cast<std::size_t>(decimals);
-  if (kept.size() < fraction + 1) kept.insert(0, fraction + 1 - kept.size(), '0');
-  if (roundUp) {
-    std::size_t i = kept.size();
-    while (i > 0) {
-      --i;
-      if (kept[i] != '9') {
-        ++kept[i];
-        break;
-      }
-      kept[i] = '0';
-      if (i == 0) kept.insert(0, 1, '1');
-    }
-  }
-  const std::size_t intLen = kept.size() - fraction;
-  std::size_t first = 0;
-  while (first + 1 < intLen && kept[first] == '0') ++first;
-  std::string text;
-  if (std::signbit(value)) text += '-';  // as the print does, also for a negative value that rounds to zero
-  text.append(kept, first, intLen - first);
-  if (fraction > 0) {
-    text += '.';
-    text.append(kept, intLen, fraction);
-  }
-  return text;
-}
-
 std::string Num(double value) { return FormatNumber(value, 1); }
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
@@ -204,7 +150,7 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
     if (toolD <= 0) continue;
     std::string diameter = ReadJob(ctx, section, "TOOLDIAM", kRoomShort);
     if (diameter.empty()) continue;
-    memory += common::FormatText("MEMORY D%02d = ", toolD) + Fixed(common::ParseLeadingDouble(diameter) / 2, 3) +
+    memory += common::FormatText("MEMORY D%02d = ", toolD) + FormatFixed(common::ParseLeadingDouble(diameter) / 2, 3) +
               "\r\n";
   }
   // A template without a final line end would merge its last line with the
@@ -232,7 +178,7 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
   std::string line = "+BOX(";
   for (int i = 0; i < 6; ++i) {
     if (i > 0) line += ' ';
-    line += Fixed(box[i], 3);
+    line += FormatFixed(box[i], 3);
   }
   line += ")";
   common::TextFileWriter out(boxPath);
@@ -276,7 +222,7 @@ int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPa
     if (z.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 切込みＺ値がありません", n));
     const double cutLengthMm = std::fabs(common::ParseLeadingDouble(z)) + 1;  // L1
     const double toolLengthMm = cutLengthMm + 5;                               // L2
-    ReportF(ctx, main, kKindList, "T%02d → %s D%s", tool, name.c_str(), Fixed(diameterMm, 2).c_str());
+    ReportF(ctx, main, kKindList, "T%02d → %s D%s", tool, name.c_str(), FormatFixed(diameterMm, 2).c_str());
     pen = pen % kTrycutPenCount + 1;
 
     const std::string head = common::FormatText("%s%02d = CUTTER/", kMagazine, tool);
@@ -285,7 +231,7 @@ int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPa
       // Centre drills: a fixed length description; a missing diameter
       // stands for a 2 mm drill.
       const double d = diameterMm < 1 ? 2 : diameterMm;
-      out.WriteLine(head + Fixed(d, 1) + ",0,0," + Fixed(d, 1) + ",31,0," + Fixed(d + 2.5, 1) + "," + quotedName);
+      out.WriteLine(head + FormatFixed(d, 1) + ",0,0," + FormatFixed(d, 1) + ",31,0," + FormatFixed(d + 2.5, 1) + "," + quotedName);
       out.WriteLine(indent + "LENGTH3/30,5,1,0,30,8");
     } else {
       std::string dText = Num(diameterMm);

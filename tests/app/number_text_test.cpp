@@ -58,3 +58,14 @@ TEST(NormalizeNumberText, RewritesTypedText) {
   EXPECT_EQ(NormalizeNumberText("1e2"), "100.");
   EXPECT_EQ(NormalizeNumberText("12.50"), "12.5");
 }
+
+TEST(FormatFixed, KeepsEveryDecimalAndRoundsLikeFormatNumber) {
+  using drilling::FormatFixed;
+  EXPECT_EQ(FormatFixed(6.0625, 3), "6.063");
+  EXPECT_EQ(FormatFixed(2.25, 1), "2.3");
+  EXPECT_EQ(FormatFixed(0.125, 2), "0.13");
+  EXPECT_EQ(FormatFixed(-0.0004, 3), "-0.000");
+  EXPECT_EQ(FormatFixed(100, 3), "100.000");
+  EXPECT_EQ(FormatFixed(9.96, 1), "10.0");
+  EXPECT_EQ(FormatFixed(7.6, 0), "8");
+}
