@@ -200,27 +200,27 @@ std::string_view TrimRight(std::string_view s) {
 }
 
 double ParseLeadingDouble(std::string_view text, std::size_t* consumed) {
+  if (consumed) *consumed = 0;
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
-  std::size_t signPos = i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
     ++i;
   }
+  // Only digits or a point may start the number: from_chars would also take
+  // "inf" and "nan", which must never reach a file.
+  std::string_view rest = text.substr(i);
+  if (rest.empty() || !((rest[0] >= '0' && rest[0] <= '9') || rest[0] == '.')) return 0.0;
   // from_chars accepts neither a '+' nor blanks, and it is locale independent,
   // which strtod is not once a GUI library has set the user's locale.
-  std::string_view rest = text.substr(i);
   double value = 0;
-  auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+  auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value,
+                                   std::chars_format::general);
   std::size_t used = static_cast<std::size_t>(end - rest.data());
-  if (used == 0 || (rest.size() > 0 && (rest[0] == '-' || rest[0] == '+'))) {
-    if (consumed) *consumed = 0;
-    (void)signPos;
-    return 0.0;
-  }
+  if (used == 0) return 0.0;
   if (ec == std::errc::result_out_of_range) {
-    // Like strtod: overflow gives infinity, underflow gives zero.
+    // Underflow is zero; overflow is no number at all (never infinity).
     bool tiny = false;
     for (std::size_t k = 0; k < used; ++k) {
       char c = rest[k];
@@ -229,10 +229,20 @@ double ParseLeadingDouble(std::string_view text, std::size_t* consumed) {
         break;
       }
     }
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    if (!tiny) return 0.0;
+    value = 0.0;
   }
   if (consumed) *consumed = i + used;
   return negative ? -value : value;
+}
+
+bool ParseNumber(std::string_view text, double* value) {
+  std::string_view t = Trim(text);
+  std::size_t used = 0;
+  double v = ParseLeadingDouble(t, &used);
+  if (used == 0 || used != t.size()) return false;
+  if (value) *value = v;
+  return true;
 }
 
 int ParseLeadingInt(std::string_view text) {

@@ -31,12 +31,18 @@ bool IsBlank(char c);
 std::string_view Trim(std::string_view s);
 std::string_view TrimRight(std::string_view s);
 
-// The standard decimal conversion, independent of the process locale:
-// leading white space, optional sign, digits with an optional point, an
-// optional exponent, "inf"/"nan"; stops at the first character that does not
-// fit; text without a number gives 0. `consumed` (optional) gets the number
-// of characters used (0 when there is no number).
+// The decimal conversion of the system, independent of the process locale:
+// leading white space, optional sign, digits with at most one point, an
+// optional exponent; stops at the first character that does not fit. Text
+// without such a number gives 0 with nothing consumed; so do "inf", "nan"
+// and a number too large for a double: the result is always finite.
+// `consumed` (optional) gets the number of characters used.
 double ParseLeadingDouble(std::string_view text, std::size_t* consumed = nullptr);
+
+// The whole text (blanks around it allowed) is one such number: sets *value
+// and returns true. False for empty text, trailing characters, "inf", "nan"
+// and values out of the double range.
+bool ParseNumber(std::string_view text, double* value);
 
 // atoi: optional blanks and sign, then leading digits; saturates at the int range.
 int ParseLeadingInt(std::string_view text);

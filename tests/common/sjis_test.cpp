@@ -53,10 +53,36 @@ TEST(ParseNumbers, BehaveLikeTheCLibraryWithoutItsLocale) {
   EXPECT_DOUBLE_EQ(ParseLeadingDouble("abc", &used), 0.0);
   EXPECT_EQ(used, 0u);
   EXPECT_DOUBLE_EQ(ParseLeadingDouble("--5"), 0.0);
-  EXPECT_TRUE(std::isinf(ParseLeadingDouble("1e999")));
+  EXPECT_DOUBLE_EQ(ParseLeadingDouble("1e999", &used), 0.0);  // no infinity, ever
+  EXPECT_EQ(used, 0u);
   EXPECT_DOUBLE_EQ(ParseLeadingDouble("1e-999"), 0.0);
   EXPECT_EQ(ParseLeadingInt(" -42abc"), -42);
   EXPECT_EQ(ParseLeadingInt("99999999999"), INT_MAX);
   EXPECT_EQ(LeadingDigitsValue("12ab"), 12);
+  for (const char* notANumber : {"nan", "inf", "-infinity", "+NAN(1)", "INF5"}) {
+    EXPECT_DOUBLE_EQ(ParseLeadingDouble(notANumber, &used), 0.0) << notANumber;
+    EXPECT_EQ(used, 0u) << notANumber;
+  }
   EXPECT_EQ(LeadingDigitsValue("-1"), 0);
+}
+
+TEST(ParseNumbers, AWholeNumberIsSignDigitsOnePointAndExponent) {
+  struct Case {
+    const char* text;
+    bool ok;
+    double value;
+  };
+  const Case cases[] = {
+      {" 12.5 ", true, 12.5}, {"-0.5", true, -0.5}, {"+3", true, 3}, {".5", true, 0.5},
+      {"7.", true, 7},        {"1e3", true, 1000},  {"1E-2", true, 0.01},
+      {"", false, 0},         {"  ", false, 0},     {"abc", false, 0}, {"12a", false, 0},
+      {"1.2.3", false, 0},    {"nan", false, 0},    {"inf", false, 0}, {"-inf", false, 0},
+      {"1e999", false, 0},    {".", false, 0},      {"+-1", false, 0}, {"0x10", false, 0},
+      {"５０", false, 0},     {"1 2", false, 0},
+  };
+  for (const Case& c : cases) {
+    double v = -99;
+    EXPECT_EQ(ParseNumber(c.text, &v), c.ok) << c.text;
+    if (c.ok) EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+  }
 }
