@@ -44,8 +44,14 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes, FileMode mode
   // The Windows build keeps the same contract with _wsopen/MoveFileEx.
   int fd = _wopen(tmp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
+  // A replaced file keeps its permission bits (a user who made a file
+  // private keeps it private); secrets are always owner-only. Until it is
+  // whole, the temporary file is the owner's only: a file made private must
+  // not be readable under the temporary name while it is written.
+  struct stat existing {};
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                  mode == FileMode::OwnerOnly ? 0600 : 0666);
+                  mode == FileMode::OwnerOnly || replacing ? 0600 : 0666);
 #endif
   if (fd < 0) {
     SetError(error, std::string("cannot create ") + tmp.string() + ": " + std::strerror(errno));
@@ -70,11 +76,7 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes, FileMode mode
     left -= static_cast<std::size_t>(n);
   }
 #ifndef _WIN32
-  // A replaced file keeps its permission bits (a user who made a file
-  // private keeps it private); secrets are always owner-only.
-  struct stat existing {};
-  if (ok && mode != FileMode::OwnerOnly && ::stat(path.c_str(), &existing) == 0)
-    (void)::fchmod(fd, existing.st_mode & 07777);
+  if (ok && mode != FileMode::OwnerOnly && replacing) (void)::fchmod(fd, existing.st_mode & 07777);
   // No fsync: the rename already guarantees that readers see the old or the
   // new file whole, and a sync per profile key would make every write cost
   // milliseconds.

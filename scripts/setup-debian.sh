@@ -3,15 +3,19 @@
 # Runs apt-get only when a package is missing, so a prepared machine starts at once.
 set -euo pipefail
 # With --tests also what only the test suite uses: LinuxCNC's rs274
-# interpreter reads the NC programs the tests write, as an independent check.
+# interpreter reads the NC programs the tests write, as an independent check;
+# pyftpdlib is the real FTP server the transfer tests upload to.
+# tnftp (always) is the ftp client the FTP transfer of the programs runs.
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk
+  tnftp
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)
+  packages+=(python3-pyftpdlib)
 fi
 missing=()
 for p in "${packages[@]}"; do

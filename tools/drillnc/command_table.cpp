@@ -11,6 +11,9 @@ int RunNc(Session& session, const std::vector<std::string>& args);
 int RunTrycut(Session& session, const std::vector<std::string>& args);
 // cmd_tools.cpp: magazine tool list.
 int RunTools(Session& session, const std::vector<std::string>& args);
+// cmd_transfer.cpp: sending the NC program, initial settings.
+int RunSend(Session& session, const std::vector<std::string>& args);
+int RunSettings(Session& session, const std::vector<std::string>& args);
 
 namespace {
 
@@ -29,6 +32,12 @@ const Command kCommands[] = {
     {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},
     {"tools", RunTools, "list | set T --name N [--diameter D] [--h H] [--d D] | delete T",
      "list the magazine pockets of the tool table, fill pocket T (1-98) or free it"},
+    {"send", RunSend, "JOB", "send the job's NC program to the machine by the configured transfer method"},
+    {"settings", RunSettings,
+     "[--editor P] [--trycut P] [--nc-viewer P] [--dxf-viewer P] [--tool-table P] [--protocol M] "
+     "[--destination D] [--ftp-user U] [--ftp-password-stdin]",
+     "print the initial settings (password as ***), or change and save them; the FTP password is read "
+     "from standard input"},
 };
 
 }  // namespace

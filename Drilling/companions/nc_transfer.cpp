@@ -1,0 +1,276 @@
+#include "Drilling/companions/nc_transfer.h"
+
+#include <system_error>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/ncout/nc_writer.h"
+#include "common/bounded_run.h"
+#include "common/profile.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+// Rooms of the values read (bytes with the terminating NUL). A destination
+// is read with the room the settings dialog writes it with, so a long path
+// comes back whole.
+constexpr std::size_t kRoomNcFile = 32;
+constexpr std::size_t kRoomProtocol = 12;
+constexpr std::size_t kRoomDestination = 520;
+constexpr std::size_t kRoomFtpAccount = 32;
+
+constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
+constexpr const char* kNoNcProgramText = "エラー：ＮＣ計算が終了していません。";
+constexpr const char* kUnknownMethodText = "エラー：転送方法がわかりません";
+constexpr const char* kDncFailedText = "エラー：ＭＣへファイル転送に失敗しました。";
+constexpr const char* kNetworkFailedText = "エラー：ネットワークドライブへファイル転送に失敗しました。";
+constexpr const char* kUsbFailedText = "エラー：USBメモリへファイル転送に失敗しました。";
+constexpr const char* kFtpFailedText = "エラー：ＭＣデータサーバーへのファイル転送に失敗しました。";
+constexpr const char* kFtpNotRunText = "エラー：ファイル転送に失敗しました。";
+
+// The Debian ftp client (tnftp): no automatic log-in (the script logs in),
+// server replies printed (the outcome is read from them), no wildcard
+// expansion of the local path.
+constexpr const char* kFtpProgram = "ftp";
+
+int Fail(Context& ctx, common::Form* main, std::string_view text) {
+  Report(ctx, main, kKindError, text);
+  return -1;
+}
+
+// One word of a client command: as it is when it has no blank, quote or
+// backslash; otherwise in double quotes with those escaped.
+std::string FtpWord(std::string_view word) {
+  if (!word.empty() && word.find_first_of(" \t\"\\") == std::string_view::npos) return std::string(word);
+  std::string quoted = "\"";
+  for (char c : word) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  quoted += '"';
+  return quoted;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A server reply line as the client prints it: three digits, then a blank or
+// a hyphen (the first line of a longer reply); `first` is the first digit.
+bool StartsWithReply(std::string_view line, char first) {
+  return line.size() >= 4 && line[0] == first && IsDigit(line[1]) && IsDigit(line[2]) &&
+         (line[3] == ' ' || line[3] == '-');
+}
+
+// Copies the NC file into `folder` under its own name: a temporary name in
+// the folder, then renamed over the target. 0, or -1 with `why` set.
+int CopyIntoFolder(const fs::path& ncPath, const fs::path& folder, const std::string& ncFile, std::string& why) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    why = common::FormatText("フォルダ %s がありません", folder.string().c_str());
+    return -1;
+  }
+  std::string bytes;
+  if (!common::ReadFileBytes(ncPath, bytes)) {
+    why = common::FormatText("%s が読めません", ncPath.string().c_str());
+    return -1;
+  }
+  std::string error;
+  if (!common::WriteFileAtomic(folder / ncFile, bytes, common::FileMode::Normal, &error)) {
+    why = error;
+    return -1;
+  }
+  return 0;
+}
+
+int CopyTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const std::string& ncFile,
+                 const std::string& destination, const char* failedText, const char* doneFormat) {
+  std::string why;
+  if (CopyIntoFolder(ncPath, fs::path(destination), ncFile, why) != 0) {
+    Report(ctx, main, kKindList, why);
+    return Fail(ctx, main, failedText);
+  }
+  ReportF(ctx, main, kKindInformation, doneFormat, ncFile.c_str(), destination.c_str());
+  return 0;
+}
+
+int DncTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const std::string& program) {
+  StopDncSoftware(ctx, main);
+  common::LaunchRequest request;
+  request.program = program;
+  request.arguments = {ncPath.string()};
+  if (!ctx.launcher || !ctx.launcher->Start(request)) {
+    ReportF(ctx, main, kKindList, "%s を起動できません", program.c_str());
+    return Fail(ctx, main, kDncFailedText);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string FtpScriptText(std::string_view host, std::string_view user, std::string_view password,
+                          std::string_view localPath, std::string_view remoteName) {
+  // The host line keeps its text: "name port" reaches the client as two words.
+  std::string text = "open " + std::string(host) + "\n";
+  text += "user " + FtpWord(user) + " " + FtpWord(password) + "\n";
+  text += "put " + FtpWord(localPath) + " " + FtpWord(remoteName) + "\n";
+  text += "quit\n";
+  return text;
+}
+
+FtpOutcome ReadFtpOutcome(std::string_view clientOutput) {
+  // The script's only transfer is the put, so a completion reply anywhere is
+  // the server taking the file (the log-in and the mode replies are 2xx but
+  // never 226 or 250).
+  FtpOutcome outcome;
+  std::string firstRefusal;
+  std::string firstComplaint;
+  std::string lastLine;
+  std::size_t start = 0;
+  while (start < clientOutput.size()) {
+    std::size_t end = clientOutput.find('\n', start);
+    if (end == std::string_view::npos) end = clientOutput.size();
+    std::string line(common::Trim(clientOutput.substr(start, end - start)));
+    start = end + 1;
+    if (line.empty()) continue;
+    lastLine = line;
+    if (line.rfind("226", 0) == 0 || line.rfind("250", 0) == 0) {
+      if (StartsWithReply(line, '2')) outcome.confirmed = true;
+    } else if ((StartsWithReply(line, '4') || StartsWithReply(line, '5')) && firstRefusal.empty()) {
+      firstRefusal = line;
+    } else if (line.rfind("ftp:", 0) == 0 && firstComplaint.empty()) {
+      firstComplaint = line;
+    }
+  }
+  if (!outcome.confirmed) outcome.reply = !firstRefusal.empty() ? firstRefusal : !firstComplaint.empty() ? firstComplaint : lastLine;
+  return outcome;
+}
+
+int StopDncSoftware(Context& ctx, common::Form* main) {
+  fs::path script = ctx.programFolder / kDncStopScriptName;
+  std::error_code ec;
+  if (fs::exists(script, ec)) {
+    common::LaunchRequest request;
+    request.program = script.string();
+    request.workingFolder = ctx.programFolder;
+    common::RunLimits limits;
+    limits.timeoutMs = kDncStopWaitMs;
+    limits.tickMs = 0;
+    common::RunOutcome run = common::RunBounded(request, {}, limits);
+    // Its result does not stop the transfer; the list says what happened.
+    if (!run.started)
+      ReportF(ctx, main, kKindList, "%s を実行できません", script.string().c_str());
+    else if (run.timedOut)
+      ReportF(ctx, main, kKindList, "%s が %d 秒で終わらないため止めました", script.string().c_str(),
+              kDncStopWaitMs / 1000);
+  }
+  Report(ctx, main, kKindList, "DNCソフトウェアを閉じます。");
+  return 0;
+}
+
+int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host, bool* reported) {
+  if (reported) *reported = false;
+  SetDialogFolder(ctx, "NC");
+  std::string user = common::ReadProfileText(kTransferSection, "FTPUSER", "", kRoomFtpAccount, ctx.configPath);
+  std::string password = common::ReadProfileText(kTransferSection, "FTPPASS", "", kRoomFtpAccount, ctx.configPath);
+  if (user.empty() || password.empty()) return -1;
+
+  std::string remoteName = ncPath.filename().string();
+  if (common::ReadProfileInt(kTransferSection, "FTPEXTENTION", 1, ctx.configPath) == 0) {
+    int number = common::ReadProfileInt(jobkey::kMainSection, jobkey::kProgramNumber, 1, ctx.currentJobPath);
+    ctx.Trace("Ｏ番号 = %d\n", number);
+    remoteName = std::to_string(number);
+  }
+
+  // The script is for the client of this platform: UTF-8 (the file system's
+  // names) with "\n" line ends, which the client reads as lines; a CR would
+  // become part of the remote name.
+  fs::path scriptPath = fs::path(ctx.dialogFolder) / kFtpScriptName;
+  std::string script = FtpScriptText(host, user, password, ncPath.string(), remoteName);
+  if (!common::WriteFileAtomic(scriptPath, script, common::FileMode::OwnerOnly)) {
+    if (reported) *reported = true;
+    ReportF(ctx, main, kKindError, "エラー：ファイル %s が開けません", scriptPath.string().c_str());
+    return -1;
+  }
+
+  common::LaunchRequest request;
+  request.program = kFtpProgram;
+  request.arguments = {"-n", "-v", "-g"};
+  request.workingFolder = ctx.dialogFolder;
+  common::RunLimits limits;
+  limits.timeoutMs = kFtpWaitMs;
+  limits.tickMs = kFtpProgressMs;
+  std::string hostText(host);
+  limits.tick = [&](int elapsedMs) {
+    ReportF(ctx, main, kKindList, "ＦＴＰ転送中 %s （%d秒）", hostText.c_str(), elapsedMs / 1000);
+  };
+  common::RunOutcome run = common::RunBounded(request, scriptPath, limits);
+  std::error_code ec;
+  fs::remove(scriptPath, ec);
+  ctx.Trace("%s", run.output.c_str());
+
+  if (!run.started) {
+    if (reported) *reported = true;
+    Report(ctx, main, kKindList, "ftp が起動できません（tnftp が入っていません）");
+    return Fail(ctx, main, kFtpNotRunText);
+  }
+  if (run.timedOut) {
+    ReportF(ctx, main, kKindList, "ＦＴＰサーバー %s から %d 秒以内に応答がありません", hostText.c_str(),
+            kFtpWaitMs / 1000);
+    return -1;
+  }
+  FtpOutcome outcome = ReadFtpOutcome(run.output);
+  if (outcome.confirmed) return 0;
+  Report(ctx, main, kKindList, outcome.reply.empty() ? std::string("ＦＴＰサーバーの応答がありません") : outcome.reply);
+  return -1;
+}
+
+int TransferNcFile(Context& ctx, common::Form* main) {
+  std::string ncFile = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile,
+                                               ctx.currentJobPath);
+  if (ncFile.empty()) return Fail(ctx, main, kNoNcFileNameText);
+  // A name with a folder part would send a file from outside ncdata.
+  if (!IsPlainFileName(ncFile))
+    return Fail(ctx, main,
+                common::FormatText("エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）",
+                                   ncFile.c_str()));
+  SetDialogFolder(ctx, "NC");
+  fs::path ncPath = fs::path(ctx.dialogFolder) / ncFile;
+  ctx.Trace("%s\n", ncPath.string().c_str());
+  std::error_code ec;
+  if (!fs::is_regular_file(ncPath, ec)) return Fail(ctx, main, kNoNcProgramText);
+
+  std::string method = common::ReadProfileText(kTransferSection, "PROTOCOL", "", kRoomProtocol, ctx.configPath);
+  if (method.empty()) method = "DNC";
+  std::string destination = common::ReadProfileText(kTransferSection, method, "", kRoomDestination, ctx.configPath);
+  if (destination.empty()) return Fail(ctx, main, kUnknownMethodText);
+
+  if (common::EqualsNoCase(method, "DNC")) return DncTransfer(ctx, main, ncPath, destination);
+  if (common::EqualsNoCase(method, "NETWORK"))
+    return CopyTransfer(ctx, main, ncPath, ncFile, destination, kNetworkFailedText,
+                        "ＮＣファイル %s\nネットワークパス %s\nコピーしました。");
+  if (common::EqualsNoCase(method, "USB"))
+    return CopyTransfer(ctx, main, ncPath, ncFile, destination, kUsbFailedText,
+                        "ＮＣファイル %s\nUSBメモリ %s\nコピーしました。");
+  if (common::EqualsNoCase(method, "FTP")) {
+    bool reported = false;
+    if (FtpTransfer(ctx, main, ncPath, destination, &reported) != 0) {
+      // One error box per failure: when the client step has shown its own,
+      // the transfer's text goes to the list only.
+      Report(ctx, main, reported ? kKindList : kKindError, kFtpFailedText);
+      return -1;
+    }
+    ReportF(ctx, main, kKindInformation, "ＮＣファイル %s\nホスト名 [IP Address] %s\n転送しました。", ncFile.c_str(),
+            destination.c_str());
+    return 0;
+  }
+  return 0;  // a method of another name: nothing to do
+}
+
+int TransferNcFile(Context& ctx, common::Form& main) { return TransferNcFile(ctx, &main); }
+
+}  // namespace drilling

@@ -1,0 +1,64 @@
+// 【ＮＣデータ転送】: the current job's NC program (ncdata/<NcFile>) goes to
+// the machine by the method of NcFileTransfer/PROTOCOL in Drilling.ini:
+//  - DNC: DncStop.sh of the program folder is run and waited for (a bounded
+//    wait; a missing one is fine), then the DNC program is started with the
+//    NC file path as its one argument;
+//  - FTP: the ftp client (tnftp, "ftp" on PATH) runs a generated script fed
+//    on its standard input; the upload counts only when the server confirmed
+//    it (reply 226 or 250), read from the client's output;
+//  - NETWORK, USB: the file is copied under a temporary name into the target
+//    folder and renamed over the target, so the machine never reads half a
+//    program and a failed copy leaves the earlier program as it was.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "Drilling/app/context.h"
+#include "common/form.h"
+
+namespace drilling {
+
+constexpr const char* kTransferSection = "NcFileTransfer";
+
+// Script written for the ftp client into ncdata, readable by the user only
+// and removed after the transfer (it holds the password).
+constexpr const char* kFtpScriptName = "mtftp.ctl";
+// Run from the program folder before the DNC program is started.
+constexpr const char* kDncStopScriptName = "DncStop.sh";
+
+// Bounded waits (ms). A drilling program is a few kilobytes; a server that has
+// not taken it within the FTP limit is not going to.
+constexpr int kFtpWaitMs = 60000;
+constexpr int kFtpProgressMs = 5000;
+constexpr int kDncStopWaitMs = 15000;
+
+// The ftp client's script: open, user, put with an explicit remote name,
+// quit. `remoteName` is the NC file name, or the program number with
+// FTPEXTENTION 0. Names with blanks or quotes are quoted for the client.
+std::string FtpScriptText(std::string_view host, std::string_view user, std::string_view password,
+                          std::string_view localPath, std::string_view remoteName);
+
+// What the ftp client's output says about the upload.
+struct FtpOutcome {
+  bool confirmed = false;  // the server answered 226 or 250
+  std::string reply;       // the telling line when not confirmed (a refusal, the client's complaint)
+};
+FtpOutcome ReadFtpOutcome(std::string_view clientOutput);
+
+// Runs DncStop.sh and lists "DNCソフトウェアを閉じます。". Returns 0.
+int StopDncSoftware(Context& ctx, common::Form* main);
+
+// Uploads `ncPath` to `host` ("name" or "name port"). 0 when the server
+// confirmed the upload, -1 otherwise. `reported` (when given) tells whether
+// the failure has already been reported with its own error box.
+int FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& ncPath, std::string_view host,
+                bool* reported = nullptr);
+
+// The whole command; 0 or -1 (each failure reported with one error box).
+// Declared with the command table in Drilling/app/commands.h as well.
+int TransferNcFile(Context& ctx, common::Form& main);
+int TransferNcFile(Context& ctx, common::Form* main);
+
+}  // namespace drilling

@@ -1,0 +1,271 @@
+#include "Drilling/companions/settings_dialog.h"
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/file_dialogs.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/companions/nc_transfer.h"
+#include "common/profile.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+using common::ControlKind;
+using common::ControlTemplate;
+using common::DialogEvent;
+
+// Where the browse buttons of the program rows start.
+#ifdef _WIN32
+constexpr const char* kProgramsFolder = "C:\\Program Files";
+#else
+constexpr const char* kProgramsFolder = "/usr/bin";
+#endif
+
+constexpr const char* kMethods[] = {"DNC", "USB", "FTP", "NETWORK"};
+
+// The five path rows: button, field, where the value is kept, the field's
+// name in error lines.
+struct PathRow {
+  int button;
+  int field;
+  const char* section;
+  const char* key;
+  const char* name;
+};
+constexpr PathRow kPathRows[] = {
+    {kEditorButton, kEditorField, "EDITOR", "FILE", "FILE EDITOR"},
+    {kTrycutButton, kTrycutField, "TRYCUT", "FILE", "TRYCUT2000"},
+    {kNcViewerButton, kNcViewerField, "NcViewer", "FILE", "NC VIEWER"},
+    {kDxfViewerButton, kDxfViewerField, "DxfViewer", "FILE", "DXF VIEWER"},
+    {kToolFileButton, kToolFileField, "Drilling", "ToolTable", "工具ファイル"},
+};
+
+std::string ReadTransfer(const Context& ctx, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(kTransferSection, key, "", room, ctx.configPath);
+}
+
+bool IsFtp(std::string_view method) { return common::EqualsNoCase(method, "FTP"); }
+
+void EnableFtpFields(common::Form& dialog, bool enabled) {
+  dialog.Enable(kFtpUserField, enabled);
+  dialog.Enable(kFtpPasswordField, enabled);
+}
+
+void ShowFtpAccount(const Context& ctx, common::Form& dialog) {
+  EnableFtpFields(dialog, true);
+  std::string user = ReadTransfer(ctx, "FTPUSER", kSettingsFtpRoom);
+  if (!user.empty()) dialog.SetText(kFtpUserField, user);
+  std::string password = ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom);
+  if (!password.empty()) dialog.SetText(kFtpPasswordField, password);
+}
+
+// The method names the key its destination is kept under: it must not hold
+// what would end the key name or start a section or a comment in the file,
+// nor name one of the section's other keys (the destination would replace it).
+bool IsDestinationKey(std::string_view method) {
+  for (const char* other : {"PROTOCOL", "FTPUSER", "FTPPASS", "FTPEXTENTION"})
+    if (common::EqualsNoCase(method, other)) return false;
+  return method.find_first_of("=[];") == std::string_view::npos;
+}
+
+// Drilling.ini holds the FTP password in plain text: before it is written
+// there, the file becomes readable by the user only (every later write keeps
+// the file's permissions). False when that cannot be done.
+bool MakeConfigPrivate(const fs::path& config) {
+  std::error_code ec;
+  if (!fs::exists(config, ec)) return common::WriteFileAtomic(config, "", common::FileMode::OwnerOnly);
+  fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ec);
+  return !ec;
+}
+
+void Browse(Context& ctx, common::Form& dialog, int button) {
+  std::string chosen;
+  int chose = 0;
+  if (button == kToolFileButton) {
+    chose = ChooseFile(ctx, &dialog, chosen, "TBLFILE");
+  } else {
+    ctx.dialogFolder = kProgramsFolder;
+    chose = ChooseFile(ctx, &dialog, chosen, "EXEFILE");
+  }
+  if (chose) dialog.SetText(button + (kEditorField - kEditorButton), chosen);
+}
+
+// The field labels are flat buttons without a command.
+ControlTemplate Caption(const char* text, int x, int y, int width, int height) {
+  return {common::kStaticId, ControlKind::Button, text, x, y, width, height};
+}
+
+}  // namespace
+
+const common::DialogTemplate& InitialSettingsDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "DRILLINGINITDIALOG";
+    t.caption = "穴明けＮＣ加工システム初期設定";
+    t.width = 320;
+    t.height = 170;
+    t.menuName = "SETTINGMENU";
+    t.iconId = 101;
+    auto& c = t.controls;
+    static const char* const kButtonTexts[] = {"FILE EDITOR", "TRYCUT2000", " NC VIEWER", "DXF VIEWER", "工具ファイル"};
+    int y = 6;
+    for (int row = 0; row < 5; ++row, y += 18) {
+      c.push_back({kEditorButton + row, ControlKind::Button, kButtonTexts[row], 6, y, 70, 14});
+      c.push_back({kEditorField + row, ControlKind::Edit, "", 82, y, 232, 14});
+    }
+    c.push_back(Caption("ファイル転送方法", 6, y, 70, 14));
+    c.push_back({kMethodCombo, ControlKind::ComboEdit, "", 82, y, 80, 80});
+    y += 18;
+    c.push_back({kDestinationButton, ControlKind::Button, "NCファイル転送先", 6, y, 70, 14});
+    c.push_back({kDestinationField, ControlKind::Edit, "", 82, y, 232, 14});
+    y += 18;
+    c.push_back(Caption("FTP ユーザー", 6, y, 70, 14));
+    c.push_back({kFtpUserField, ControlKind::Edit, "", 82, y, 110, 14, common::kDisabled});
+    y += 18;
+    c.push_back(Caption("FTP パスワード", 6, y, 70, 14));
+    c.push_back({kFtpPasswordField, ControlKind::Edit, "", 82, y, 110, 14, common::kDisabled});
+    t.menu = {
+        {"【 保 存 】", kSettingsCmdSave, {}},
+        {"【 取 消 】", kSettingsCmdCancel, {}},
+        {"【 ヘルプ 】", kSettingsCmdHelp, {}},
+    };
+    return t;
+  }();
+  return tpl;
+}
+
+int LoadInitialSettings(Context& ctx, common::Form& dialog) {
+  dialog.ResetEntries(kMethodCombo);
+  for (const char* method : kMethods) dialog.AddEntry(kMethodCombo, method);
+  EnableFtpFields(dialog, false);
+
+  for (const PathRow& row : kPathRows) {
+    std::string value = common::ReadProfileText(row.section, row.key, "", kSettingsPathRoom, ctx.configPath);
+    if (!value.empty()) dialog.SetText(row.field, value);
+  }
+
+  std::string method = ReadTransfer(ctx, "PROTOCOL", kSettingsMethodRoom);
+  if (!method.empty()) {
+    // A method not in the list leaves the box empty; its destination shows.
+    dialog.Select(kMethodCombo, dialog.FindExact(kMethodCombo, method));
+    std::string destination = ReadTransfer(ctx, method, kSettingsPathRoom);
+    if (!destination.empty()) dialog.SetText(kDestinationField, destination);
+  }
+  if (IsFtp(method)) ShowFtpAccount(ctx, dialog);
+  Report(ctx, &dialog, kKindList, "既存値を読み込みました。");
+  return 0;
+}
+
+int ChangeTransferMethod(Context& ctx, common::Form& dialog) {
+  std::string method = dialog.EntryText(kMethodCombo, dialog.Selected(kMethodCombo));
+  if (method.empty()) return 0;
+  // A method without a stored destination starts with an empty field: the
+  // previous method's destination (a DNC program, say) must not be saved as
+  // this method's (an FTP host).
+  dialog.SetText(kDestinationField, ReadTransfer(ctx, method, kSettingsPathRoom));
+  if (IsFtp(method))
+    ShowFtpAccount(ctx, dialog);
+  else
+    EnableFtpFields(dialog, false);
+  return 0;
+}
+
+int SaveInitialSettings(Context& ctx, common::Form& dialog) {
+  struct Value {
+    std::string text;
+    const char* name;
+  };
+  std::vector<Value> paths;
+  for (const PathRow& row : kPathRows) paths.push_back({dialog.Text(row.field, kSettingsPathRoom), row.name});
+  const std::string method = dialog.Text(kMethodCombo, kSettingsMethodRoom);
+  const std::string destination = dialog.Text(kDestinationField, kSettingsPathRoom);
+  const std::string user = dialog.Text(kFtpUserField, kSettingsFtpRoom);
+  const std::string password = dialog.Text(kFtpPasswordField, kSettingsFtpRoom);
+
+  // Everything is checked before the first write.
+  std::vector<Value> all = paths;
+  all.push_back({method, "ファイル転送方法"});
+  all.push_back({destination, "NCファイル転送先"});
+  all.push_back({user, "FTP ユーザー"});
+  all.push_back({password, "FTP パスワード"});
+  for (const Value& v : all)
+    if (CheckLineText(ctx, &dialog, v.text, v.name) != 0) return -1;
+  if (!IsDestinationKey(method)) {
+    ReportF(ctx, &dialog, kKindError, "エラー：ファイル転送方法 [%s] は使えません。", method.c_str());
+    return -1;
+  }
+
+  const bool ftp = IsFtp(method);
+  const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom).empty();
+  bool ok = !holdsPassword || MakeConfigPrivate(ctx.configPath);
+  for (std::size_t i = 0; ok && i < std::size(kPathRows); ++i)
+    ok = common::WriteProfileText(kPathRows[i].section, kPathRows[i].key, paths[i].text, ctx.configPath);
+  if (ok) {
+    std::vector<common::ProfileChange> changes;
+    changes.push_back({"PROTOCOL", method});
+    // Without a method there is no key to keep the destination under.
+    if (!method.empty()) changes.push_back({method, destination});
+    if (ftp && !user.empty()) changes.push_back({"FTPUSER", user});
+    if (ftp && !password.empty()) changes.push_back({"FTPPASS", password});
+    ok = common::WriteProfileTexts(kTransferSection, changes, ctx.configPath);
+  }
+  if (!ok) {
+    ReportF(ctx, &dialog, kKindError, "エラー：設定値を %s に書き込めません。", ctx.configPath.string().c_str());
+    return -1;
+  }
+  Report(ctx, &dialog, kKindInformation, "設定値を書き込みました。");
+  dialog.End(0);
+  return 0;
+}
+
+common::DialogProc InitialSettingsDialogProc(Context& ctx) {
+  return [&ctx](common::Form& dialog, DialogEvent event, int id) {
+    switch (event) {
+      case DialogEvent::Init:
+        LoadInitialSettings(ctx, dialog);
+        break;
+      case DialogEvent::SelectionChanged:
+        if (id == kMethodCombo) ChangeTransferMethod(ctx, dialog);
+        break;
+      case DialogEvent::Command:
+        switch (id) {
+          case kEditorButton:
+          case kTrycutButton:
+          case kNcViewerButton:
+          case kDxfViewerButton:
+          case kToolFileButton:
+            Browse(ctx, dialog, id);
+            break;
+          case kSettingsCmdSave:
+            SaveInitialSettings(ctx, dialog);
+            break;
+          case kSettingsCmdCancel:
+            dialog.End(0);
+            break;
+          default:  // the destination button and help: no action
+            break;
+        }
+        break;
+      case DialogEvent::Close:
+        if (ctx.ui && ctx.ui->AskYesNo(&dialog, "本当に終了しますか？", kBoxCaption)) dialog.End(-1);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+int RunInitialSettingsDialog(Context& ctx, common::Form& main) {
+  if (!ctx.ui) return -1;
+  return ctx.ui->RunModal(&main, InitialSettingsDialogTemplate(), InitialSettingsDialogProc(ctx));
+}
+
+}  // namespace drilling

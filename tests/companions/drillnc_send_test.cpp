@@ -1,0 +1,94 @@
+// The road of the command line: settings saved with the password from
+// standard input, then send puts the program on a real FTP server.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "common/sjis.h"
+#include "companions/ftp_server_support.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+// drillnc --home HOME args..., standard input from `input`.
+Outcome Drillnc(const fs::path& home, const fs::path& scratch, std::vector<std::string> args, const std::string& input) {
+  WriteBytes(scratch / "in", input);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, (scratch / "in").c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (scratch / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::string program = DRILLING_PROGRAM_DIR "/drillnc";
+  args.insert(args.begin(), {program, "--home", home.string()});
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  Outcome run;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.out = ReadBytes(scratch / "out");
+  return run;
+}
+
+TEST(DrillncSend, SettingsThenSendPutsTheProgramOnTheServer) {
+  testsupport::TempFolder home;
+  testsupport::TempFolder scratch;
+  testsupport::TempFolder served;
+  testsupport::FtpServer server(served.Path());
+  ASSERT_NE(server.Port(), 0) << server.Error();
+  WriteBytes(home / "Drilling.ini", "[NcFileTransfer]\r\nPROTOCOL=DNC\r\nDNC=/opt/dnc\r\n");
+  fs::create_directories(home / "DB");
+  fs::create_directories(home / "ncdata");
+  WriteBytes(home / "DB" / "PLATE.ini", common::Utf8ToCp932("[Drilling]\r\nNcFile=O12.nc\r\nＯ番号=12\r\n"));
+  const std::string program = "%\r\nO0012\r\nM30\r\n%\r\n";
+  WriteBytes(home / "ncdata" / "O12.nc", program);
+
+  const std::string host = "127.0.0.1 " + std::to_string(server.Port());
+  Outcome set = Drillnc(home.Path(), scratch.Path(),
+                    {"settings", "--protocol", "ftp", "--destination", host, "--ftp-user", "cam",
+                     "--ftp-password-stdin"},
+                    "secret\n");
+  EXPECT_EQ(set.status, 0) << set.out;
+  EXPECT_NE(set.out.find("ファイル転送方法: FTP\nNCファイル転送先: " + host + "\nFTP ユーザー: cam\nFTP パスワード: ***\n"),
+            std::string::npos)
+      << set.out;
+  EXPECT_EQ(set.out.find("secret"), std::string::npos);
+  struct stat st {};
+  ASSERT_EQ(stat((home / "Drilling.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_NE(ReadBytes(home / "Drilling.ini").find("FTPPASS=secret\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(home / "Drilling.ini").find("DNC=/opt/dnc\r\n"), std::string::npos);
+
+  Outcome send = Drillnc(home.Path(), scratch.Path(), {"send", "PLATE"}, "");
+  EXPECT_EQ(send.status, 0) << send.out;
+  EXPECT_EQ(ReadBytes(served / "O12.nc"), program);
+  EXPECT_NE(send.out.find("転送しました。"), std::string::npos) << send.out;
+
+  // The account options need the FTP method.
+  Outcome refused = Drillnc(home.Path(), scratch.Path(), {"settings", "--protocol", "USB", "--ftp-user", "x"}, "");
+  EXPECT_EQ(refused.status, 1);
+}
+
+}  // namespace

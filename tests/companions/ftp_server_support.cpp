@@ -1,0 +1,114 @@
+#include "companions/ftp_server_support.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <vector>
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+// Debian's interpreter: the package installs the library for it, whatever
+// other python3 comes first on PATH.
+constexpr const char* kPython = "/usr/bin/python3";
+
+// Failed log-ins are answered at once (the library waits seconds by
+// default); the port the server was given is printed once it listens.
+constexpr const char* kServerScript = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+authorizer = DummyAuthorizer()
+authorizer.add_user("cam", "secret", sys.argv[1], perm="elradfmw")
+authorizer.add_user("viewer", "look", sys.argv[1], perm="elr")
+class Handler(FTPHandler):
+    pass
+Handler.authorizer = authorizer
+Handler.auth_failed_timeout = 0
+server = FTPServer(("127.0.0.1", 0), Handler)
+print(server.address[1], flush=True)
+server.serve_forever()
+)";
+
+constexpr int kStartWaitMs = 20000;
+
+}  // namespace
+
+FtpServer::FtpServer(const std::filesystem::path& root) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) {
+    error_ = "no pipe";
+    return;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::string python = kPython;
+  std::string flag = "-c";
+  std::string script = kServerScript;
+  std::string folder = root.string();
+  std::vector<char*> argv{python.data(), flag.data(), script.data(), folder.data(), nullptr};
+  int rc = posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(fds[1]);
+  if (rc != 0) {
+    pid_ = -1;
+    ::close(fds[0]);
+    error_ = "cannot start /usr/bin/python3";
+    return;
+  }
+  std::string line;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
+  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fds[0], POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    char buffer[64];
+    ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;  // the server ended (library missing)
+    line.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  port_ = std::atoi(line.c_str());
+  if (port_ <= 0) {
+    port_ = 0;
+    error_ = "the FTP server did not start (is python3-pyftpdlib installed? scripts/setup-debian.sh --tests)";
+  }
+}
+
+FtpServer::~FtpServer() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+int UnusedLoopbackPort() {
+  int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t size = sizeof address;
+  int port = 0;
+  if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+    port = ntohs(address.sin_port);
+  ::close(s);
+  return port;
+}
+
+}  // namespace testsupport
