@@ -10,6 +10,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/companions/nc_transfer.h"
 #include "common/profile.h"
+#include "common/sjis.h"
 #include "common/text.h"
 #include "common/textfile.h"
 
@@ -39,13 +40,16 @@ struct PathRow {
   const char* section;
   const char* key;
   const char* name;
+  std::size_t readBytes;  // the room its reader gives it (0: the field's own)
 };
+// The tool table is looked up with room for 63 bytes: a longer path would
+// come back cut and name another file.
 constexpr PathRow kPathRows[] = {
-    {kEditorButton, kEditorField, "EDITOR", "FILE", "FILE EDITOR"},
-    {kTrycutButton, kTrycutField, "TRYCUT", "FILE", "TRYCUT2000"},
-    {kNcViewerButton, kNcViewerField, "NcViewer", "FILE", "NC VIEWER"},
-    {kDxfViewerButton, kDxfViewerField, "DxfViewer", "FILE", "DXF VIEWER"},
-    {kToolFileButton, kToolFileField, "Drilling", "ToolTable", "工具ファイル"},
+    {kEditorButton, kEditorField, "EDITOR", "FILE", "FILE EDITOR", 0},
+    {kTrycutButton, kTrycutField, "TRYCUT", "FILE", "TRYCUT2000", 0},
+    {kNcViewerButton, kNcViewerField, "NcViewer", "FILE", "NC VIEWER", 0},
+    {kDxfViewerButton, kDxfViewerField, "DxfViewer", "FILE", "DXF VIEWER", 0},
+    {kToolFileButton, kToolFileField, "Drilling", "ToolTable", "工具ファイル", 63},
 };
 
 std::string ReadTransfer(const Context& ctx, std::string_view key, std::size_t room) {
@@ -198,6 +202,13 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
   all.push_back({password, "FTP パスワード"});
   for (const Value& v : all)
     if (CheckLineText(ctx, &dialog, v.text, v.name) != 0) return -1;
+  for (std::size_t i = 0; i < std::size(kPathRows); ++i) {
+    const std::size_t limit = kPathRows[i].readBytes;
+    if (limit != 0 && common::Utf8ToCp932(paths[i].text).size() > limit) {
+      ReportF(ctx, &dialog, kKindError, "エラー：%s のパスは %zu バイトまでです。", kPathRows[i].name, limit);
+      return -1;
+    }
+  }
   if (!IsDestinationKey(method)) {
     ReportF(ctx, &dialog, kKindError, "エラー：ファイル転送方法 [%s] は使えません。", method.c_str());
     return -1;

@@ -189,6 +189,8 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
       {kFtpPasswordField, "pw\r", "エラー：FTP パスワード に改行や NUL 文字は使えません。"},
       {kMethodCombo, "A=B", "エラー：ファイル転送方法 [A=B] は使えません。"},
       {kMethodCombo, "ftppass", "エラー：ファイル転送方法 [ftppass] は使えません。"},
+      {kToolFileField, "/srv/cam/tables/machining-centre-01/magazine/2024-spring/MCTOOL-2024.ini",
+       "エラー：工具ファイル のパスは 63 バイトまでです。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
