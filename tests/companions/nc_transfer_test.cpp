@@ -296,17 +296,32 @@ TEST_F(FtpTransferTest, EveryFailureIsOneErrorBoxWithTheReasonListed) {
   }
 }
 
-TEST_F(Transfer, FtpClientThatCannotStartIsOneErrorBoxAndTheTransferTextListed) {
+TEST_F(Transfer, FtpStepThatReportsItselfIsTheOnlyErrorBox) {
+  SetTransfer("PROTOCOL=FTP\nFTP=127.0.0.1\nFTPUSER=cam\nFTPPASS=secret\n");
+  const fs::path script = ctx.NcFolder() / "mtftp.ctl";
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   testsupport::TempFolder empty;
-  setenv("PATH", empty.Path().c_str(), 1);
-  SetTransfer("PROTOCOL=FTP\nFTP=127.0.0.1\nFTPUSER=cam\nFTPPASS=secret\n");
-  int result = TransferNcFile(ctx, nullptr);
-  setenv("PATH", oldPath.c_str(), 1);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(Boxes(common::BoxIcon::Error), std::vector<std::string>{"エラー：ファイル転送に失敗しました。"});
-  EXPECT_EQ(lines.back(), "エラー：ＭＣデータサーバーへのファイル転送に失敗しました。");
-  EXPECT_FALSE(fs::exists(ctx.NcFolder() / "mtftp.ctl"));
+  struct Case {
+    const char* name;
+    bool scriptBlocked;  // a folder where the script goes
+    std::string box;
+  };
+  const Case cases[] = {
+      {"no ftp client", false, "エラー：ファイル転送に失敗しました。"},
+      {"script cannot be written", true, "エラー：ファイル " + script.string() + " が開けません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui.boxes.clear();
+    if (c.scriptBlocked) fs::create_directory(script);
+    setenv("PATH", empty.Path().c_str(), 1);
+    int result = TransferNcFile(ctx, nullptr);
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(Boxes(common::BoxIcon::Error), std::vector<std::string>{c.box});
+    EXPECT_EQ(lines.back(), "エラー：ＭＣデータサーバーへのファイル転送に失敗しました。");
+    EXPECT_EQ(fs::exists(script), c.scriptBlocked);
+  }
 }
 
 TEST(FtpOutcome, OnlyACompletionReplyConfirmsTheUpload) {
