@@ -123,10 +123,11 @@ std::string FtpScriptText(std::string_view host, std::string_view user, std::str
 }
 
 FtpOutcome ReadFtpOutcome(std::string_view clientOutput) {
-  // The script's only transfer is the put, so a completion reply anywhere is
-  // the server taking the file (the log-in and the mode replies are 2xx but
-  // never 226 or 250).
+  // The script's only transfer is the put, so a completion reply after the
+  // client's "local: ... remote: ..." line of the put is the server taking
+  // the file (what comes before, a log-in banner say, cannot confirm it).
   FtpOutcome outcome;
+  bool afterPut = false;
   std::string firstRefusal;
   std::string firstComplaint;
   std::string lastLine;
@@ -138,8 +139,10 @@ FtpOutcome ReadFtpOutcome(std::string_view clientOutput) {
     start = end + 1;
     if (line.empty()) continue;
     lastLine = line;
-    if (line.rfind("226", 0) == 0 || line.rfind("250", 0) == 0) {
-      if (StartsWithReply(line, '2')) outcome.confirmed = true;
+    if (line.rfind("local: ", 0) == 0) {
+      afterPut = true;
+    } else if (line.rfind("226", 0) == 0 || line.rfind("250", 0) == 0) {
+      if (afterPut && StartsWithReply(line, '2')) outcome.confirmed = true;
     } else if ((StartsWithReply(line, '4') || StartsWithReply(line, '5')) && firstRefusal.empty()) {
       firstRefusal = line;
     } else if (line.rfind("ftp:", 0) == 0 && firstComplaint.empty()) {

@@ -5,7 +5,7 @@
 //    NC file path as its one argument;
 //  - FTP: the ftp client (tnftp, "ftp" on PATH) runs a generated script fed
 //    on its standard input; the upload counts only when the server confirmed
-//    it (reply 226 or 250), read from the client's output;
+//    it (reply 226 or 250 after the put), read from the client's output;
 //  - NETWORK, USB: the file is copied under a temporary name into the target
 //    folder and renamed over the target, so the machine never reads half a
 //    program and a failed copy leaves the earlier program as it was.

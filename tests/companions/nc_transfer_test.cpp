@@ -215,7 +215,7 @@ TEST_F(Transfer, FtpScriptIsPrivateFedOnStandardInputAndRemovedAfter) {
   WriteBytes(bin / "ftp",
              "#!/bin/sh\nstat -L -c %a /dev/stdin > \"" + bin.Path().string() + "/mode.txt\"\n"
              "printf '%s\\n' \"$*\" > \"" + bin.Path().string() + "/args.txt\"\n"
-             "cat > \"" + copy.string() + "\"\necho '226 Transfer complete.'\n");
+             "cat > \"" + copy.string() + "\"\necho 'local: x remote: 7'\necho '226 Transfer complete.'\n");
   fs::permissions(bin / "ftp", fs::perms::owner_all);
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (bin.Path().string() + ":" + oldPath).c_str(), 1);
@@ -331,9 +331,13 @@ TEST(FtpOutcome, OnlyACompletionReplyConfirmsTheUpload) {
     const char* reply;
   };
   const Case cases[] = {
-      {"230 Login successful.\n229 Entering extended passive mode (|||1|).\n125 Starting.\n226 Transfer complete.\n221 Goodbye.\n",
+      {"230 Login successful.\nlocal: /nc/O1.nc remote: O1.nc\n229 Entering extended passive mode (|||1|).\n"
+       "125 Starting.\n226 Transfer complete.\n221 Goodbye.\n",
        true, ""},
-      {"230 Login successful.\n250 Requested file action okay.\n", true, ""},
+      {"230 Login successful.\nlocal: /nc/O1.nc remote: 1\n250 Requested file action okay.\n", true, ""},
+      {"220-Welcome\n226 of them served today\n230 Login successful.\nlocal: /nc/O1.nc remote: 1\n"
+       "553 Could not create file.\n",
+       false, "553 Could not create file."},
       {"230 Login successful.\n200 Type set to: Binary.\n221 Goodbye.\n", false, "221 Goodbye."},
       {"530 Authentication failed.\nLogin failed.\n530 Log in with USER and PASS first.\n221 Goodbye.\n", false,
        "530 Authentication failed."},
