@@ -42,7 +42,7 @@ std::string FtpScriptText(std::string_view host, std::string_view user, std::str
 
 // What the ftp client's output says about the upload.
 struct FtpOutcome {
-  bool confirmed = false;  // the server answered 226 or 250
+  bool confirmed = false;  // the server answered 226 or 250 to the put
   std::string reply;       // the telling line when not confirmed (a refusal, the client's complaint)
 };
 FtpOutcome ReadFtpOutcome(std::string_view clientOutput);
