@@ -6,16 +6,19 @@ set -euo pipefail
 # interpreter reads the NC programs the tests write, as an independent check;
 # pyftpdlib is the real FTP server the transfer tests upload to.
 # tnftp (always) is the ftp client the FTP transfer of the programs runs.
+# ezdxf reads the DXF drawings (matplotlib renders them for a look).
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk
   tnftp
+  xdg-utils
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)
   packages+=(python3-pyftpdlib)
+  packages+=(python3-ezdxf python3-matplotlib)
 fi
 missing=()
 for p in "${packages[@]}"; do

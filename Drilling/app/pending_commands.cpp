@@ -5,9 +5,6 @@
 
 namespace drilling {
 
-int OpenNcFileInEditor(Context&, common::Form&) { return 0; }
-int ShowNcDrawing(Context&, common::Form&) { return 0; }
 int OpenProcessDialog(Context&, common::Form&) { return 0; }
-int WriteDxfDrawing(Context&, common::Form&) { return 0; }
 
 }  // namespace drilling

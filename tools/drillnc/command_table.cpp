@@ -9,6 +9,8 @@ int RunShow(Session& session, const std::vector<std::string>& args);
 // cmd_nc.cpp: NC program and TRYCUT package.
 int RunNc(Session& session, const std::vector<std::string>& args);
 int RunTrycut(Session& session, const std::vector<std::string>& args);
+// cmd_dxf.cpp: DXF hole drawing.
+int RunDxf(Session& session, const std::vector<std::string>& args);
 // cmd_tools.cpp: magazine tool list.
 int RunTools(Session& session, const std::vector<std::string>& args);
 // cmd_transfer.cpp: sending the NC program, initial settings.
@@ -30,6 +32,8 @@ const Command kCommands[] = {
     {"nc", RunNc, "JOB [--no-sim]",
      "write the job's NC program into ncdata (and its TRYCUT package when configured); prints the NC file path last"},
     {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},
+    {"dxf", RunDxf, "JOB [--no-view]",
+     "write the job's DXF drawing into DXF and open it in the DXF viewer; prints the drawing path last"},
     {"tools", RunTools, "list | set T --name N [--diameter D] [--h H] [--d D] | delete T",
      "list the magazine pockets of the tool table, fill pocket T (1-98) or free it"},
     {"send", RunSend, "JOB", "send the job's NC program to the machine by the configured transfer method"},

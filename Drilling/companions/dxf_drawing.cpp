@@ -1,0 +1,227 @@
+#include "Drilling/companions/dxf_drawing.h"
+
+#include <system_error>
+
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/outside_programs.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
+#include "common/profile.h"
+#include "common/text.h"
+#include "common/textfile.h"
+
+namespace fs = std::filesystem;
+
+namespace drilling {
+namespace {
+
+constexpr std::size_t kRoomValue = 16;   // sizes, diameters, positions: 15 characters
+constexpr std::size_t kRoomType = 32;    // 種類: 31 characters
+constexpr std::size_t kRoomTitle = 128;  // title: 127 characters
+constexpr std::size_t kRoomViewer = 520;
+constexpr int kLastHoleGroup = 98;
+constexpr int kLastPosition = 99;
+// Margin around the stock in the extents, as a fraction of the stock size.
+constexpr double kExtentMargin = 0.3;
+constexpr const char* kLineType = "CONTINUOUS";
+constexpr const char* kTemplateName = "TABLES";
+
+std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
+}
+
+// One group code (right-aligned in three characters) and its value.
+void Group(std::string& out, int code, std::string_view value) {
+  out += common::FormatText("%3d\r\n", code);
+  out += value;
+  out += "\r\n";
+}
+
+// "%.6f"; a negative zero (the corner of an origin at 0) is written as 0.
+void Real(std::string& out, int code, double value) {
+  Group(out, code, common::FormatText("%.6f", value + 0.0));
+}
+
+}  // namespace
+
+void WriteDxfLine(std::string& out, DxfPoint from, DxfPoint to) {
+  Group(out, 0, "LINE");
+  Group(out, 8, "1");
+  Group(out, 6, kLineType);
+  Group(out, 62, "7");
+  Real(out, 10, from.xMm);
+  Real(out, 20, from.yMm);
+  Real(out, 11, to.xMm);
+  Real(out, 21, to.yMm);
+}
+
+void WriteDxfCircle(std::string& out, DxfPoint centre, double radiusMm, std::string_view lineType) {
+  Group(out, 0, "CIRCLE");
+  Group(out, 8, "2");
+  Group(out, 6, lineType);
+  Group(out, 62, "7");
+  Real(out, 10, centre.xMm);
+  Real(out, 20, centre.yMm);
+  Real(out, 40, radiusMm);
+}
+
+void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight) {
+  const DxfPoint lowerRight{upperRight.xMm, lowerLeft.yMm};
+  const DxfPoint upperLeft{lowerLeft.xMm, upperRight.yMm};
+  WriteDxfLine(out, lowerLeft, lowerRight);
+  WriteDxfLine(out, upperLeft, upperRight);
+  WriteDxfLine(out, lowerLeft, upperLeft);
+  WriteDxfLine(out, lowerRight, upperRight);
+}
+
+void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters) {
+  for (int k = 1; k <= kLastPosition; ++k) {
+    std::string x = ReadJob(ctx, section, common::FormatText("X%d", k), kRoomValue);
+    if (x.empty()) break;
+    std::string y = ReadJob(ctx, section, common::FormatText("Y%d", k), kRoomValue);
+    if (y.empty()) break;
+    const DxfPoint centre{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
+    for (double diameter : {diameters.holeMm, diameters.pilotMm, diameters.counterboreMm})
+      if (diameter > 0) WriteDxfCircle(out, centre, diameter / 2, kLineType);
+  }
+}
+
+int CopyDxfTemplate(Context& ctx, common::Form* owner, std::string& out, std::string_view name) {
+  const fs::path path = ctx.programFolder / (std::string(name) + ".dxf");
+  std::string bytes;
+  if (!common::ReadFileBytes(path, bytes)) {
+    ReportF(ctx, owner, kKindError, "ファイル %s オープンエラー", path.string().c_str());
+    return -1;
+  }
+  // Copied as a text-mode copy does: bare line feeds become CR LF, and the
+  // text ends at an end-of-file mark (Ctrl-Z).
+  if (std::size_t eof = bytes.find('\x1a'); eof != std::string::npos) bytes.erase(eof);
+  bytes = common::ToCrLf(bytes);
+  // A template without a final line end would run into the next section.
+  if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+  out += bytes;
+  return 0;
+}
+
+int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& options, fs::path* written) {
+  struct StockValue {
+    const char* key;
+    const char* missing;
+  };
+  static const StockValue kStock[] = {
+      {jobkey::kStockX, "材料寸法[X]取り出せません"},
+      {jobkey::kStockY, "材料寸法[Y]取り出せません"},
+      {jobkey::kOriginX, "原点[X]取り出せません"},
+      {jobkey::kOriginY, "原点[Y]取り出せません"},
+  };
+  double values[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    std::string text = ReadJob(ctx, jobkey::kMainSection, kStock[i].key, kRoomValue);
+    if (text.empty()) {
+      Report(ctx, owner, kKindError, kStock[i].missing);
+      return -1;
+    }
+    values[i] = common::ParseLeadingDouble(text);
+  }
+  const double sx = values[0], sy = values[1], ox = values[2], oy = values[3];
+
+  std::string title = ReadJob(ctx, jobkey::kMainSection, jobkey::kTitle, kRoomTitle);
+  if (title.empty()) title = "Drilling";
+  // The title becomes a file name in the DXF folder: it must stay a name.
+  if (CheckFileTitle(ctx, owner, title) != 0) return -1;
+
+  SetDialogFolder(ctx, "DXF");
+  const fs::path folder = ctx.dialogFolder;
+  const fs::path path = folder / (title + ".dxf");
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    ReportF(ctx, owner, kKindError, "図面ファイルオープンエラー %s", path.string().c_str());
+    return -1;
+  }
+
+  // 0.0 - x rather than -x: an origin at 0 gives the corner 0, not -0.
+  const DxfPoint lowerLeft{0.0 - ox, 0.0 - oy};
+  const DxfPoint upperRight{sx - ox, sy - oy};
+  const DxfPoint extMin{lowerLeft.xMm - kExtentMargin * sx, lowerLeft.yMm - kExtentMargin * sy};
+  const DxfPoint extMax{upperRight.xMm + kExtentMargin * sx, upperRight.yMm + kExtentMargin * sy};
+
+  std::string out;
+  Group(out, 0, "SECTION");
+  Group(out, 2, "HEADER");
+  Group(out, 9, "$ACADVER");
+  Group(out, 1, "AC1009");
+  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", "左下座標", lowerLeft.xMm, lowerLeft.yMm);
+  Group(out, 9, "$EXTMIN");
+  Real(out, 10, extMin.xMm);
+  Real(out, 20, extMin.yMm);
+  Group(out, 30, "0.000000");
+  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", "右上座標", upperRight.xMm, upperRight.yMm);
+  Group(out, 9, "$EXTMAX");
+  Real(out, 10, extMax.xMm);
+  Real(out, 20, extMax.yMm);
+  Group(out, 30, "0.000000");
+  Group(out, 0, "ENDSEC");
+
+  // Nothing is on disk yet: a missing template leaves any earlier drawing.
+  if (CopyDxfTemplate(ctx, owner, out, kTemplateName) != 0) return -1;
+
+  Group(out, 0, "SECTION");
+  Group(out, 2, "ENTITIES");
+  WriteStockOutline(out, lowerLeft, upperRight);
+
+  for (int n = 1; n <= kLastHoleGroup; ++n) {
+    const std::string section = common::FormatText("Hole%d", n);
+    const std::string type = ReadJob(ctx, section, jobkey::kHoleType, kRoomType);
+    if (type.empty()) break;
+    HoleDiameters diameters;
+    std::string hole = ReadJob(ctx, section, jobkey::kHoleDiameter, kRoomValue);
+    if (hole.empty()) {
+      ReportF(ctx, owner, kKindList, "[%d] エラー：穴径が空です", n);
+      continue;
+    }
+    diameters.holeMm = common::ParseLeadingDouble(hole);
+    if (type.find("タップ") != std::string::npos) {
+      std::string pilot = ReadJob(ctx, section, jobkey::kPilotDiameter, kRoomValue);
+      if (pilot.empty())
+        ReportF(ctx, owner, kKindList, "[%d] エラー：タップ下穴径が空です", n);
+      else
+        diameters.pilotMm = common::ParseLeadingDouble(pilot);
+    } else if (type.find("ザグリ") != std::string::npos) {
+      std::string counterbore = ReadJob(ctx, section, jobkey::kCboreDiameter, kRoomValue);
+      if (counterbore.empty())
+        ReportF(ctx, owner, kKindList, "[%d] エラー：座穴径が空です", n);
+      else
+        diameters.counterboreMm = common::ParseLeadingDouble(counterbore);
+    }
+    WriteHoleCircles(ctx, out, section, diameters);
+  }
+  Group(out, 0, "ENDSEC");
+  Group(out, 0, "EOF");
+
+  std::string why;
+  if (!common::WriteFileAtomic(path, out, common::FileMode::Normal, &why)) {
+    ReportF(ctx, owner, kKindError, "図面ファイルオープンエラー %s", path.string().c_str());
+    ReportF(ctx, owner, kKindList, "%s", why.c_str());
+    return -1;
+  }
+  if (written) *written = path;
+  // The file is complete and closed: the viewer starts at once.
+  if (options.showViewer) ShowDxfFile(ctx, owner, path);
+  return 0;
+}
+
+int WriteDxfDrawing(Context& ctx, common::Form& main) { return WriteDxfDrawing(ctx, &main, DxfDrawingOptions{}); }
+
+int ShowDxfFile(Context& ctx, common::Form* owner, const fs::path& path) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return ReportF(ctx, owner, kKindError, "エラー：%s が存在しません", path.string().c_str());
+  std::string viewer = common::ReadProfileText("DxfViewer", "FILE", "", kRoomViewer, ctx.configPath);
+  if (viewer.empty()) return Report(ctx, owner, kKindList, "DXF Viewer の設定がありません。");
+  if (!StartProgramWithFile(ctx, viewer, path)) {
+    ReportF(ctx, owner, kKindError, "エラー：DXFファイル %s が開けません", path.string().c_str());
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace drilling

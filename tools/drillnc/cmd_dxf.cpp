@@ -1,0 +1,37 @@
+// Command of the DXF drawing: dxf (what the window's 図面表示 does after the
+// save: the drawing from the job file, then the viewer).
+#include "Drilling/app/message_channel.h"
+#include "Drilling/companions/dxf_drawing.h"
+#include "Drilling/job/job_file.h"
+#include "tools/drillnc/headless.h"
+
+namespace drillnc {
+
+using namespace drilling;
+
+// dxf: the drawing is written from the job file as it is (nothing is saved
+// into it first: the command line has no typed values to save). The drawing
+// path is printed last.
+int RunDxf(Session& session, const std::vector<std::string>& args) {
+  Arguments a;
+  std::string error;
+  if (!ParseArguments(args, {}, {"--no-view"}, a, error)) return session.UsageError(error);
+  if (a.positional.size() != 1) return session.UsageError("needs JOB");
+
+  if (int started = session.Start(); started != kExitOk) return started;
+  Context& ctx = session.ctx;
+  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  if (!JobFileExists(ctx)) {
+    Report(ctx, nullptr, kKindError, kNoJobFileText);
+    return kExitFailure;
+  }
+  DxfDrawingOptions options;
+  options.showViewer = !a.Has("--no-view");
+  std::filesystem::path drawing;
+  if (WriteDxfDrawing(ctx, nullptr, options, &drawing) != 0) return kExitFailure;
+  session.Print(drawing.string());
+  // The drawing stands; a viewer that could not start still fails the command.
+  return session.ErrorCount() == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace drillnc
