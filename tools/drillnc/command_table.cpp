@@ -16,6 +16,8 @@ int RunTools(Session& session, const std::vector<std::string>& args);
 // cmd_transfer.cpp: sending the NC program, initial settings.
 int RunSend(Session& session, const std::vector<std::string>& args);
 int RunSettings(Session& session, const std::vector<std::string>& args);
+// cmd_check.cpp: an NC program checked before it goes to the machine.
+int RunCheck(Session& session, const std::vector<std::string>& args);
 
 namespace {
 
@@ -42,6 +44,9 @@ const Command kCommands[] = {
      "[--destination D] [--ftp-user U] [--ftp-password-stdin]",
      "print the initial settings (password as ***), or change and save them; the FTP password is read "
      "from standard input"},
+    {"check", RunCheck, "PROGRAM [--job JOB] [--rapid MM_PER_MIN]",
+     "read an NC program as the machine would: tool blocks, holes, run time, findings; exit 0 clean, 1 findings, "
+     "2 unreadable"},
 };
 
 }  // namespace

@@ -1,0 +1,61 @@
+// The named diagnostics of the G-code reader and the findings of the program
+// check. Each code has one fixed text (in one table); a diagnostic may add a
+// short detail after it (the word concerned, the values compared).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gcode {
+
+enum class Code {
+  // Errors: the block is refused as a control would refuse it (alarm), and
+  // nothing of it is acted upon.
+  kBadCharacter,
+  kWordWithoutNumber,
+  kRepeatedWord,
+  kModalGroupConflict,
+  kMotionAndCycle,
+  kNotWholeNumber,
+  kNegativeValue,
+  kPlaneNotXy,
+  kFeedZero,
+  kCycleWithoutDepth,
+  kPeckWithoutQ,
+  kArcWithoutCentre,
+  kArcEndOffCircle,
+  kCoordSystemNumber,
+  // Warnings: the program still runs as read.
+  kUnknownWord,
+  kUnknownGCode,
+  kUnknownMCode,
+  kUnclosedComment,
+  kToolChangeWithoutT,
+  kBlockAfterEnd,
+  // Findings of the check.
+  kOffsetNotTool,
+  kSpindleStopped,
+  kBottomAboveR,
+  kTapFeed,
+  kRapidBelowR,
+  kNoProgramEnd,
+  kOutsideStock,
+  kBelowUnderside,
+  kProgramNumber,
+};
+
+// The fixed text of a code (English, as the rest of drillnc's own lines).
+std::string_view CodeText(Code code);
+// True for the codes that refuse a block.
+bool IsError(Code code);
+
+struct Diagnostic {
+  int line = 0;  // 1-based line of the file; 0 for the program as a whole
+  Code code = Code::kBadCharacter;
+  std::string detail;
+
+  // "error: line N: text (detail)" or "warning: line N: text (detail)".
+  std::string Text() const;
+};
+
+}  // namespace gcode

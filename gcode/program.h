@@ -1,0 +1,89 @@
+// What the reader yields for one program: its motions, its holes, its tool
+// blocks, the machine state after every line, and the diagnostics. Lengths
+// are millimetres in work coordinates (a program in G20 is converted), feeds
+// millimetres per minute.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gcode/gcode_codes.h"
+
+namespace gcode {
+
+struct Point {
+  double x = 0, y = 0, z = 0;
+};
+
+enum class MotionKind { Rapid, Feed, ArcCw, ArcCcw };
+
+struct Motion {
+  MotionKind kind = MotionKind::Rapid;
+  Point from, to;
+  Point centre;              // arcs: the centre in XY (z unused)
+  double feedMmPerMin = 0;   // feed moves and arcs
+  int line = 0;
+  bool inCycle = false;      // a motion of a canned cycle
+  bool spindleRunning = false;
+};
+
+struct Hole {
+  double xMm = 0, yMm = 0;
+  double rMm = 0;           // R level (absolute Z)
+  double bottomMm = 0;      // bottom Z
+  double qMm = 0;           // peck depth (G73, G83)
+  double dwellMs = 0;       // P
+  int cycle = 0;            // 73, 81 ... 89
+  int tool = -1;            // the tool in the spindle, -1 when none was changed in
+  int lengthOffset = -1;    // H of the active length offset, -1 without G43
+  double spindleRpm = 0;
+  bool spindleRunning = false;
+  double feedMmPerMin = 0;
+  int line = 0;
+  int block = -1;           // index into Program::toolBlocks
+};
+
+// The work of one tool: starts at a tool change or at a length offset call
+// (G43), which is where each process of a program starts its approach.
+struct ToolBlock {
+  int line = 0;
+  int tool = -1;
+  int lengthOffset = -1;
+  int offsetLine = 0;        // the G43 line of the block; 0 without one
+  std::string comment;       // the last comment before the block's first hole, as stored
+  double diameterMm = 0;     // "D<number>" in that comment; 0 when it gives none
+  std::size_t holeCount = 0;
+};
+
+// The state after the block of one line.
+struct LineState {
+  Point position;
+  int motion = 0;          // 0, 1, 2, 3 (the group of G00..G03)
+  int cycle = 0;           // 0 after G80, else the canned cycle
+  bool absolute = true;    // G90
+  bool metric = true;      // G21
+  int tool = -1;
+  int lengthOffset = -1;   // -1 after G49
+  int spindle = 5;         // 3, 4, 5
+  double spindleRpm = 0;
+  bool coolant = false;
+  double feedMmPerMin = 0;
+  int coordSystem = 54;    // 54..59, or 5401..5700 for G54.1 P1..P300
+  int returnLevel = 98;    // 98 initial level, 99 R level
+};
+
+struct Program {
+  std::vector<Motion> motions;
+  std::vector<Hole> holes;
+  std::vector<ToolBlock> toolBlocks;
+  std::vector<LineState> lines;  // index = line number - 1
+  std::vector<Diagnostic> diagnostics;
+  std::vector<int> toolChangeLines;
+  double dwellSeconds = 0;   // G04 and cycle dwells, all together
+  int programNumber = -1;    // the O word; -1 when there is none
+  int programNumberLine = 0;
+  int endLine = 0;           // the line of M02/M30; 0 when the program has no end
+  int lastLine = 0;          // the last line that holds a block
+};
+
+}  // namespace gcode

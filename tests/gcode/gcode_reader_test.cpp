@@ -1,0 +1,200 @@
+// The G-code reader against LinuxCNC's stand-alone interpreter rs274 on the
+// programs our writer makes, and on what only a FANUC-type reading gives.
+#include "gcode/gcode_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <tuple>
+
+#include "common/text.h"
+#include "common/textfile.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using testsupport::ReadBytes;
+using HoleKey = std::tuple<long, long, long>;  // x, y, bottom in micrometres
+
+long Micro(double mm) { return std::lround(mm * 1000); }
+
+std::vector<HoleKey> Sorted(std::vector<HoleKey> holes) {
+  std::sort(holes.begin(), holes.end());
+  return holes;
+}
+
+std::vector<HoleKey> OurHoles(const gcode::Program& program) {
+  std::vector<HoleKey> holes;
+  for (const gcode::Hole& h : program.holes) holes.emplace_back(Micro(h.xMm), Micro(h.yMm), Micro(h.bottomMm));
+  return holes;
+}
+
+// The holes in rs274's canonical calls: a hole is a stay at one X Y with a
+// feed downwards; its bottom is the lowest feed there.
+std::vector<HoleKey> Rs274Holes(const std::string& out) {
+  std::vector<HoleKey> holes;
+  double x = 0, y = 0, z = 0, bottom = 0;
+  bool inHole = false;
+  std::size_t at = 0;
+  while (at < out.size()) {
+    std::size_t end = out.find('\n', at);
+    std::string line = out.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    at = end == std::string::npos ? out.size() : end + 1;
+    bool feed = line.find("STRAIGHT_FEED(") != std::string::npos;
+    std::size_t call = line.find(feed ? "STRAIGHT_FEED(" : "STRAIGHT_TRAVERSE(");
+    if (call == std::string::npos) continue;
+    double nx = 0, ny = 0, nz = 0;
+    if (std::sscanf(line.c_str() + line.find('(', call) + 1, "%lf, %lf, %lf", &nx, &ny, &nz) != 3) continue;
+    bool sameXy = Micro(nx) == Micro(x) && Micro(ny) == Micro(y);
+    if (inHole && !sameXy) {
+      holes.emplace_back(Micro(x), Micro(y), Micro(bottom));
+      inHole = false;
+    }
+    if (feed && sameXy && nz < z) {
+      bottom = inHole ? std::min(bottom, nz) : nz;
+      inHole = true;
+    }
+    x = nx, y = ny, z = nz;
+  }
+  if (inHole) holes.emplace_back(Micro(x), Micro(y), Micro(bottom));
+  return holes;
+}
+
+// FANUC keeps G00/G01 beside the canned cycles, LinuxCNC ends the motion mode
+// with G80: an "X Y" block after G80 gets its G00 written out for rs274.
+// FANUC dwells 0 in a G82 without P, LinuxCNC refuses it: P0 is added.
+std::string ForRs274(const std::string& program) {
+  std::string out;
+  bool afterG80 = false;
+  std::size_t at = 0;
+  while (at < program.size()) {
+    std::size_t end = program.find('\n', at);
+    std::string line = program.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+    at = end == std::string::npos ? program.size() : end + 1;
+    if (line.rfind("G80", 0) == 0) afterG80 = true;
+    else if (line.rfind("G0", 0) == 0 || line.rfind("G8", 0) == 0 || line.rfind("G7", 0) == 0) afterG80 = false;
+    if (afterG80 && (line[0] == 'X' || line[0] == 'Y')) line = "G00 " + line;
+    if (line.rfind("G82", 0) == 0 && line.find('P') == std::string::npos) line = "P0 " + line;
+    out += line;
+  }
+  return out;
+}
+
+class Rs274Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v rs274 >/dev/null 2>&1") != 0) GTEST_SKIP() << "rs274 (linuxcnc-uspace) is not installed";
+    std::string table;
+    for (int t = 0; t < 200; ++t) table += common::FormatText("T%d P%d Z0 D1 ;\n", t, t);
+    ASSERT_TRUE(common::WriteFileAtomic(folder / "tools.tbl", table));
+  }
+
+  // Both readers on one program: the same holes, and no error from ours.
+  void ExpectSameHoles(const std::string& name, const std::string& program) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(common::WriteFileAtomic(folder / "in.nc", ForRs274(program)));
+    std::string command = "cd '" + folder.Path().string() + "' && rs274 -g -t tools.tbl in.nc out.txt >log.txt 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadBytes(folder / "log.txt");
+    gcode::Program ours = gcode::ReadProgram(program);
+    for (const auto& d : ours.diagnostics) EXPECT_FALSE(gcode::IsError(d.code)) << d.Text();
+    std::vector<HoleKey> theirs = Rs274Holes(ReadBytes(folder / "out.txt"));
+    ASSERT_FALSE(theirs.empty());
+    EXPECT_EQ(Sorted(OurHoles(ours)), Sorted(theirs));
+  }
+
+  // Runs drillnc of the program folder; its output on failure.
+  std::string Drillnc(const fs::path& home, const std::string& args) {
+    std::string command = "'" DRILLING_PROGRAM_DIR "/drillnc' --home '" + home.string() + "' " + args + " >'" +
+                          (folder / "drillnc.txt").string() + "' 2>&1";
+    return std::system(command.c_str()) == 0 ? "" : ReadBytes(folder / "drillnc.txt");
+  }
+
+  testsupport::TempFolder folder;
+};
+
+// Every program the NC writer's tests hold, the shipped sample job and the
+// largest job the writer takes (15 processes, 4 x 98 points).
+TEST_F(Rs274Test, ProgramsOfOurWriterGiveTheSameHoles) {
+  for (const char* name : {"orientation.nc", "features.nc", "plain.nc"})
+    ExpectSameHoles(name, ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "tests/ncout/golden" / name));
+
+  testsupport::TempFolder home;
+  fs::create_directories(home / "DB");
+  fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "Drilling.ini", home / "Drilling.ini");
+  fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "DB" / "SAMPLE-PLATE.ini", home / "DB" / "SAMPLE-PLATE.ini");
+  std::string job = "[Drilling]\ntitle=big\n座標系=G54\nＯ番号=4321\nNcFile=O4321.nc\n";
+  for (int g = 1; g <= 4; ++g) {
+    job += common::FormatText("[Hole%d]\n", g);
+    for (int k = 1; k <= 98; ++k) job += common::FormatText("X%d=%d.%d\nY%d=%d.25\n", k, 10 * k, g, k, 50 * g);
+  }
+  const int cycles[] = {81, 83, 73, 82, 84};
+  for (int n = 1; n <= 15; ++n) {
+    int c = cycles[(n - 1) % 5];
+    job += common::FormatText("[PROCESS%d]\nTOOLNAME=T%d\nTOOLT=%d\nTOOLH=%d\nSPINDL=%d\nFEEDRATE=%d\nGCODE=%d\n"
+                              "RCODE=2.\nZCODE=-%d.5\nQCODE=%s\nGROUP=%d\n",
+                              n, n, n / 2 + 1, n / 2 + 1, 500 + 100 * n, 40 + n, c, n, c == 83 || c == 73 ? "1.5" : "",
+                              n % 5);
+  }
+  ASSERT_TRUE(common::WriteFileAtomic(home / "DB" / "big.ini", common::ToCp932CrLf(job)));
+  for (const char* title : {"SAMPLE-PLATE", "big"}) {
+    std::string failed = Drillnc(home.Path(), std::string("nc ") + title + " --no-sim");
+    ASSERT_EQ(failed, "");
+  }
+  ExpectSameHoles("sample", ReadBytes(home / "ncdata" / "O1001.nc"));
+  std::string big = ReadBytes(home / "ncdata" / "O4321.nc");
+  ExpectSameHoles("big", big);
+  EXPECT_EQ(gcode::ReadProgram(big).holes.size(), 98u * (3 * 4 + 12));
+}
+
+// What hand edits add, read the same way by both: incremental cycles with
+// repeats, the R-level return, arcs and reference returns between holes.
+TEST_F(Rs274Test, HandWrittenCyclesGiveTheSameHoles) {
+  ExpectSameHoles("incremental", "%\nO0100\nG17 G21 G40 G49 G80\nG91 G28 Z0.\nT5 M06\nG90 G54 G00 X10. Y10.\n"
+                                 "G43 H5 Z20.\nS1000 M03\nG91 G99 G81 X5. Y0. R-18. Z-7. L3 F100\n"
+                                 "G90 G98 G83 X60. Y30. R1. Z-12. Q4. F80\nY40.\nG80\n"
+                                 "G01 X70. Y40. F300\nG02 X80. Y50. I10. J0.\nG03 X70. Y60. R10.\nG00 Z30.\n"
+                                 "G73 X100. Y5. R2. Z-6.5 Q1. F60\nG80\nG91 G28 Z0.\nM30\n%\n");
+}
+
+// A FANUC-type reading where it differs from RS274/NGC, and the units: K
+// repeats, G20 in inches, G00 still in force after G80, an unknown word only
+// warned about, and a refused block changes nothing.
+TEST(GcodeReader, FanucReadingAndRefusedBlocks) {
+  gcode::Program p = gcode::ReadProgram(
+      "%\r\nO0007\r\nT1 M6\r\nG90 G00 G54 X0. Y0.\r\nG43 H1 Z10.\r\nS800 M3\r\n"
+      "G91 G81 X10. Y0. R-8. Z-5. K2 F100\r\n"  // 2 holes, R at 2, bottom at -3
+      "G90 G80\r\nX50. Y50. A3.\r\n"             // a rapid; A is warned about
+      "G20 G01 X2. F10.\r\nG21\r\n"             // 50.8 mm at 254 mm/min
+      "G00 G01 X0.\r\nX-5 X-6\r\nM30\r\n%\r\nG01 X999.\r\n");
+  ASSERT_EQ(p.holes.size(), 2u);
+  EXPECT_DOUBLE_EQ(p.holes[1].xMm, 20);
+  EXPECT_DOUBLE_EQ(p.holes[1].rMm, 2);
+  EXPECT_DOUBLE_EQ(p.holes[1].bottomMm, -3);
+  EXPECT_EQ(p.programNumber, 7);
+  EXPECT_EQ(p.endLine, 14);
+  ASSERT_GE(p.motions.size(), 2u);
+  const gcode::Motion& feed = p.motions.back();
+  EXPECT_EQ(feed.kind, gcode::MotionKind::Feed);
+  EXPECT_DOUBLE_EQ(feed.to.x, 50.8);
+  EXPECT_DOUBLE_EQ(feed.feedMmPerMin, 254);
+  const gcode::Motion& rapid = p.motions[p.motions.size() - 2];
+  EXPECT_EQ(rapid.kind, gcode::MotionKind::Rapid);
+  EXPECT_EQ(rapid.line, 9);
+  std::vector<std::pair<int, gcode::Code>> seen;
+  for (const auto& d : p.diagnostics) seen.emplace_back(d.line, d.code);
+  EXPECT_EQ(seen, (std::vector<std::pair<int, gcode::Code>>{{9, gcode::Code::kUnknownWord},
+                                                             {12, gcode::Code::kModalGroupConflict},
+                                                             {13, gcode::Code::kRepeatedWord}}));
+  EXPECT_EQ(p.lines.size(), 15u);
+  EXPECT_DOUBLE_EQ(p.lines[12].position.x, 50.8);  // line 13 refused: still where line 10 left it
+  EXPECT_EQ(gcode::DiameterInComment("TAP D10."), 10);
+  EXPECT_EQ(gcode::DiameterInComment("DRILL D8.5 DEEP"), 8.5);
+  EXPECT_EQ(gcode::DiameterInComment("FANUC 0i-MF"), 0);
+}
+
+}  // namespace
