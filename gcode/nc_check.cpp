@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "common/sjis.h"
+#include "common/tap_pitch.h"
 
 namespace gcode {
 namespace {
@@ -78,6 +79,17 @@ void CheckHoles(const Program& p, const CheckOptions& options, Findings& f) {
   for (const Hole& h : p.holes) {
     if (h.cycle != 87 && h.bottomMm > h.rMm - kEps)
       f.Add(h.line, Code::kBottomAboveR, "R" + MmText(h.rMm) + " Z" + MmText(h.bottomMm));
+    if (h.cycle == 84 || h.cycle == 74) {
+      const double diameter = h.block >= 0 ? p.toolBlocks[h.block].diameterMm : 0;
+      common::TapFeedCheck tap = common::CheckTapFeed(diameter, h.spindleRpm, h.feedMmPerMin);
+      if (tap.applies && !tap.ok) {
+        char detail[96];
+        std::snprintf(detail, sizeof detail, "M%g pitch %s x S%.0f = F%s, programmed F%s", diameter,
+                      MmText(tap.pitchMm).c_str(), h.spindleRpm, MmText(tap.expectedFeedMmPerMin).c_str(),
+                      MmText(h.feedMmPerMin).c_str());
+        f.Add(h.line, Code::kTapFeed, detail);
+      }
+    }
     if (!options.job || !options.job->hasStock) continue;
     const JobFacts& job = *options.job;
     if (h.xMm < job.MinX() - kEps || h.xMm > job.MaxX() + kEps || h.yMm < job.MinY() - kEps ||
@@ -176,13 +188,16 @@ CheckResult CheckProgram(const Program& program, const CheckOptions& options) {
 
 std::vector<std::string> SummaryLines(const Program& p, const CheckResult& result) {
   std::vector<std::string> lines;
+  std::vector<std::vector<const Hole*>> holesOf(p.toolBlocks.size());
+  for (const Hole& h : p.holes)
+    if (h.block >= 0) holesOf[h.block].push_back(&h);
   for (std::size_t i = 0; i < p.toolBlocks.size(); ++i) {
     const ToolBlock& b = p.toolBlocks[i];
     if (b.holeCount == 0) continue;
     std::vector<int> cycles;
     std::vector<double> bottoms, rs, feeds, speeds;
-    for (const Hole& h : p.holes) {
-      if (h.block != static_cast<int>(i)) continue;
+    for (const Hole* hole : holesOf[i]) {
+      const Hole& h = *hole;
       cycles.push_back(h.cycle);
       bottoms.push_back(h.bottomMm);
       rs.push_back(h.rMm);

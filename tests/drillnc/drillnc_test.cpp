@@ -231,3 +231,33 @@ TEST_F(DrillncTest, ShippedSampleJobIsReproduced) {
 }
 
 }  // namespace
+
+// check: the report and the three exit codes, and --job taking the stock and
+// program number of a job file.
+TEST_F(DrillncTest, CheckReportsAndExitCodes) {
+  fs::create_directories(home / "ncdata");
+  const std::string clean = "%\r\nO1001\r\nT03 M06\r\nG90 G00 G54 X0. Y0.\r\nG43 H03 Z50.\r\nS800 M03\r\n"
+                            "G81 X-10. Y-10. R2. Z-10. F80\r\nX-140. Y-10.\r\nG80\r\nM05\r\nM30\r\n%\r\n";
+  WriteBytes(home / "ncdata" / "O1001.nc", clean);
+  // Rapids 410.1 mm at 5000 mm/min (4.9 s), feeds 2 x 12 mm at 80 (18 s), a tool change (5 s).
+  Outcome ok = InHome({"check", "O1001.nc", "--rapid", "5000"});
+  EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
+  EXPECT_EQ(ok.out, "T03 H03 G81 holes 2 Z-10. R2. F80 S800\nholes total 2\ntime 0:28\n");
+
+  ASSERT_EQ(InHome(plate).status, 0);  // stock 150 x 100 x 20, origin at the upper right, O1001
+  EXPECT_EQ(InHome({"check", "O1001.nc", "--job", "PLATE-A"}).status, 0);
+  std::string off = clean;
+  off.replace(off.find("X-140."), 6, "X200.");
+  WriteBytes(home / "ncdata" / "O1001.nc", off);
+  Outcome outside = InHome({"check", (home / "ncdata" / "O1001.nc").string(), "--job", "PLATE-A"});
+  EXPECT_EQ(outside.status, 1);
+  EXPECT_NE(outside.out.find("\nwarning: line 8: hole outside the stock (X200. Y-10.)\n"), std::string::npos)
+      << outside.out;
+
+  Outcome missing = InHome({"check", "O9999.nc"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("O9999.nc"), std::string::npos);
+  Outcome badRapid = InHome({"check", "O1001.nc", "--rapid", "fast"});
+  EXPECT_EQ(badRapid.status, 2);
+  EXPECT_NE(badRapid.err.find("--rapid"), std::string::npos);
+}

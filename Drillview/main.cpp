@@ -1,0 +1,83 @@
+// Drillview: shows an NC program (top and side view, legend, findings of the
+// check) or a DXF drawing.
+//   Drillview FILE
+//   Drillview --png OUT.png [--size WxH] FILE   (offscreen, no display needed)
+// Exit status: 0 shown or written, 1 the picture could not be written, 2 a
+// usage error or a file that cannot be read.
+#include <QApplication>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "Drillview/open_file.h"
+#include "Drillview/view_window.h"
+#include "common/platform.h"
+
+namespace {
+
+constexpr const char* kUsage = "usage: Drillview FILE\n       Drillview --png OUT.png [--size WxH] FILE\n";
+
+bool ParseSize(const std::string& text, int& w, int& h) {
+  char x = 0;
+  char rest = 0;
+  return std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 && (x == 'x' || x == 'X') && w >= 200 &&
+         h >= 150 && w <= 10000 && h <= 10000;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::string png, file;
+  int width = 1200, height = 800;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if ((a == "--png" || a == "--size") && i + 1 < argc) {
+      std::string v = argv[++i];
+      if (a == "--png") png = v;
+      else if (!ParseSize(v, width, height)) {
+        std::fprintf(stderr, "Drillview: --size must be WxH (200x150 to 10000x10000), not %s\n", v.c_str());
+        return 2;
+      }
+    } else if (a.rfind("--", 0) == 0 || !file.empty()) {
+      std::fputs(kUsage, stderr);
+      return 2;
+    } else {
+      file = a;
+    }
+  }
+  if (file.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  // A picture for a script needs no display.
+  if (!png.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  // DRILLING_HOME, else the folder of this executable (beside Drilling).
+  const std::filesystem::path programFolder = common::ProgramFolder();
+  drillview::Scene scene;
+  std::string error;
+  if (!drillview::OpenForView(file, programFolder, scene, error)) {
+    std::fprintf(stderr, "Drillview: %s\n", error.c_str());
+    if (png.empty()) QMessageBox::critical(nullptr, QStringLiteral("Drillview"), QString::fromStdString(error));
+    return 2;
+  }
+  drillview::ViewWindow window(std::move(scene), QString::fromStdString(std::filesystem::path(file).filename().string()));
+  if (png.empty()) {
+    window.show();
+    return app.exec();
+  }
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.resize(width, height);
+  window.show();
+  QPixmap picture = window.grab();
+  // Written beside the target and renamed over it: never half a picture.
+  QSaveFile out(QString::fromStdString(png));
+  if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
+    std::fprintf(stderr, "Drillview: cannot write %s\n", png.c_str());
+    return 1;
+  }
+  return 0;
+}

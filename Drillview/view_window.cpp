@@ -1,0 +1,259 @@
+#include "Drillview/view_window.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "gcode/nc_check.h"
+
+namespace drillview {
+namespace {
+
+constexpr int kMargin = 24;          // pixels around the fitted picture
+constexpr int kLabelHeight = 20;     // room for a view's name
+constexpr double kTopShare = 0.68;   // of the height, for the top view of a program
+constexpr double kHitPixels = 8;     // how near the cursor a hole or an end must be for the tip
+constexpr double kZoomStep = 1.25;   // per wheel notch
+
+QColor Colour(unsigned rgb) { return QColor::fromRgb(rgb); }
+
+QString Mm(double v) { return QString::fromStdString(gcode::MmText(v)); }
+
+}  // namespace
+
+Canvas::Canvas(const Scene& scene, QWidget* parent) : QWidget(parent), scene_(scene) {
+  setMouseTracking(true);
+  setMinimumSize(320, 240);
+  setAutoFillBackground(true);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, Qt::white);
+  setPalette(p);
+}
+
+QRect Canvas::TopArea() const {
+  QRect all = rect();
+  if (!scene_.isProgram) return all;
+  return QRect(all.left(), all.top(), all.width(), static_cast<int>(all.height() * kTopShare));
+}
+
+QRect Canvas::SideArea() const {
+  QRect all = rect();
+  QRect top = TopArea();
+  return QRect(all.left(), top.bottom() + 1, all.width(), all.bottom() - top.bottom());
+}
+
+void Canvas::Fit() {
+  const Bounds& t = scene_.topBounds;
+  const Bounds& s = scene_.sideBounds;
+  QRect top = TopArea().adjusted(kMargin, kMargin + kLabelHeight, -kMargin, -kMargin);
+  QRect side = SideArea().adjusted(kMargin, kMargin + kLabelHeight, -kMargin, -kMargin);
+  if (t.empty) return;
+  double minX = t.minX, maxX = t.maxX;
+  if (scene_.isProgram && !s.empty) minX = std::min(minX, s.minX), maxX = std::max(maxX, s.maxX);
+  double width = std::max(maxX - minX, 1e-3);
+  scale_ = top.width() / width;
+  scale_ = std::min(scale_, top.height() / std::max(t.maxY - t.minY, 1e-3));
+  if (scene_.isProgram && !s.empty) scale_ = std::min(scale_, side.height() / std::max(s.maxY - s.minY, 1e-3));
+  originX_ = top.center().x() - (minX + maxX) / 2 * scale_;
+  topY0_ = top.center().y() + (t.minY + t.maxY) / 2 * scale_;
+  if (!s.empty) sideY0_ = side.center().y() + (s.minY + s.maxY) / 2 * scale_;
+  fitted_ = true;
+  update();
+}
+
+void Canvas::resizeEvent(QResizeEvent*) { Fit(); }
+
+void Canvas::paintEvent(QPaintEvent*) {
+  if (!fitted_) Fit();
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPen rapid(QColor(150, 150, 150), 1, Qt::DashLine);
+  QPen feed(QColor(30, 30, 30), 1.4);
+  QPen outline(QColor(90, 90, 90), 1.6);
+  QPen drawing(QColor(20, 20, 20), 1.2);
+  auto penOf = [&](Segment::Style style) -> const QPen& {
+    switch (style) {
+      case Segment::Rapid: return rapid;
+      case Segment::Feed: return feed;
+      case Segment::Outline: return outline;
+      default: return drawing;
+    }
+  };
+
+  // Top view.
+  QRect top = TopArea();
+  p.setClipRect(top);
+  for (const Segment& s : scene_.top) {
+    p.setPen(penOf(s.style));
+    p.drawLine(Top(s.x1, s.y1), Top(s.x2, s.y2));
+  }
+  for (const HoleMark& h : scene_.holes) {
+    QColor c = Colour(ToolColour(h.colour));
+    double r = std::max(h.radius * scale_, 3.0);
+    QColor fill = c;
+    fill.setAlpha(50);
+    p.setPen(QPen(c, 1.5));
+    p.setBrush(fill);
+    p.drawEllipse(Top(h.x, h.y), r, r);
+  }
+  p.setBrush(Qt::NoBrush);
+  p.setClipping(false);
+  p.setPen(Qt::black);
+  p.drawText(top.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop,
+             scene_.isProgram ? QStringLiteral("上面図 (X-Y)") : QStringLiteral("図面 (X-Y)"));
+  if (!scene_.isProgram) return;
+
+  // Side view: the path in X-Z, each hole from its R level to its bottom.
+  QRect side = SideArea();
+  p.setPen(QPen(QColor(200, 200, 200), 1));
+  p.drawLine(side.topLeft(), side.topRight());
+  p.setClipRect(side);
+  p.setPen(QPen(QColor(170, 170, 170), 1, Qt::DotLine));
+  p.drawLine(QPointF(side.left(), Side(0, 0).y()), QPointF(side.right(), Side(0, 0).y()));
+  for (const Segment& s : scene_.side) {
+    p.setPen(penOf(s.style));
+    p.drawLine(Side(s.x1, s.y1), Side(s.x2, s.y2));
+  }
+  for (const HoleMark& h : scene_.holes) {
+    QColor c = Colour(ToolColour(h.colour));
+    double w = std::max(h.radius * 2 * scale_, 2.0);
+    QPointF r = Side(h.x, h.rLevel), b = Side(h.x, h.bottom);
+    QColor fill = c;
+    fill.setAlpha(90);
+    p.fillRect(QRectF(r.x() - w / 2, std::min(r.y(), b.y()), w, std::fabs(b.y() - r.y())), fill);
+    p.setPen(QPen(c, 1.5));
+    p.drawLine(QPointF(r.x() - w / 2 - 3, r.y()), QPointF(r.x() + w / 2 + 3, r.y()));  // the R level
+    p.drawLine(QPointF(b.x() - w / 2, b.y()), QPointF(b.x() + w / 2, b.y()));          // the bottom
+  }
+  p.setClipping(false);
+  p.setPen(Qt::black);
+  p.drawText(side.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("側面図 (X-Z)  R点と深さ"));
+}
+
+void Canvas::wheelEvent(QWheelEvent* event) {
+  double notches = event->angleDelta().y() / 120.0;
+  if (notches == 0) return;
+  double f = std::pow(kZoomStep, notches);
+  QPointF c = event->position();
+  originX_ = c.x() + (originX_ - c.x()) * f;
+  topY0_ = c.y() + (topY0_ - c.y()) * f;
+  sideY0_ = c.y() + (sideY0_ - c.y()) * f;
+  scale_ *= f;
+  update();
+}
+
+void Canvas::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  dragFrom_ = event->position().toPoint();
+  setCursor(Qt::ClosedHandCursor);
+}
+
+void Canvas::mouseMoveEvent(QMouseEvent* event) {
+  QPoint at = event->position().toPoint();
+  if (dragging_) {
+    QPoint d = at - dragFrom_;
+    dragFrom_ = at;
+    originX_ += d.x();
+    topY0_ += d.y();
+    sideY0_ += d.y();
+    update();
+    return;
+  }
+  QString tip = TipAt(at);
+  if (tip.isEmpty()) QToolTip::hideText();
+  else QToolTip::showText(event->globalPosition().toPoint(), tip, this);
+}
+
+void Canvas::mouseReleaseEvent(QMouseEvent*) {
+  dragging_ = false;
+  unsetCursor();
+}
+
+QString Canvas::TipAt(QPoint at) const {
+  const bool inTop = TopArea().contains(at);
+  const HoleMark* best = nullptr;
+  double bestD = kHitPixels;
+  for (const HoleMark& h : scene_.holes) {
+    double d = 0;
+    if (inTop) {
+      QPointF c = Top(h.x, h.y);
+      d = std::hypot(c.x() - at.x(), c.y() - at.y());
+    } else {
+      QPointF r = Side(h.x, h.rLevel), b = Side(h.x, h.bottom);
+      double y = std::clamp<double>(at.y(), std::min(r.y(), b.y()), std::max(r.y(), b.y()));
+      d = std::hypot(r.x() - at.x(), y - at.y());
+    }
+    if (d < bestD) bestD = d, best = &h;
+  }
+  if (best) {
+    QString tool = best->tool < 0 ? QStringLiteral("T?") : QStringLiteral("T%1").arg(best->tool, 2, 10, QChar('0'));
+    return QStringLiteral("%1行目  X%2 Y%3\nG%4 %5  R%6 Z%7")
+        .arg(best->line)
+        .arg(Mm(best->x), Mm(best->y))
+        .arg(best->cycle)
+        .arg(tool, Mm(best->rLevel), Mm(best->bottom));
+  }
+  // Otherwise the nearest end of a motion.
+  const Segment* near = nullptr;
+  bool nearEnd = false;
+  bestD = kHitPixels;
+  for (const Segment& s : inTop ? scene_.top : scene_.side) {
+    if (s.line == 0) continue;
+    for (bool end : {false, true}) {
+      QPointF c = inTop ? Top(end ? s.x2 : s.x1, end ? s.y2 : s.y1) : Side(end ? s.x2 : s.x1, end ? s.y2 : s.y1);
+      double d = std::hypot(c.x() - at.x(), c.y() - at.y());
+      if (d < bestD) bestD = d, near = &s, nearEnd = end;
+    }
+  }
+  if (!near) return {};
+  double x = nearEnd ? near->x2 : near->x1, v = nearEnd ? near->y2 : near->y1;
+  return QStringLiteral("%1行目  X%2 %3%4").arg(near->line).arg(Mm(x), inTop ? "Y" : "Z", Mm(v));
+}
+
+ViewWindow::ViewWindow(Scene scene, const QString& title) : scene_(std::move(scene)) {
+  setWindowTitle(QStringLiteral("Drillview - %1").arg(title));
+  canvas_ = new Canvas(scene_, this);
+
+  auto* panel = new QVBoxLayout;
+  auto* fit = new QPushButton(QStringLiteral("全体表示"), this);
+  connect(fit, &QPushButton::clicked, this, [this] { canvas_->Fit(); });
+  panel->addWidget(fit);
+  if (scene_.isProgram) {
+    panel->addWidget(new QLabel(QStringLiteral("凡例 (工具・穴数)"), this));
+    auto* legend = new QListWidget(this);
+    for (const LegendEntry& e : scene_.legend) {
+      QPixmap swatch(14, 14);
+      swatch.fill(Colour(ToolColour(e.colour)));
+      legend->addItem(new QListWidgetItem(QIcon(swatch), QString::fromStdString(e.text)));
+    }
+    legend->setMaximumHeight(200);
+    panel->addWidget(legend);
+    panel->addWidget(new QLabel(QStringLiteral("実線：切削送り　破線：早送り"), this));
+  }
+  panel->addWidget(new QLabel(QStringLiteral("チェック結果 (%1件)").arg(scene_.findings.size()), this));
+  auto* findings = new QListWidget(this);
+  for (const std::string& f : scene_.findings) findings->addItem(QString::fromStdString(f));
+  if (scene_.findings.empty()) findings->addItem(QStringLiteral("指摘なし"));
+  findings->setWordWrap(true);
+  panel->addWidget(findings, 1);
+
+  auto* side = new QWidget(this);
+  side->setLayout(panel);
+  side->setFixedWidth(340);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(canvas_, 1);
+  layout->addWidget(side);
+  resize(1200, 800);
+}
+
+}  // namespace drillview

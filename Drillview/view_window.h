@@ -1,0 +1,53 @@
+// The Drillview window: the picture (top view, and for programs the side
+// view), the legend and the findings. The same window, grabbed offscreen,
+// is the --png picture.
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+#include "Drillview/scene.h"
+
+namespace drillview {
+
+// The two views of one scene under one scale: wheel zoom about the cursor,
+// drag pan, fit, and a tip with the line and the coordinates under the cursor.
+class Canvas : public QWidget {
+ public:
+  Canvas(const Scene& scene, QWidget* parent);
+  void Fit();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QRect TopArea() const;
+  QRect SideArea() const;
+  QPointF Top(double x, double y) const { return {originX_ + x * scale_, topY0_ - y * scale_}; }
+  QPointF Side(double x, double z) const { return {originX_ + x * scale_, sideY0_ - z * scale_}; }
+  QString TipAt(QPoint at) const;
+
+  const Scene& scene_;
+  double scale_ = 1;                            // pixels per mm
+  double originX_ = 0, topY0_ = 0, sideY0_ = 0;  // screen position of model 0
+  bool fitted_ = false;
+  bool dragging_ = false;
+  QPoint dragFrom_;
+};
+
+class ViewWindow : public QWidget {
+ public:
+  // `title` names the file shown.
+  ViewWindow(Scene scene, const QString& title);
+
+ private:
+  Scene scene_;
+  Canvas* canvas_;
+};
+
+}  // namespace drillview
