@@ -33,6 +33,7 @@ enum ControlFlags : unsigned {
   kFixedFont = 1u << 6,   // list drawn in a fixed-pitch font
   kDisabled = 1u << 7,    // starts disabled
   kExtendedSelect = 1u << 8,
+  kAlertText = 1u << 9,   // text drawn in red on a transparent background
 };
 
 // Identifier of labels that the procedure never addresses.

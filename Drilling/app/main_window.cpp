@@ -4,6 +4,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/holes/hole_controls.h"
+#include "Drilling/holes/hole_dialog.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/job/material_dialog.h"
@@ -151,51 +152,13 @@ int NewJob(Context& ctx, common::Form& main) {
   return RunMaterialDialog(ctx, main) < 0 ? -1 : 0;
 }
 
-namespace {
-
-// The hole definition dialog's procedure as far as the job file goes: the
-// group is loaded when the dialog opens and saved by 40070, which closes it
-// when the save succeeded; 40071 and the close box close it unsaved. The
-// full dialog (type-dependent fields, table look-ups, row deletion,
-// calculators, help) replaces this procedure.
-common::DialogProc BasicHoleDialogProc(Context& ctx) {
-  return [&ctx](common::Form& dialog, common::DialogEvent event, int id) {
-    switch (event) {
-      case common::DialogEvent::Init:
-        dialog.SetTitle(common::FormatText(kHoleDialogTitleFormat, ctx.currentHoleGroup));
-        for (int i = 0; i <= 98; ++i) {
-          std::string type = common::ReadProfileText("HoleType", common::FormatText("HoleType%d", i), "", 32,
-                                                     ctx.configPath);
-          if (type.empty()) break;
-          dialog.AddEntry(kHoleTypeCombo, type);
-        }
-        LoadHoleGroup(ctx, dialog);
-        break;
-      case common::DialogEvent::Command:
-        if (id == kHoleCmdSave) {
-          if (SaveHoleGroup(ctx, dialog) == 0) dialog.End(0);
-        } else if (id == kHoleCmdCancel) {
-          dialog.End(0);
-        }
-        break;
-      case common::DialogEvent::Close:
-        dialog.End(0);
-        break;
-      default:
-        break;
-    }
-  };
-}
-
-}  // namespace
-
 int OpenHoleGroup(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) {
     // The skeleton takes the values already typed into the form.
     NewJobFile(ctx, main);
     if (RunMaterialDialog(ctx, main) < 0) return -1;
   }
-  if (ctx.ui) ctx.ui->RunModal(&main, HoleDialogTemplate(), BasicHoleDialogProc(ctx));
+  if (ctx.ui) ctx.ui->RunModal(&main, HoleDialogTemplate(), HoleDialogProc(ctx));
   RefreshHoleTypes(ctx, main);
   return 0;
 }

@@ -23,3 +23,27 @@ enum HoleControl : int {
 constexpr int kHoleRows = 20;
 
 }  // namespace drilling
+
+namespace drilling {
+
+// The bolt-circle calculator "CALCIRCLECOORDINATEDLG".
+enum CircleControl : int {
+  kCircleDiameterEdit = 1520,        // circle diameter, required
+  kCircleCentreXEdit = 1521,         // required
+  kCircleCentreYEdit = 1522,         // required
+  kCircleStartAngleEdit = 1523,      // degrees, counter-clockwise from +X; empty means 0
+  kCircleHoleCountEdit = 1524,       // empty means 0
+  kCircleReferenceAngleEdit = 1525,  // read-only: 360 / number of holes
+};
+
+// The coordinate copy "COORDINATEMOVEDLG".
+enum CopyControl : int {
+  kCopyBaseXEdit = 1530,
+  kCopyBaseYEdit = 1531,
+  kCopyStepXEdit = 1532,
+  kCopyStepYEdit = 1533,
+  kCopyCountXEdit = 1534,  // copies in X, the base point not counted
+  kCopyCountYEdit = 1535,
+};
+
+}  // namespace drilling

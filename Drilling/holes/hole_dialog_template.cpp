@@ -82,4 +82,85 @@ const common::DialogTemplate& HoleDialogTemplate() {
   return tpl;
 }
 
+namespace {
+
+const std::vector<common::MenuItem>& CalculatorMenu() {
+  static const std::vector<common::MenuItem> menu = {
+      {"計 算 (&E)", kCalcCmdCalculate, {}},
+      {"取 消 (&C)", kCalcCmdClose, {}},
+      {"ヘルプ(&H)", kCalcCmdHelp, {}},
+  };
+  return menu;
+}
+
+}  // namespace
+
+const common::DialogTemplate& BoltCircleDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "CALCIRCLECOORDINATEDLG";
+    t.caption = "円上等角度の座標計算";
+    t.width = 267;
+    t.height = 39;
+    t.menuName = "CALCULATMENU";
+    t.menu = CalculatorMenu();
+    t.iconId = 101;
+    auto& c = t.controls;
+    // Three lines: the circle, the start angle with its note, the count with
+    // the reference angle it gives.
+    c.push_back(Caption("円 （直径）", 2, 2, 56, 11));
+    c.push_back({kCircleDiameterEdit, ControlKind::Edit, "", 60, 2, 40, 11});
+    c.push_back(Caption("中心[X]", 104, 2, 36, 11));
+    c.push_back({kCircleCentreXEdit, ControlKind::Edit, "", 142, 2, 40, 11});
+    c.push_back(Caption("中心[Y]", 186, 2, 36, 11));
+    c.push_back({kCircleCentreYEdit, ControlKind::Edit, "", 224, 2, 40, 11});
+    c.push_back(Caption("初 期 角 度", 2, 14, 56, 11));
+    c.push_back({kCircleStartAngleEdit, ControlKind::Edit, "", 60, 14, 40, 11});
+    c.push_back({common::kStaticId, ControlKind::Label, "※Ｘ軸＋が 0度・反時計回り＋角度", 104, 15, 160, 10,
+                 common::kAlertText});
+    c.push_back(Caption("穴 等 分 数", 2, 26, 56, 11));
+    c.push_back({kCircleHoleCountEdit, ControlKind::Edit, "", 60, 26, 40, 11});
+    c.push_back(Caption("参考角度", 104, 26, 36, 11));
+    c.push_back({kCircleReferenceAngleEdit, ControlKind::Edit, "", 142, 26, 40, 11,
+                 common::kReadOnly | common::kAlertText});
+    return t;
+  }();
+  return tpl;
+}
+
+const common::DialogTemplate& CoordinateCopyDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "COORDINATEMOVEDLG";
+    t.caption = "基点からの座標コピー";
+    t.width = 237;
+    t.height = 39;
+    t.menuName = "CALCULATMENU";
+    t.menu = CalculatorMenu();
+    t.iconId = 101;
+    auto& c = t.controls;
+    // Base point, then the X step with its copies, then the Y step with its
+    // copies: the Tab order follows the lines.
+    struct Field {
+      int id;
+      const char* label;
+      int column;
+      int line;
+    };
+    static const Field kFields[] = {
+        {kCopyBaseXEdit, "基点座標 [X]", 0, 0}, {kCopyBaseYEdit, "基点座標 [Y]", 1, 0},
+        {kCopyStepXEdit, "Ｘ軸移動距離", 0, 1}, {kCopyCountXEdit, "Ｘ軸複写回数", 1, 1},
+        {kCopyStepYEdit, "Ｙ軸移動距離", 0, 2}, {kCopyCountYEdit, "Ｙ軸複写回数", 1, 2},
+    };
+    for (const Field& f : kFields) {
+      int x = 2 + f.column * 118;
+      int y = 2 + f.line * 12;
+      c.push_back(Caption(f.label, x, y, 58, 11));
+      c.push_back({f.id, ControlKind::Edit, "", x + 60, y, 54, 11});
+    }
+    return t;
+  }();
+  return tpl;
+}
+
 }  // namespace drilling

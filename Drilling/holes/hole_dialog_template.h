@@ -1,6 +1,7 @@
-// The template of the hole definition dialog "HOLEDEFINEDIALOG" with its menu
-// "HOLEDEFINEMENU", as data: the screen, the in-memory form and drillnc
-// build the same controls from it (identifiers in hole_controls.h).
+// The templates of the hole definition dialog "HOLEDEFINEDIALOG" (menu
+// "HOLEDEFINEMENU") and of its two calculators (menu "CALCULATMENU"), as
+// data: the screen, the in-memory form and drillnc build the same controls
+// from them (identifiers in hole_controls.h).
 #pragma once
 
 #include "common/dialog_template.h"
@@ -20,5 +21,18 @@ enum HoleDialogCommand : int {
 constexpr const char* kHoleDialogTitleFormat = "[%d] 穴情報登録";
 
 const common::DialogTemplate& HoleDialogTemplate();
+
+// Commands of the calculators' menu "CALCULATMENU".
+enum CalculatorCommand : int {
+  kCalcCmdEscape = 2,  // the Escape key
+  kCalcCmdClose = 40071,
+  kCalcCmdHelp = 40072,
+  kCalcCmdCalculate = 40081,
+};
+
+// "円上等角度の座標計算": holes at equal angles on a circle.
+const common::DialogTemplate& BoltCircleDialogTemplate();
+// "基点からの座標コピー": copies of a base point in X and Y steps.
+const common::DialogTemplate& CoordinateCopyDialogTemplate();
 
 }  // namespace drilling

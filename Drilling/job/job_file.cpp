@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/message_channel.h"
@@ -37,17 +38,66 @@ struct HoleField {
   const char* key;
   int control;
   std::size_t room;
+  const char* label;  // the field's name in error messages
 };
 const HoleField kHoleFields[] = {
-    {jobkey::kHoleType, kHoleTypeCombo, kHoleTypeRoom},
-    {jobkey::kHoleDiameter, kHoleDiameterEdit, kSizeRoom},
-    {jobkey::kHoleDepth, kHoleDepthEdit, kSizeRoom},
-    {jobkey::kChamferDepth, kChamferDepthEdit, kSizeRoom},
-    {jobkey::kPilotDiameter, kPilotDiameterEdit, kSizeRoom},
-    {jobkey::kPilotDepth, kPilotDepthEdit, kSizeRoom},
-    {jobkey::kCboreDiameter, kCboreDiameterEdit, kSizeRoom},
-    {jobkey::kCboreDepth, kCboreDepthEdit, kSizeRoom},
+    {jobkey::kHoleType, kHoleTypeCombo, kHoleTypeRoom, "穴の種類"},
+    {jobkey::kHoleDiameter, kHoleDiameterEdit, kSizeRoom, "穴　径"},
+    {jobkey::kHoleDepth, kHoleDepthEdit, kSizeRoom, "穴深さ"},
+    {jobkey::kChamferDepth, kChamferDepthEdit, kSizeRoom, "面取切込"},
+    {jobkey::kPilotDiameter, kPilotDiameterEdit, kSizeRoom, "下穴径"},
+    {jobkey::kPilotDepth, kPilotDepthEdit, kSizeRoom, "下穴深"},
+    {jobkey::kCboreDiameter, kCboreDiameterEdit, kSizeRoom, "座　径"},
+    {jobkey::kCboreDepth, kCboreDepthEdit, kSizeRoom, "座深さ"},
 };
+
+// Checks a hole group before its save writes anything: the type holds no
+// line break, every size is a number or empty, and the positions run
+// without a gap from row 1, each row with a number for X and for Y whose
+// number text fits the field. The position texts to store go into
+// `positions` (X, Y of rows 1..n). 0, or -1 after the error naming the
+// field or the row.
+int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions) {
+  for (const HoleField& f : kHoleFields) {
+    std::string value = dialog.Text(f.control, f.room);
+    int checked = f.control == kHoleTypeCombo ? CheckLineText(ctx, &dialog, value, f.label)
+                                               : CheckNumberText(ctx, &dialog, value, f.label, nullptr);
+    if (checked < 0) return -1;
+  }
+  // A row after an empty or half-filled one would not be stored: the save
+  // is refused rather than dropping it without a word.
+  auto present = [&](int id) { return !common::Trim(dialog.Text(id, kSizeRoom)).empty(); };
+  int last = 0;
+  for (int row = 1; row <= kHoleRows; ++row)
+    if (present(kHoleX1Edit + row - 1) || present(kHoleY1Edit + row - 1)) last = row;
+  for (int row = 1; row <= last; ++row) {
+    const bool hasX = present(kHoleX1Edit + row - 1);
+    const bool hasY = present(kHoleY1Edit + row - 1);
+    if (!hasX && !hasY)
+      return ReportF(ctx, &dialog, kKindError,
+                     "エラー：座標 [%02d] が空いているため、[%02d] 以降の座標を保存できません。"
+                     "行ラベル [%02d] のクリックで行を詰めてください。",
+                     row, row + 1, row);
+    if (!hasX || !hasY)
+      return ReportF(ctx, &dialog, kKindError, "エラー：座標 [%02d] の %s が入力されてません。", row,
+                     hasX ? "Ｙ座標" : "Ｘ座標");
+    std::pair<std::string, std::string> texts;
+    for (int axis = 0; axis < 2; ++axis) {
+      const int id = (axis == 0 ? kHoleX1Edit : kHoleY1Edit) + row - 1;
+      const std::string name = common::FormatText("%s [%02d]", axis == 0 ? "Ｘ座標" : "Ｙ座標", row);
+      double value = 0;
+      if (ReadNumberField(ctx, dialog, id, kSizeRoom, name, &value) < 0) return -1;
+      std::string text = FormatNumber(value, 1);
+      // Read back with 15 bytes, a longer text would come back as another number.
+      if (text.size() > kSizeRoom - 1)
+        return ReportF(ctx, &dialog, kKindError, "エラー：%s の値 %s は %zu 桁を超えるため保存できません。",
+                       name.c_str(), text.c_str(), kSizeRoom - 1);
+      (axis == 0 ? texts.first : texts.second) = std::move(text);
+    }
+    positions.push_back(std::move(texts));
+  }
+  return 0;
+}
 
 // Writes changes to one section of the current job file at once; a failure
 // is reported (kind -1) and gives false.
@@ -259,6 +309,8 @@ int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& upda
 
 int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobSetText);
+  std::vector<std::pair<std::string, std::string>> positions;
+  if (CheckHoleGroup(ctx, dialog, positions) != 0) return -1;
   const int group = ctx.currentHoleGroup;
   std::string section = jobkey::HoleSection(group);
   ReportF(ctx, &dialog, kKindList, "Section = %s\n", section.c_str());
@@ -268,19 +320,16 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
     if (!value.empty()) changes.push_back({f.key, value});
     ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key, value.c_str());
   }
-  // Every stored position goes, then the rows up to the first one without
-  // both coordinates come back; all in one write of the file.
+  // Every stored position goes, then the checked rows come back; all in one
+  // write of the file.
   for (int row = 1; row <= kHoleRows; ++row) {
     changes.push_back({jobkey::PositionKey('X', row), std::nullopt});
     changes.push_back({jobkey::PositionKey('Y', row), std::nullopt});
   }
-  for (int row = 1; row <= kHoleRows; ++row) {
-    std::string x = dialog.Text(kHoleX1Edit + row - 1, kSizeRoom);
-    if (x.empty()) break;
-    std::string y = dialog.Text(kHoleY1Edit + row - 1, kSizeRoom);
-    if (y.empty()) break;
-    changes.push_back({jobkey::PositionKey('X', row), FormatNumber(common::ParseLeadingDouble(x), 1)});
-    changes.push_back({jobkey::PositionKey('Y', row), FormatNumber(common::ParseLeadingDouble(y), 1)});
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    changes.push_back({jobkey::PositionKey('X', row), positions[i].first});
+    changes.push_back({jobkey::PositionKey('Y', row), positions[i].second});
   }
   if (!WriteJobSection(ctx, &dialog, section, changes)) return -1;
   ReportF(ctx, &dialog, kKindList, "穴加工定義 [%d] を保存しました。", group);

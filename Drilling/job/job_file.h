@@ -108,10 +108,13 @@ using HoleTypeUpdate = std::function<void(Context& ctx, common::Form& dialog)>;
 int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& update = {});
 
 // Writes the dialog into the current hole group: the eight size keys (an
-// empty field leaves the stored value), then the positions up to the first
-// row without both X and Y, in number text with the point kept; stored
-// positions beyond them are removed. 0 when saved; negative when no job is
-// open or a write failed (reported).
+// empty field leaves the stored value, sizes as typed), then the positions
+// in number text with the point kept; stored positions beyond them are
+// removed. Checked before anything is written: a size or a position that is
+// not a number, a row with only X or only Y, or an empty row before a filled
+// one refuses the save with the error naming the field or the row. 0 when
+// saved; negative when no job is open, a check failed or a write failed
+// (reported).
 int SaveHoleGroup(Context& ctx, common::Form& dialog);
 
 // Copies the four hole types into the main form's labels 1031-1034. Nothing

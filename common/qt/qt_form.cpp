@@ -211,6 +211,13 @@ void QtForm::Build() {
     if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
     w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
     if (c.flags & kDisabled) w->setEnabled(false);
+    if (c.flags & kAlertText) {
+      QPalette alert = w->palette();
+      alert.setColor(QPalette::WindowText, Qt::red);
+      alert.setColor(QPalette::Text, Qt::red);
+      alert.setColor(QPalette::Base, Qt::transparent);
+      w->setPalette(alert);
+    }
     if (c.kind == ControlKind::GroupBox) w->lower();
     if (id != kStaticId) {
       w->setObjectName(QString::number(id));

@@ -18,46 +18,13 @@
 #include "common/profile.h"
 #include "common/qt/qt_form.h"
 #include "common/qt/qt_ui.h"
+#include "e2e/scripted_qt_ui.h"
 #include "support/app_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace drilling;
 
 namespace {
-
-// The real Qt host with the operator's answers scripted: a modal dialog is
-// built and shown as on the screen, then the script acts on its widgets
-// instead of a nested event loop waiting for a person.
-class ScriptedQtUi : public common::QtUi {
- public:
-  using Script = std::function<void(common::QtForm& dialog)>;
-  void ShowBox(common::Form*, const std::string& text, const std::string&, common::BoxIcon) override {
-    boxes.push_back(text);
-  }
-  bool AskYesNo(common::Form*, const std::string& text, const std::string&) override {
-    questions.push_back(text);
-    return false;
-  }
-  std::optional<std::string> ChooseOpenFile(common::Form*, const common::FileDialogRequest&) override {
-    return fileChoice;
-  }
-  int RunModal(common::Form* owner, const common::DialogTemplate& tpl, const common::DialogProc& proc) override {
-    common::QtForm dialog(tpl, proc, owner, Style(), dynamic_cast<QWidget*>(owner));
-    dialog.setModal(true);
-    dialog.Initialise();
-    dialog.show();
-    QApplication::processEvents();
-    auto it = scripts.find(tpl.name);
-    if (it != scripts.end()) it->second(dialog);
-    if (!dialog.HasEnded()) dialog.close();  // the close box
-    return dialog.Result();
-  }
-
-  std::map<std::string, Script> scripts;
-  std::vector<std::string> boxes;
-  std::vector<std::string> questions;
-  std::optional<std::string> fileChoice;
-};
 
 class JobRoadTest : public testsupport::AppFixture {
  protected:
@@ -79,7 +46,7 @@ class JobRoadTest : public testsupport::AppFixture {
     EXPECT_NE(w, nullptr) << id;
     return w;
   }
-  ScriptedQtUi qtUi;
+  testsupport::ScriptedQtUi qtUi;
 };
 
 TEST_F(JobRoadTest, NewJobMaterialSaveAndReopen) {

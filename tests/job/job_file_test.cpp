@@ -193,7 +193,7 @@ TEST_F(JobFileTest, OpeningReadsWithTheReadBackWidths) {
   EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 2), "タップ");
 }
 
-TEST_F(JobFileTest, HoleGroupSaveKeepsTheRowsUpToTheFirstGap) {
+TEST_F(JobFileTest, HoleGroupSaveWritesNumberTextAndRemovesOlderPositions) {
   ASSERT_EQ(NewJobFile(ctx, main), 0);
   ctx.currentHoleGroup = 2;
   // Positions stored earlier, beyond the rows about to be saved.
@@ -207,13 +207,21 @@ TEST_F(JobFileTest, HoleGroupSaveKeepsTheRowsUpToTheFirstGap) {
   hole.SetText(kHoleDepthEdit, "25");
   hole.SetText(kHoleX1Edit, "12.50");
   hole.SetText(kHoleY1Edit, "7");
-  hole.SetText(kHoleX1Edit + 1, "abc");
+  hole.SetText(kHoleX1Edit + 1, "0");
   hole.SetText(kHoleY1Edit + 1, "-0.0004");
   hole.SetText(kHoleX1Edit + 2, "1e2");
   hole.SetText(kHoleY1Edit + 2, " 3.14159");
-  hole.SetText(kHoleX1Edit + 3, "40");  // row 4 has no Y: the save stops here
+  // Row 4 has no Y: a save would lose row 5, so it is refused (tested with
+  // the dialog); once row 4 is gone the rows are contiguous.
+  hole.SetText(kHoleX1Edit + 3, "40");
   hole.SetText(kHoleX1Edit + 4, "50");
   hole.SetText(kHoleY1Edit + 4, "50");
+  const std::string before = JobText();
+  EXPECT_EQ(SaveHoleGroup(ctx, hole), -1);
+  EXPECT_EQ(JobText(), before);
+  hole.SetText(kHoleX1Edit + 3, "");
+  hole.SetText(kHoleX1Edit + 4, "");
+  hole.SetText(kHoleY1Edit + 4, "");
   lines.clear();
   ASSERT_EQ(SaveHoleGroup(ctx, hole), 0);
   const std::string text = JobText();

@@ -6,6 +6,9 @@ namespace drillnc {
 int RunNew(Session& session, const std::vector<std::string>& args);
 int RunHole(Session& session, const std::vector<std::string>& args);
 int RunShow(Session& session, const std::vector<std::string>& args);
+// cmd_patterns.cpp: hole positions from the calculators.
+int RunCircle(Session& session, const std::vector<std::string>& args);
+int RunGrid(Session& session, const std::vector<std::string>& args);
 // cmd_nc.cpp: NC program and TRYCUT package.
 int RunNc(Session& session, const std::vector<std::string>& args);
 int RunTrycut(Session& session, const std::vector<std::string>& args);
@@ -31,6 +34,10 @@ const Command kCommands[] = {
      "[--cbore-diameter D] [--cbore-depth Z] [--at X,Y]...",
      "change hole group GROUP (1-4) of a job; --at replaces the positions"},
     {"show", RunShow, "JOB", "print the main data and the four hole groups of a job"},
+    {"circle", RunCircle, "JOB GROUP --diameter D --centre X,Y [--start-angle A] --count N",
+     "add N holes at equal angles on a circle (degrees, counter-clockwise from +X) after the group's positions"},
+    {"grid", RunGrid, "JOB GROUP --base X,Y --step DX,DY --copies NX,NY",
+     "add the base point and its copies in X and Y steps, column by column, after the group's positions"},
     {"nc", RunNc, "JOB [--no-sim]",
      "write the job's NC program into ncdata (and its TRYCUT package when configured); prints the NC file path last"},
     {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},

@@ -1,0 +1,218 @@
+#include "Drilling/holes/hole_calculators.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "common/sjis.h"
+#include "common/text.h"
+
+namespace drilling {
+
+namespace {
+
+constexpr std::size_t kFieldRoom = 16;  // 15 bytes, as every calculator field is read
+constexpr std::size_t kCellWidth = 15;  // bytes a position field keeps
+constexpr double kPi = 3.141592653589793;
+// A count beyond this is a typing slip: twenty rows take any sensible one.
+constexpr double kMaxCount = 9999;
+
+int XField(int row) { return kHoleX1Edit + row - 1; }
+int YField(int row) { return kHoleY1Edit + row - 1; }
+
+// A required decimal: 1 with *value set; otherwise -1 after the error
+// (`missing` for an empty field, the field check's error for text that is
+// not a number).
+int ReadRequired(Context& ctx, common::Form& form, int id, const char* name, const char* missing, double* value) {
+  int r = ReadNumberField(ctx, form, id, kFieldRoom, name, value);
+  if (r == 0) Report(ctx, &form, kKindError, missing);
+  return r > 0 ? 1 : -1;
+}
+
+// A count: a whole number of at most four digits, either sign. 1 with
+// *count set, 0 for an empty field (*count untouched), -1 after an error.
+int ReadCount(Context& ctx, common::Form& form, int id, const char* name, int* count) {
+  double value = 0;
+  int r = ReadNumberField(ctx, form, id, kFieldRoom, name, &value);
+  if (r <= 0) return r;
+  if (value != std::trunc(value) || std::fabs(value) > kMaxCount) {
+    ReportF(ctx, &form, kKindError, "エラー：%s [%s] は %g までの整数で入力してください。", name,
+            form.Text(id, kFieldRoom).c_str(), kMaxCount);
+    return -1;
+  }
+  *count = static_cast<int>(value);
+  return 1;
+}
+
+// The rows a calculation may write: from the first row without an X value
+// on, every row without one. Rows holding an X value are never overwritten.
+std::vector<int> FreeRows(const common::Form& hole) {
+  std::vector<int> rows;
+  int first = FindFirstEmptyRow(hole);
+  if (first == 0) return rows;
+  for (int row = first; row <= kHoleRows; ++row)
+    if (hole.Text(XField(row), kFieldRoom).empty()) rows.push_back(row);
+  return rows;
+}
+
+// Writes the points into the free rows of the hole definition dialog, in
+// order, with the decimal point kept. Everything is checked first: a full
+// table or a text too long for a field writes nothing. Points beyond the
+// free rows are reported, the others written. 0 when all were written.
+int WritePoints(Context& ctx, common::Form& calculator, common::Form& hole, const std::vector<Point>& points,
+                int wanted) {
+  if (wanted <= 0) return 0;
+  const std::vector<int> rows = FreeRows(hole);
+  if (rows.empty())
+    return ReportF(ctx, &calculator, kKindError,
+                   "エラー：座標の空き行がありません（%d 行すべてに X 座標があります）。何も書き込んでいません。",
+                   kHoleRows);
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (std::size_t i = 0; i < points.size() && i < rows.size(); ++i) {
+    std::string x = FormatNumber(points[i].x, 3);
+    std::string y = FormatNumber(points[i].y, 3);
+    for (const std::string* t : {&x, &y})
+      if (common::Cp932Width(*t) > kCellWidth)
+        return ReportF(ctx, &calculator, kKindError,
+                       "エラー：計算した座標 %s は %zu 桁を超えるため書き込めません。何も書き込んでいません。",
+                       t->c_str(), kCellWidth);
+    texts.emplace_back(std::move(x), std::move(y));
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    hole.SetText(XField(rows[i]), texts[i].first);
+    hole.SetText(YField(rows[i]), texts[i].second);
+  }
+  const int written = static_cast<int>(texts.size());
+  if (written < wanted)
+    return ReportF(ctx, &calculator, kKindError,
+                   "エラー：座標の空き行が足りません。%d 点のうち %d 点を書き込み、%d 点は書き込んでいません。", wanted,
+                   written, wanted - written);
+  return 0;
+}
+
+// The calculators' common commands; `calculate` runs the calculation.
+common::DialogProc CalculatorProc(Context& ctx, int (*calculate)(Context&, common::Form&), bool referenceAngle) {
+  return [&ctx, calculate, referenceAngle](common::Form& form, common::DialogEvent event, int id) {
+    switch (event) {
+      case common::DialogEvent::Command:
+        if (id == kCalcCmdCalculate) {
+          calculate(ctx, form);  // stays open: the operator may calculate again
+        } else if (id == kCalcCmdClose || id == kCalcCmdEscape) {
+          // Nothing is lost: the results are already in the owner's rows.
+          form.End(0);
+        }
+        // kCalcCmdHelp: no help for the calculators.
+        break;
+      case common::DialogEvent::FocusLost:
+        if (referenceAngle && id == kCircleHoleCountEdit) ShowReferenceAngle(ctx, form);
+        break;
+      case common::DialogEvent::Close:
+        form.End(0);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+}  // namespace
+
+int FindFirstEmptyRow(const common::Form& holeDialog) {
+  for (int row = 1; row <= kHoleRows; ++row)
+    if (holeDialog.Text(XField(row), kFieldRoom).empty()) return row;
+  return 0;
+}
+
+Point PolarToXY(double radius, double angleDeg, Point centre) {
+  const double rad = angleDeg * kPi / 180.0;
+  Point p{centre.x + radius * std::cos(rad), centre.y + radius * std::sin(rad)};
+  // A tiny negative value from cos 90 degrees and the like would print "-0.".
+  for (double* v : {&p.x, &p.y})
+    if (*v < 0 && *v > -0.0005) *v = 0;
+  return p;
+}
+
+void ShowReferenceAngle(Context&, common::Form& calculator) {
+  std::string text = calculator.Text(kCircleHoleCountEdit, kFieldRoom);
+  if (text.empty()) return;
+  // Shown while typing, so not-a-number text is only refused by the
+  // calculation; here it shows nothing, as no holes do.
+  double n = 0;
+  if (!common::ParseNumber(text, &n) || n != std::trunc(n) || n < 1 || n > kMaxCount) {
+    calculator.SetText(kCircleReferenceAngleEdit, "");
+    return;
+  }
+  calculator.SetText(kCircleReferenceAngleEdit, FormatNumber(360.0 / n, 0));
+}
+
+int CalculateBoltCircle(Context& ctx, common::Form& calculator) {
+  common::Form* hole = calculator.Owner();
+  if (!hole) return -1;
+  double diameter = 0;
+  Point centre;
+  if (ReadRequired(ctx, calculator, kCircleDiameterEdit, "円 （直径）", "円の直径が入力されてません。", &diameter) < 0 ||
+      ReadRequired(ctx, calculator, kCircleCentreXEdit, "中心[X]", "円の中心[X]が入力されてません。", &centre.x) < 0 ||
+      ReadRequired(ctx, calculator, kCircleCentreYEdit, "中心[Y]", "円の中心[Y]が入力されてません。", &centre.y) < 0)
+    return -1;
+  double startDeg = 0;
+  if (ReadNumberField(ctx, calculator, kCircleStartAngleEdit, kFieldRoom, "初 期 角 度", &startDeg) < 0) return -1;
+  int count = 0;
+  if (ReadCount(ctx, calculator, kCircleHoleCountEdit, "穴 等 分 数", &count) < 0) return -1;
+  if (count <= 0) return 0;
+
+  // Only the points that can find a row are computed and reported; the
+  // others are counted in the report of WritePoints.
+  const std::size_t room = FreeRows(*hole).size();
+  const double radius = diameter / 2;
+  std::vector<Point> points;
+  for (int i = 0; i < count && points.size() < room; ++i) {
+    const double angleDeg = (360.0 / count) * i + startDeg;
+    ReportF(ctx, &calculator, kKindList, "[%d] 計算する角度 %.3f", i + 1, angleDeg);
+    points.push_back(PolarToXY(radius, angleDeg, centre));
+  }
+  return WritePoints(ctx, calculator, *hole, points, count);
+}
+
+int CopyCoordinates(Context& ctx, common::Form& calculator) {
+  common::Form* hole = calculator.Owner();
+  if (!hole) return -1;
+  Point base;
+  Point step;
+  int copiesX = 0;
+  int copiesY = 0;
+  auto count = [&](int id, const char* name, const char* missing, int* value) {
+    int r = ReadCount(ctx, calculator, id, name, value);
+    if (r == 0) Report(ctx, &calculator, kKindError, missing);
+    return r > 0 ? 1 : -1;
+  };
+  if (ReadRequired(ctx, calculator, kCopyBaseXEdit, "基点座標 [X]", "基点座標 Xが取得できません。", &base.x) < 0 ||
+      ReadRequired(ctx, calculator, kCopyBaseYEdit, "基点座標 [Y]", "基点座標 Yが取得できません。", &base.y) < 0 ||
+      ReadRequired(ctx, calculator, kCopyStepXEdit, "Ｘ軸移動距離", "移動距離 Xが取得できません。", &step.x) < 0 ||
+      ReadRequired(ctx, calculator, kCopyStepYEdit, "Ｙ軸移動距離", "移動距離 Yが取得できません。", &step.y) < 0 ||
+      count(kCopyCountXEdit, "Ｘ軸複写回数", "Ｘ移動回数が取得できません。", &copiesX) < 0 ||
+      count(kCopyCountYEdit, "Ｙ軸複写回数", "Ｙ移動回数が取得できません。", &copiesY) < 0)
+    return -1;
+  if (step.x == 0 && step.y == 0) return Report(ctx, &calculator, kKindError, "移動距離がありません。");
+  if (copiesX == 0 && copiesY == 0) return Report(ctx, &calculator, kKindError, "移動回数がありません。");
+
+  // Column by column: the base of each X position, then its Y steps. A
+  // negative count runs no loop of its own.
+  const std::size_t room = FreeRows(*hole).size();
+  const int wanted = copiesX < 0 ? 0 : (copiesX + 1) * (copiesY < 0 ? 1 : copiesY + 1);
+  std::vector<Point> points;
+  for (int i = 0; i <= copiesX && points.size() < room; ++i) {
+    const double x = base.x + i * step.x;
+    points.push_back({x, base.y});
+    for (int j = 1; j <= copiesY && points.size() < room; ++j) points.push_back({x, base.y + j * step.y});
+  }
+  return WritePoints(ctx, calculator, *hole, points, wanted);
+}
+
+common::DialogProc BoltCircleDialogProc(Context& ctx) { return CalculatorProc(ctx, CalculateBoltCircle, true); }
+
+common::DialogProc CoordinateCopyDialogProc(Context& ctx) { return CalculatorProc(ctx, CopyCoordinates, false); }
+
+}  // namespace drilling

@@ -1,0 +1,197 @@
+#include "Drilling/holes/hole_dialog.h"
+
+#include <string>
+
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/holes/hole_calculators.h"
+#include "Drilling/holes/hole_controls.h"
+#include "Drilling/holes/hole_dialog_template.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/planning/dimension_tables.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+namespace drilling {
+
+namespace {
+
+constexpr std::size_t kTypeRoom = 32;  // 31 bytes
+constexpr std::size_t kSizeRoom = 16;  // 15 bytes
+constexpr int kLastHoleTypeKey = 98;   // HoleType0 .. HoleType98
+constexpr const char* kHelpText = "ヘルプファイルは作成中です。";
+
+// The fields a leaving hole diameter empties before its look-up.
+constexpr int kDerivedFields[] = {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kCboreDiameterEdit,
+                                  kCboreDepthEdit};
+
+void EnableAll(common::Form& dialog, std::initializer_list<int> ids, bool enabled) {
+  for (int id : ids) dialog.Enable(id, enabled);
+}
+
+// The table look-up of the kind. The diameter must be a number: text that is
+// not one is refused with the error naming the field instead of being looked
+// up as its leading digits. An empty field goes to the look-up, which reports
+// that it cannot get the diameter.
+void LookUpSizes(Context& ctx, common::Form& dialog, HoleKind kind) {
+  if (kind != HoleKind::Counterbore && kind != HoleKind::Tap && kind != HoleKind::Reamer) return;
+  double diameter = 0;
+  if (ReadNumberField(ctx, dialog, kHoleDiameterEdit, kSizeRoom, "穴　径", &diameter) < 0) return;
+  if (kind == HoleKind::Counterbore)
+    LookUpCounterbore(ctx, dialog);
+  else if (kind == HoleKind::Tap)
+    LookUpTapSizes(ctx, dialog);
+  else
+    LookUpReamerSizes(ctx, dialog);
+}
+
+// The diameter field lost the focus: the derived sizes belong to the old
+// diameter, so they go before the look-up of the new one.
+void HoleDiameterLeft(Context& ctx, common::Form& dialog) {
+  std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
+  if (type.empty()) return;
+  for (int id : kDerivedFields) dialog.SetText(id, "");
+  LookUpSizes(ctx, dialog, HoleKindOf(type));
+}
+
+// Any close request: the fields are emptied and nothing is saved.
+void CloseHoleDialog(Context& ctx, common::Form& dialog) {
+  ClearHoleDialog(ctx, dialog, false);
+  dialog.End(0);
+}
+
+void HoleCommand(Context& ctx, common::Form& dialog, int id) {
+  if (id >= kHoleRow1Button && id < kHoleRow1Button + kHoleRows) {
+    DeletePositionRow(dialog, id - kHoleRow1Button + 1);
+    return;
+  }
+  switch (id) {
+    case kHoleCmdSave:
+      if (SaveHoleGroup(ctx, dialog) == 0) CloseHoleDialog(ctx, dialog);
+      break;
+    case kHoleCmdCancel:
+      CloseHoleDialog(ctx, dialog);
+      break;
+    case kHoleCmdHelp:
+      Report(ctx, &dialog, kKindInformation, kHelpText);
+      break;
+    case kHoleCmdLoad:
+      // The group is loaded when the dialog opens; loading again would mix
+      // the file into what the operator has typed.
+      break;
+    case kHoleCmdCircle:
+      if (ctx.ui) ctx.ui->RunModal(&dialog, BoltCircleDialogTemplate(), BoltCircleDialogProc(ctx));
+      break;
+    case kHoleCmdMoveBase:
+      if (ctx.ui) ctx.ui->RunModal(&dialog, CoordinateCopyDialogTemplate(), CoordinateCopyDialogProc(ctx));
+      break;
+    default:
+      // Escape (command 2) does not close this dialog: unsaved positions
+      // would be lost to a stray key.
+      break;
+  }
+}
+
+}  // namespace
+
+HoleKind HoleKindOf(std::string_view holeType) {
+  // Byte-wise search of UTF-8 text finds exactly the whole characters.
+  auto has = [&](std::string_view word) { return holeType.find(word) != std::string_view::npos; };
+  if (has("ドリル")) return HoleKind::Drill;
+  if (has("ザグリ")) return HoleKind::Counterbore;
+  if (has("タップ")) return HoleKind::Tap;
+  if (has("リーマ")) return HoleKind::Reamer;
+  return HoleKind::None;
+}
+
+void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
+  dialog.SetText(kHoleTypeCombo, "");
+  for (int id = kHoleDiameterEdit; id <= kCboreDepthEdit; ++id)
+    if (id != kPitchEdit) dialog.SetText(id, "");
+  for (int row = 0; row < kHoleRows; ++row) {
+    dialog.SetText(kHoleX1Edit + row, "");
+    dialog.SetText(kHoleY1Edit + row, "");
+  }
+  if (!fillList) return;
+  for (int i = 0; i <= kLastHoleTypeKey; ++i) {
+    std::string type = common::ReadProfileText("HoleType", common::FormatText("HoleType%d", i), "", kTypeRoom,
+                                               ctx.configPath);
+    if (type.empty()) break;
+    dialog.AddEntry(kHoleTypeCombo, type);
+  }
+}
+
+void ApplyHoleType(Context& ctx, common::Form& dialog) {
+  std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
+  if (type.empty()) return;
+  const bool hasDiameter = !dialog.Text(kHoleDiameterEdit, kSizeRoom).empty();
+  switch (HoleKind kind = HoleKindOf(type)) {
+    case HoleKind::Drill:
+      EnableAll(dialog, {kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit, kCboreDiameterEdit, kCboreDepthEdit}, false);
+      break;
+    case HoleKind::Counterbore:
+      EnableAll(dialog, {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, false);
+      EnableAll(dialog, {kCboreDiameterEdit, kCboreDepthEdit}, true);
+      if (hasDiameter) LookUpSizes(ctx, dialog, kind);
+      break;
+    case HoleKind::Tap:
+    case HoleKind::Reamer:
+      EnableAll(dialog, {kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, true);
+      EnableAll(dialog, {kCboreDiameterEdit, kCboreDepthEdit}, false);
+      if (hasDiameter) LookUpSizes(ctx, dialog, kind);
+      break;
+    case HoleKind::None:
+      break;
+  }
+}
+
+void DeletePositionRow(common::Form& dialog, int row) {
+  if (row < 1 || row > kHoleRows) return;
+  auto x = [](int r) { return kHoleX1Edit + r - 1; };
+  auto y = [](int r) { return kHoleY1Edit + r - 1; };
+  dialog.SetText(x(row), "");
+  dialog.SetText(y(row), "");
+  for (int k = row; k < kHoleRows; ++k) {
+    std::string nextX = dialog.Text(x(k + 1), kSizeRoom);
+    std::string nextY = dialog.Text(y(k + 1), kSizeRoom);
+    if (nextX.empty() || nextY.empty()) break;
+    dialog.SetText(x(k), nextX);
+    dialog.SetText(y(k), nextY);
+    dialog.SetText(x(k + 1), "");
+    dialog.SetText(y(k + 1), "");
+  }
+}
+
+common::DialogProc HoleDialogProc(Context& ctx) {
+  return [&ctx](common::Form& dialog, common::DialogEvent event, int id) {
+    switch (event) {
+      case common::DialogEvent::Init:
+        dialog.SetTitle(common::FormatText(kHoleDialogTitleFormat, ctx.currentHoleGroup));
+        ClearHoleDialog(ctx, dialog, true);
+        LoadHoleGroup(ctx, dialog, ApplyHoleType);
+        break;
+      case common::DialogEvent::Command:
+        HoleCommand(ctx, dialog, id);
+        break;
+      case common::DialogEvent::FocusLost:
+        if (id == kHoleDiameterEdit) HoleDiameterLeft(ctx, dialog);
+        break;
+      case common::DialogEvent::SelectionConfirmed:
+        if (id == kHoleTypeCombo) {
+          // Selected again so that the edit part shows the entry before the
+          // type is read.
+          int current = dialog.Selected(kHoleTypeCombo);
+          if (current >= 0) dialog.Select(kHoleTypeCombo, current);
+          ApplyHoleType(ctx, dialog);
+        }
+        break;
+      case common::DialogEvent::Close:
+        CloseHoleDialog(ctx, dialog);
+        break;
+      case common::DialogEvent::SelectionChanged:
+        break;
+    }
+  };
+}
+
+}  // namespace drilling
