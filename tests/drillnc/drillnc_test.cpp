@@ -261,3 +261,63 @@ TEST_F(DrillncTest, CheckReportsAndExitCodes) {
   EXPECT_EQ(badRapid.status, 2);
   EXPECT_NE(badRapid.err.find("--rapid"), std::string::npos);
 }
+
+namespace {
+
+// circle and grid add positions after the group's own through the hole
+// definition dialog's calculators, then save the group.
+TEST_F(DrillncTest, CircleAndGridAddPositionsAfterTheGroupsOwn) {
+  ASSERT_EQ(InHome(plate).status, 0);
+  const fs::path job = home / "DB" / "PLATE-A.ini";
+  ASSERT_EQ(InHome({"hole", "PLATE-A", "1", "--type", "ドリル", "--diameter", "8.5", "--at", "10,10"}).status, 0);
+
+  Outcome circle = InHome({"circle", "PLATE-A", "1", "--diameter", "40", "--centre", "100,50", "--start-angle", "45",
+                           "--count", "3"});
+  ASSERT_EQ(circle.status, 0) << circle.out << circle.err;
+  EXPECT_NE(circle.out.find("[1] 計算する角度 45.000\n[2] 計算する角度 165.000\n[3] 計算する角度 285.000\n"
+                            "[Hole1]\nX1 = 10.  Y1 = 10.\nX2 = 114.142  Y2 = 64.142\n"),
+            std::string::npos)
+      << circle.out;
+  Outcome grid = InHome({"grid", job.string(), "1", "--base", "10,20", "--step", "15,10", "--copies", "2,1"});
+  ASSERT_EQ(grid.status, 0) << grid.out << grid.err;
+  EXPECT_NE(grid.out.find("X5 = 10.  Y5 = 20.\nX6 = 10.  Y6 = 30.\nX7 = 25.  Y7 = 20.\n"), std::string::npos)
+      << grid.out;
+  EXPECT_NE(grid.out.find("穴加工定義 [1] を保存しました。"), std::string::npos);
+  EXPECT_EQ(ReadBytes(job), Golden("plate_with_patterns.ini"));
+
+  // Positions that would not fit: nothing saved, exit 1; the same for a
+  // count the calculator refuses and for a missing job.
+  const std::vector<std::vector<std::string>> failing = {
+      {"circle", "PLATE-A", "1", "--diameter", "10", "--centre", "0,0", "--count", "11"},
+      {"circle", "PLATE-A", "1", "--diameter", "10", "--centre", "0,0", "--count", "2.5"},
+      {"grid", "PLATE-A", "1", "--base", "0,0", "--step", "0,0", "--copies", "1,1"},
+      {"grid", "NOJOB", "1", "--base", "0,0", "--step", "1,1", "--copies", "1,1"},
+  };
+  for (const auto& args : failing) {
+    Outcome run = InHome(args);
+    EXPECT_EQ(run.status, 1) << args[0] << " " << args.back() << run.out;
+    EXPECT_FALSE(run.err.empty());
+    EXPECT_EQ(ReadBytes(job), Golden("plate_with_patterns.ini"));
+  }
+}
+
+TEST_F(DrillncTest, CircleAndGridUsageErrors) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"circle", "job", "1", "--centre", "0,0", "--count", "4"},
+      {"circle", "job", "1", "--diameter", "10", "--centre", "0", "--count", "4"},
+      {"circle", "job", "1", "--diameter", "ten", "--centre", "0,0", "--count", "4"},
+      {"circle", "job", "1", "--diameter", "10", "--centre", "0,0"},
+      {"circle", "job", "0", "--diameter", "10", "--centre", "0,0", "--count", "4"},
+      {"grid", "job", "1", "--base", "0,0", "--step", "1,1"},
+      {"grid", "job", "1", "--base", "0,0", "--step", "1,1", "--copies", "1,x"},
+      {"grid", "job", "--base", "0,0", "--step", "1,1", "--copies", "1,1"},
+  };
+  for (const auto& args : cases) {
+    Outcome run = InHome(args);
+    EXPECT_EQ(run.status, 2) << args[0] << run.err;
+    EXPECT_NE(run.err.find("usage: drillnc"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(home / "DB")) << "start-up never ran";
+}
+
+}  // namespace
