@@ -34,6 +34,7 @@ enum ControlFlags : unsigned {
   kDisabled = 1u << 7,    // starts disabled
   kExtendedSelect = 1u << 8,
   kAlertText = 1u << 9,   // text drawn in red on a transparent background
+  kNoTabStop = 1u << 10,  // clicked with the mouse only: Tab and the keyboard pass it by
 };
 
 // Identifier of labels that the procedure never addresses.

@@ -125,9 +125,13 @@ void ApplyHoleType(Context& ctx, common::Form& dialog) {
   std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
   if (type.empty()) return;
   const bool hasDiameter = !dialog.Text(kHoleDiameterEdit, kSizeRoom).empty();
+  // Drills, taps and reamers are chamfered: the chamfer field a counterbore
+  // disabled comes back with them, so a table's chamfer depth never lands
+  // in a disabled field.
   switch (HoleKind kind = HoleKindOf(type)) {
     case HoleKind::Drill:
       EnableAll(dialog, {kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit, kCboreDiameterEdit, kCboreDepthEdit}, false);
+      dialog.Enable(kChamferDepthEdit, true);
       break;
     case HoleKind::Counterbore:
       EnableAll(dialog, {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, false);
@@ -136,7 +140,7 @@ void ApplyHoleType(Context& ctx, common::Form& dialog) {
       break;
     case HoleKind::Tap:
     case HoleKind::Reamer:
-      EnableAll(dialog, {kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, true);
+      EnableAll(dialog, {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, true);
       EnableAll(dialog, {kCboreDiameterEdit, kCboreDepthEdit}, false);
       if (hasDiameter) LookUpSizes(ctx, dialog, kind);
       break;

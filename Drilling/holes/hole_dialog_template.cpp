@@ -60,7 +60,10 @@ const common::DialogTemplate& HoleDialogTemplate() {
       for (int k = 0; k < kHoleRows / 2; ++k) {
         int row = column * (kHoleRows / 2) + k + 1;
         int y = 79 + k * 11;
-        c.push_back({kHoleRow1Button + row - 1, ControlKind::Button, common::FormatText("[%02d]", row), x, y, 22, 11});
+        // A row label deletes its row: a mouse action only, so that Tab and
+        // the space bar never delete a row by surprise.
+        c.push_back({kHoleRow1Button + row - 1, ControlKind::Button, common::FormatText("[%02d]", row), x, y, 22, 11,
+                     common::kNoTabStop});
         c.push_back({kHoleX1Edit + row - 1, ControlKind::Edit, "", x + 24, y, 50, 11});
         c.push_back({kHoleY1Edit + row - 1, ControlKind::Edit, "", x + 76, y, 50, 11});
       }

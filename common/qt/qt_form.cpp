@@ -211,6 +211,7 @@ void QtForm::Build() {
     if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
     w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
     if (c.flags & kDisabled) w->setEnabled(false);
+    if (c.flags & kNoTabStop) w->setFocusPolicy(Qt::NoFocus);
     if (c.flags & kAlertText) {
       QPalette alert = w->palette();
       alert.setColor(QPalette::WindowText, Qt::red);

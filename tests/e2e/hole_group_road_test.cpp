@@ -61,8 +61,15 @@ TEST_F(HoleGroupRoadTest, TapGroupWithABoltCircleFromTheMainWindow) {
     QTest::keyClicks(Widget<QLineEdit>(c, kCircleCentreYEdit), "50");
     QTest::keyClicks(Widget<QLineEdit>(c, kCircleStartAngleEdit), "45");
     QTest::keyClicks(Widget<QLineEdit>(c, kCircleHoleCountEdit), "4");
+    QApplication::setActiveWindow(&c);
+    Widget<QLineEdit>(c, kCircleHoleCountEdit)->setFocus();
+    Widget<QLineEdit>(c, kCircleDiameterEdit)->setFocus();  // leaving the count shows the angle
+    QApplication::processEvents();
     c.TriggerCommand(kCalcCmdCalculate);
     EXPECT_FALSE(c.HasEnded()) << "the calculator stays open";
+    QLineEdit* angle = Widget<QLineEdit>(c, kCircleReferenceAngleEdit);
+    EXPECT_EQ(angle->text(), "90");
+    EXPECT_EQ(angle->palette().color(QPalette::Text), QColor(Qt::red));
     c.TriggerCommand(kCalcCmdClose);
   };
   qtUi.scripts["HOLEDEFINEDIALOG"] = [this](common::QtForm& d) {
@@ -80,8 +87,14 @@ TEST_F(HoleGroupRoadTest, TapGroupWithABoltCircleFromTheMainWindow) {
     EXPECT_TRUE(Widget<QLineEdit>(d, kPitchEdit)->isEnabled());
     EXPECT_FALSE(Widget<QLineEdit>(d, kCboreDiameterEdit)->isEnabled());
 
-    // Typing the diameter and leaving the field looks the tap up.
+    // Tab runs from a row's Y to the next row's X: the row labels, which
+    // delete their row, take no focus.
     QApplication::setActiveWindow(&d);
+    Widget<QLineEdit>(d, kHoleY1Edit)->setFocus();
+    QTest::keyClick(Widget<QLineEdit>(d, kHoleY1Edit), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Widget<QLineEdit>(d, kHoleX1Edit + 1));
+
+    // Typing the diameter and leaving the field looks the tap up.
     QLineEdit* diameter = Widget<QLineEdit>(d, kHoleDiameterEdit);
     diameter->setFocus();
     diameter->selectAll();

@@ -69,17 +69,17 @@ TEST_F(HoleDialogTest, PickingATypeSetsTheFieldStatesAndFillsTheSizesOfItsKind) 
   }
 }
 
-TEST_F(HoleDialogTest, FieldsAStepDoesNotNameKeepTheirState) {
+TEST_F(HoleDialogTest, ChamferComesBackAfterACounterboreAndATypeWithoutKindChangesNothing) {
   hole.Init();
+  for (const char* type : {"ドリル", "M10タップ", "リーマ"}) {
+    hole.Choose(kHoleTypeCombo, TypeIndex("ザグリ"));
+    EXPECT_EQ(States(), "000011");
+    hole.Choose(kHoleTypeCombo, TypeIndex(type));
+    EXPECT_EQ(States()[0], '1') << type;
+  }
   hole.Choose(kHoleTypeCombo, TypeIndex("ザグリ"));
-  EXPECT_EQ(States(), "000011");
-  // No branch enables the chamfer again; a type without a kind changes nothing.
-  hole.Choose(kHoleTypeCombo, TypeIndex("M10タップ"));
-  EXPECT_EQ(States(), "011100");
   hole.Choose(kHoleTypeCombo, TypeIndex("センタ穴"));
-  EXPECT_EQ(States(), "011100");
-  hole.Choose(kHoleTypeCombo, TypeIndex("ドリル"));
-  EXPECT_EQ(States(), "000000");
+  EXPECT_EQ(States(), "000011");
 }
 
 TEST_F(HoleDialogTest, LeavingTheDiameterEmptiesTheDerivedSizesThenLooksUp) {
