@@ -27,6 +27,16 @@ QColor Colour(unsigned rgb) { return QColor::fromRgb(rgb); }
 
 QString Mm(double v) { return QString::fromStdString(gcode::MmText(v)); }
 
+// A view's name in its upper left corner, on white so lines under it do not
+// run through the text.
+void DrawLabel(QPainter& p, const QRect& area, const QString& text) {
+  QRect box = p.fontMetrics().boundingRect(text).adjusted(-4, -2, 4, 2);
+  box.moveTopLeft(area.topLeft() + QPoint(6, 4));
+  p.fillRect(box, Qt::white);
+  p.setPen(Qt::black);
+  p.drawText(box, Qt::AlignCenter, text);
+}
+
 }  // namespace
 
 Canvas::Canvas(const Scene& scene, QWidget* parent) : QWidget(parent), scene_(scene) {
@@ -106,9 +116,7 @@ void Canvas::paintEvent(QPaintEvent*) {
   }
   p.setBrush(Qt::NoBrush);
   p.setClipping(false);
-  p.setPen(Qt::black);
-  p.drawText(top.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop,
-             scene_.isProgram ? QStringLiteral("上面図 (X-Y)") : QStringLiteral("図面 (X-Y)"));
+  DrawLabel(p, top, scene_.isProgram ? QStringLiteral("上面図 (X-Y)") : QStringLiteral("図面 (X-Y)"));
   if (!scene_.isProgram) return;
 
   // Side view: the path in X-Z, each hole from its R level to its bottom.
@@ -134,8 +142,7 @@ void Canvas::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(b.x() - w / 2, b.y()), QPointF(b.x() + w / 2, b.y()));          // the bottom
   }
   p.setClipping(false);
-  p.setPen(Qt::black);
-  p.drawText(side.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("側面図 (X-Z)  R点と深さ"));
+  DrawLabel(p, side, QStringLiteral("側面図 (X-Z)  R点と深さ"));
 }
 
 void Canvas::wheelEvent(QWheelEvent* event) {
@@ -239,7 +246,9 @@ ViewWindow::ViewWindow(Scene scene, const QString& title) : scene_(std::move(sce
     panel->addWidget(legend);
     panel->addWidget(new QLabel(QStringLiteral("実線：切削送り　破線：早送り"), this));
   }
-  panel->addWidget(new QLabel(QStringLiteral("チェック結果 (%1件)").arg(scene_.findings.size()), this));
+  panel->addWidget(new QLabel((scene_.isProgram ? QStringLiteral("チェック結果 (%1件)") : QStringLiteral("読み込みの注記 (%1件)"))
+                                 .arg(scene_.findings.size()),
+                             this));
   auto* findings = new QListWidget(this);
   for (const std::string& f : scene_.findings) findings->addItem(QString::fromStdString(f));
   if (scene_.findings.empty()) findings->addItem(QStringLiteral("指摘なし"));

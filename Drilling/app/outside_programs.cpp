@@ -30,9 +30,20 @@ common::LaunchRequest ProgramWithFile(std::string_view program, const fs::path& 
   return request;
 }
 
+std::string ResolveConfiguredProgram(const Context& ctx, std::string_view program) {
+  fs::path given{std::string(program)};
+  if (program.empty() || given.has_parent_path() || ctx.programFolder.empty()) return std::string(program);
+  const fs::path beside = ctx.programFolder / given;
+  std::error_code ec;
+  const fs::file_status status = fs::status(beside, ec);
+  const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+  if (!ec && fs::is_regular_file(status) && (status.permissions() & exec) != fs::perms::none) return beside.string();
+  return std::string(program);
+}
+
 bool StartProgramWithFile(Context& ctx, std::string_view program, const fs::path& file) {
   if (!ctx.launcher || program.empty()) return false;
-  return ctx.launcher->Start(ProgramWithFile(program, file));
+  return ctx.launcher->Start(ProgramWithFile(ResolveConfiguredProgram(ctx, program), file));
 }
 
 fs::path JobNcFilePath(const Context& ctx, std::string_view fallback) {

@@ -39,7 +39,14 @@ constexpr const char* kNcViewerFailedText = "エラー：ＮＣデータの描�
 // with `file` as its only argument.
 common::LaunchRequest ProgramWithFile(std::string_view program, const std::filesystem::path& file);
 
-// Starts `program` with `file` through the context's launcher. False when it
+// The program to start for a configured value: a bare name ("Drillview",
+// "gedit") is looked for in the program folder first and then on PATH (the
+// launcher's own search), so the shipped viewers need no absolute path and a
+// program shipped beside Drilling wins over another of the same name. A value
+// with a folder part is used as it stands.
+std::string ResolveConfiguredProgram(const Context& ctx, std::string_view program);
+
+// Starts `program` (resolved as above) with `file` through the context's launcher. False when it
 // could not be started (or there is no launcher); nothing is reported here.
 bool StartProgramWithFile(Context& ctx, std::string_view program, const std::filesystem::path& file);
 

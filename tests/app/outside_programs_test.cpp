@@ -208,3 +208,28 @@ TEST_F(OutsideProgramsTest, MenuItemsStartTheCommands) {
 }
 
 }  // namespace
+
+// A bare program name is looked for in the program folder first and else
+// left to PATH; a value with a folder part stands as it is. The shipped
+// viewer, Drillview beside Drilling, is started by its full path.
+TEST_F(OutsideProgramsTest, BareNamesAreLookedForInTheProgramFolderFirst) {
+  const fs::path beside = ctx.programFolder / "Drillview";
+  testsupport::WriteBytes(beside, "#!/bin/sh\n");
+  fs::permissions(beside, fs::perms::owner_all);
+  testsupport::WriteBytes(ctx.programFolder / "notes", "not a program\n");
+  const std::pair<const char*, std::string> cases[] = {
+      {"Drillview", beside.string()},  {"gedit", "gedit"},          {"notes", "notes"},
+      {"sub/Drillview", "sub/Drillview"}, {"/usr/bin/Drillview", "/usr/bin/Drillview"},
+  };
+  for (const auto& [configured, expected] : cases)
+    EXPECT_EQ(ResolveConfiguredProgram(ctx, configured), expected) << configured;
+
+  MakeJobWithNcFile("O1234");
+  const fs::path program = MakeNcFile("O1234");
+  WriteConfig("[NcViewer]\nFILE=Drillview\n");
+  common::ForgetCachedProfiles();
+  ASSERT_EQ(ShowNcDrawing(ctx, main), 0);
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0].program, beside.string());
+  EXPECT_EQ(launcher.started[0].arguments, std::vector<std::string>{program.string()});
+}

@@ -175,7 +175,7 @@ TEST_F(DxfDrawingTest, SampleJobFromTheMenu) {
   EXPECT_EQ(testsupport::ReadBytes(Drawing("SAMPLE-PLATE")), Golden("SAMPLE-PLATE.dxf"));
   EXPECT_NE(std::find(lines.begin(), lines.end(), "メインの加工情報を保存しました。"), lines.end());
   ASSERT_EQ(launcher.started.size(), 1u);
-  EXPECT_EQ(launcher.started[0].program, "librecad");
+  EXPECT_EQ(launcher.started[0].program, "Drillview");
   EXPECT_EQ(launcher.started[0].arguments, std::vector<std::string>{Drawing("SAMPLE-PLATE").string()});
   EXPECT_TRUE(ui.boxes.empty());
 }
