@@ -4,6 +4,7 @@
 
 #include "Drilling/app/commands.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/outside_programs.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/ncout/nc_writer.h"
@@ -100,10 +101,7 @@ int CopyTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const
 
 int DncTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const std::string& program) {
   StopDncSoftware(ctx, main);
-  common::LaunchRequest request;
-  request.program = program;
-  request.arguments = {ncPath.string()};
-  if (!ctx.launcher || !ctx.launcher->Start(request)) {
+  if (!StartProgramWithFile(ctx, program, ncPath)) {
     ReportF(ctx, main, kKindList, "%s を起動できません", program.c_str());
     return Fail(ctx, main, kDncFailedText);
   }

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Drilling/app/main_window.h"
@@ -17,6 +15,7 @@
 #include "common/text.h"
 #include "companions/ftp_server_support.h"
 #include "support/app_fixture.h"
+#include "support/stand_in_program.h"
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -194,18 +193,12 @@ TEST_F(Transfer, DncRunsTheStopScriptThenStartsTheProgramWithThePathAsOneArgumen
 TEST_F(Transfer, DncStandInProgramReceivesTheNcPath) {
   common::SystemLauncher real;
   ctx.launcher = &real;
-  const fs::path record = folder / "args.txt";
-  WriteBytes(folder / "dnc-standin",
-             "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > \"" + record.string() + ".tmp\"\n"
-             "mv \"" + record.string() + ".tmp\" \"" + record.string() + "\"\n");
-  fs::permissions(folder / "dnc-standin", fs::perms::owner_all);
+  testsupport::StandInProgram dnc(folder / "dnc" / "dnclink");
   MakeJob("O 1001.nc", "1001");
   WriteBytes(ctx.NcFolder() / "O 1001.nc", kProgram);
-  SetTransfer("PROTOCOL=dnc\nDNC=" + (folder / "dnc-standin").string() + "\n");
+  SetTransfer("PROTOCOL=dnc\nDNC=" + dnc.Path().string() + "\n");
   ASSERT_EQ(TransferNcFile(ctx, nullptr), 0);
-  // The program is not waited for: look for its record, for a bounded time.
-  for (int i = 0; i < 200 && !fs::exists(record); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ReadBytes(record), "1\n" + (ctx.NcFolder() / "O 1001.nc").string() + "\n");
+  EXPECT_EQ(dnc.Arguments(), std::vector<std::string>{(ctx.NcFolder() / "O 1001.nc").string()});
 }
 
 TEST_F(Transfer, FtpScriptIsPrivateFedOnStandardInputAndRemovedAfter) {
