@@ -35,6 +35,7 @@ enum ControlFlags : unsigned {
   kExtendedSelect = 1u << 8,
   kAlertText = 1u << 9,   // text drawn in red on a transparent background
   kNoTabStop = 1u << 10,  // clicked with the mouse only: Tab and the keyboard pass it by
+  kCentre = 1u << 11,     // text centred (labels and edits)
 };
 
 // Identifier of labels that the procedure never addresses.

@@ -367,6 +367,25 @@ bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange
   return true;
 }
 
+bool WriteProfileChanges(const std::vector<ProfileSectionChange>& changes, const fs::path& file) {
+  Stamp stamp;
+  auto current = TheCache().Get(file, stamp, false);
+  auto p = std::make_shared<Parsed>(*current);
+  bool changed = false;
+  for (const ProfileSectionChange& c : changes) {
+    std::optional<std::string_view> key;
+    std::optional<std::string_view> value;
+    if (c.key) key = *c.key;
+    if (c.value) value = *c.value;
+    if (ApplyWrite(*p, c.section, key, value)) changed = true;
+  }
+  if (!changed) return true;
+  if (!WriteFileAtomic(file, Serialise(*p))) return false;
+  BuildIndex(*p);
+  TheCache().Store(file, p);
+  return true;
+}
+
 void ForgetCachedProfiles() { TheCache().Clear(); }
 
 ProfileReadBatch::ProfileReadBatch() { ++tBatchDepth; }

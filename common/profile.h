@@ -57,6 +57,19 @@ struct ProfileChange {
 bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes,
                        const std::filesystem::path& file);
 
+// One change anywhere in the file: no key deletes the whole section, a key
+// without a value deletes the key.
+struct ProfileSectionChange {
+  std::string section;
+  std::optional<std::string> key;
+  std::optional<std::string> value;
+};
+
+// Applies the changes in order, with the same result as that many
+// WriteProfileText calls, and writes the file once: a failure leaves the
+// file as it was before the first change.
+bool WriteProfileChanges(const std::vector<ProfileSectionChange>& changes, const std::filesystem::path& file);
+
 // While one of these lives on a thread, each profile file is checked on
 // disk once and then read from memory: for one operation that reads hundreds
 // of keys (an NC program run). Changes made by this program are still seen;

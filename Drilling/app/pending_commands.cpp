@@ -5,6 +5,5 @@
 
 namespace drilling {
 
-int OpenProcessDialog(Context&, common::Form&) { return 0; }
 
 }  // namespace drilling

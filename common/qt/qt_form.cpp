@@ -110,12 +110,15 @@ void QtForm::Build() {
         auto* label = new QLabel(Q(c.text), client);
         label->setAutoFillBackground(false);
         if (c.flags & kRightAlign) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (c.flags & kCentre) label->setAlignment(Qt::AlignCenter);
         w = label;
         break;
       }
       case ControlKind::Edit: {
         auto* edit = new QLineEdit(Q(c.text), client);
         edit->setReadOnly(c.flags & kReadOnly);
+        if (c.flags & kRightAlign) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (c.flags & kCentre) edit->setAlignment(Qt::AlignCenter);
         if (c.flags & kUpperCase) {
           connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
             int pos = edit->cursorPosition();

@@ -21,6 +21,10 @@ int RunSend(Session& session, const std::vector<std::string>& args);
 int RunSettings(Session& session, const std::vector<std::string>& args);
 // cmd_check.cpp: an NC program checked before it goes to the machine.
 int RunCheck(Session& session, const std::vector<std::string>& args);
+// cmd_process.cpp: process list.
+int RunPlan(Session& session, const std::vector<std::string>& args);
+int RunProcesses(Session& session, const std::vector<std::string>& args);
+int RunProcess(Session& session, const std::vector<std::string>& args);
 
 namespace {
 
@@ -38,6 +42,13 @@ const Command kCommands[] = {
      "add N holes at equal angles on a circle (degrees, counter-clockwise from +X) after the group's positions"},
     {"grid", RunGrid, "JOB GROUP --base X,Y --step DX,DY --copies NX,NY",
      "add the base point and its copies in X and Y steps, column by column, after the group's positions"},
+    {"plan", RunPlan, "JOB",
+     "generate the job's processes from the tables and the tool table and save them; prints the list"},
+    {"processes", RunProcesses, "JOB", "print the saved process list of a job"},
+    {"process", RunProcess,
+     "JOB ROW [--tool N] [--diameter D] [--t T] [--h H] [--d D] [--s S] [--f F] [--g G] [--r R] [--z Z] [--q Q] "
+     "[--offset O] [--group G] | JOB --initialise",
+     "change the cells of process ROW (an empty value empties a cell) and save the list, or initialise it"},
     {"nc", RunNc, "JOB [--no-sim]",
      "write the job's NC program into ncdata (and its TRYCUT package when configured); prints the NC file path last"},
     {"trycut", RunTrycut, "JOB [--no-sim]", "rebuild the TRYCUT package of the job's NC program and start it"},

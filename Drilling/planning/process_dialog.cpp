@@ -1,0 +1,150 @@
+#include "Drilling/planning/process_dialog.h"
+
+#include <string>
+#include <vector>
+
+#include "Drilling/app/commands.h"
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/planning/process_generation.h"
+#include "Drilling/planning/process_grid.h"
+#include "Drilling/planning/process_list.h"
+#include "common/profile.h"
+
+namespace drilling {
+namespace {
+
+using common::ControlKind;
+using common::DialogEvent;
+
+// Grid geometry in dialog units.
+constexpr int kLabelX = 4;
+constexpr int kLabelWidth = 20;
+constexpr int kHeadingY = 4;
+constexpr int kFirstRowY = 16;
+constexpr int kRowPitch = 14;
+constexpr int kCellHeight = 12;
+constexpr int kGap = 2;
+constexpr int kColumnWidths[kProcessColumns] = {72, 28, 16, 16, 16, 28, 28, 16, 28, 34, 24, 24, 14};
+
+unsigned ColumnFlags(int column) {
+  return column == kColS || column == kColF || column == kColZ ? common::kRightAlign : common::kCentre;
+}
+
+}  // namespace
+
+const common::DialogTemplate& ProcessDialogTemplate() {
+  static const common::DialogTemplate tpl = [] {
+    common::DialogTemplate t;
+    t.name = "NCPROCESSDIALOG";
+    t.caption = "加工工程作成";
+    t.iconId = 101;
+    t.controls.push_back({common::kStaticId, ControlKind::Label, "工程", kLabelX, kHeadingY, kLabelWidth, 10,
+                          common::kCentre});
+    int x = kLabelX + kLabelWidth + kGap;
+    for (int column = 0; column < kProcessColumns; ++column) {
+      int width = kColumnWidths[column];
+      t.controls.push_back({common::kStaticId, ControlKind::Label, kProcessColumnInfo[column].heading, x, kHeadingY,
+                            width, 10, common::kCentre});
+      x += width + kGap;
+    }
+    t.width = x + kLabelX;
+    for (int row = 1; row <= kProcessRows; ++row) {
+      int y = kFirstRowY + (row - 1) * kRowPitch;
+      char label[8];
+      std::snprintf(label, sizeof label, "[%02d]", row);
+      t.controls.push_back({common::kStaticId, ControlKind::Label, label, kLabelX, y + 2, kLabelWidth, 10});
+      int cx = kLabelX + kLabelWidth + kGap;
+      for (int column = 0; column < kProcessColumns; ++column) {
+        int width = kColumnWidths[column];
+        if (column == kColToolName)
+          t.controls.push_back({ProcessCellId(column, row), ControlKind::ComboEdit, "", cx, y, width, 120});
+        else
+          t.controls.push_back({ProcessCellId(column, row), ControlKind::Edit, "", cx, y, width, kCellHeight,
+                                ColumnFlags(column)});
+        cx += width + kGap;
+      }
+    }
+    t.height = kFirstRowY + kProcessRows * kRowPitch + 4;
+    t.menu = {
+        {"【保 存】", kCmdProcessSave, {}},
+        {"【取 消】", kCmdProcessCancel, {}},
+        {"【初期化】", kCmdProcessInitialise, {}},
+        {"【ヘルプ】", kCmdProcessHelp, {}},
+    };
+    return t;
+  }();
+  return tpl;
+}
+
+common::DialogProc ProcessDialogProc(Context& ctx) {
+  return [&ctx](common::Form& form, DialogEvent event, int id) {
+    switch (event) {
+      case DialogEvent::Init:
+        FillToolNameBoxes(ctx, form);
+        if (ctx.processDialogMode == kProcessModeGenerate)
+          GenerateProcesses(ctx, form);
+        else if (ctx.processDialogMode == kProcessModeLoad)
+          LoadProcesses(ctx, form);
+        break;
+      case DialogEvent::FocusLost:
+        if (id >= kFirstTCell && id <= kLastTCell) CopyToolNumber(form, id - kFirstTCell + 1);
+        break;
+      case DialogEvent::Command:
+        switch (id) {
+          case kCmdProcessSave:
+            if (SaveProcesses(ctx, form) == 0) form.End(kProcessDialogSaved);
+            break;
+          case kCmdProcessCancel: {
+            bool quit = ctx.ui && ctx.ui->AskYesNo(&form, "工程は保存してません。\n本当に終了しますか？", kBoxCaption);
+            ctx.messageBuffer.clear();
+            if (quit) form.End(kProcessDialogClosed);
+            break;
+          }
+          case kCmdProcessInitialise:
+            InitialiseProcesses(ctx, form);
+            break;
+          case kCmdProcessHelp:
+            // The program's help file, as the main window's help opens it.
+            OpenHelpFile(ctx, form);
+            break;
+          default:
+            break;
+        }
+        break;
+      case DialogEvent::Close:
+        ctx.messageBuffer.clear();
+        form.End(kProcessDialogClosed);
+        break;
+      default:
+        break;
+    }
+  };
+}
+
+int OpenProcessDialog(Context& ctx, common::Form& main) {
+  if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobSetText);
+
+  std::string controller = main.Text(kControllerCombo, 32);
+  if (controller.empty()) return Report(ctx, &main, kKindError, "エラー：制御装置[マシニング]を選択して下さい");
+  std::string thickness = main.Text(kStockZEdit, 16);
+  if (thickness.empty()) return Report(ctx, &main, kKindError, "エラー：材料厚みを入力して下さい");
+  if (CheckNumberText(ctx, &main, thickness, "材料厚み", nullptr) < 0) return -1;
+  std::string material = main.Text(kMaterialCombo, 16);
+  if (material.empty()) return Report(ctx, &main, kKindError, "エラー：材質を選択して下さい");
+  if (CheckLineText(ctx, &main, controller, "制御装置") < 0 || CheckLineText(ctx, &main, material, "材質") < 0)
+    return -1;
+
+  std::vector<common::ProfileChange> changes = {
+      {jobkey::kController, controller}, {jobkey::kStockZ, thickness}, {jobkey::kMaterial, material}};
+  if (!common::WriteProfileTexts(jobkey::kMainSection, changes, ctx.currentJobPath))
+    return ReportF(ctx, &main, kKindError, "エラー：定義ファイル %s に書き込めません。",
+                   ctx.currentJobPath.string().c_str());
+
+  if (!ctx.ui) return -1;
+  return ctx.ui->RunModal(&main, ProcessDialogTemplate(), ProcessDialogProc(ctx));
+}
+
+}  // namespace drilling

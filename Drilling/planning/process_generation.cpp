@@ -1,0 +1,301 @@
+#include "Drilling/planning/process_generation.h"
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/planning/process_grid.h"
+#include "Drilling/planning/process_list.h"
+#include "Drilling/planning/tool_table.h"
+#include "common/profile.h"
+#include "common/text.h"
+
+namespace drilling {
+namespace {
+
+constexpr std::size_t kHoleValueRoom = 16;  // 15 bytes
+constexpr std::size_t kHoleTypeRoom = 32;   // 31 bytes
+constexpr std::size_t kCycleRoom = 8;       // `Cycle` and `Rcode` values, 7 bytes
+
+// Speeds and feeds are whole numbers in the NC words: cut toward zero, held
+// inside the int range (a table may hold anything).
+std::string WholeNumberText(double value) {
+  double cut = std::trunc(value);
+  if (!(cut > INT_MIN)) cut = INT_MIN;
+  if (!(cut < INT_MAX)) cut = INT_MAX;
+  return common::FormatText("%d", static_cast<int>(cut));
+}
+
+void SetCell(common::Form& window, int column, int row, const std::string& text) {
+  SetCellText(window, column, row, text);
+}
+
+struct HoleValueText {
+  const char* key;
+  const char* missingText;
+};
+
+// The failure texts of a missing hole group key, by plan and key.
+constexpr const char* kNoDrillDiameter = "エラー：ドリル穴径の定義が見つかりません。";
+constexpr const char* kNoDrillDepth = "エラー：ドリル切込深さの定義が見つかりません。";
+constexpr const char* kNoPilotDiameter = "エラー：ドリル下穴径の定義が見つかりません。";
+constexpr const char* kNoChamferDepth = "エラー：面取り切込深さの定義が見つかりません。";
+constexpr const char* kNoTapDiameter = "エラー：タップ穴径の定義が見つかりません。";
+constexpr const char* kNoTapDepth = "エラー：タップ切込深さの定義が見つかりません。";
+constexpr const char* kNoCboreDiameter = "エラー：ザグリ穴径の定義が見つかりません。";
+constexpr const char* kNoCboreDepth = "エラー：ザグリ切込深さの定義が見つかりません。";
+constexpr const char* kNoReamerDiameter = "エラー：リーマ穴径の定義が見つかりません。";
+constexpr const char* kNoReamerDepth = "エラー：リーマ切込深さの定義が見つかりません。";
+
+// One process of a plan: its kind and the hole group keys of its diameter
+// and depth. A chamfer takes the diameter of the group's drill process and
+// reads only its depth.
+struct PlannedProcess {
+  ProcessKind kind;
+  HoleValueText diameter;  // key nullptr: the drill's diameter
+  HoleValueText depth;
+  bool optional;           // a missing depth ends the group without error
+};
+
+struct Plan {
+  const char* word;        // the hole type contains it
+  const char* traceLine;   // printed when the planner starts, or nullptr
+  PlannedProcess processes[3];
+  int count;
+};
+
+const Plan kPlans[] = {
+    {"ドリル", nullptr,
+     {{ProcessKind::Drill, {jobkey::kHoleDiameter, kNoDrillDiameter}, {jobkey::kHoleDepth, kNoDrillDepth}, false},
+      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, nullptr}, true}},
+     2},
+    {"タップ", "Tap NcProc Start\n",
+     {{ProcessKind::Drill, {jobkey::kPilotDiameter, kNoPilotDiameter}, {jobkey::kPilotDepth, kNoDrillDepth}, false},
+      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, kNoChamferDepth}, false},
+      {ProcessKind::Tap, {jobkey::kHoleDiameter, kNoTapDiameter}, {jobkey::kHoleDepth, kNoTapDepth}, false}},
+     3},
+    {"ザグリ", nullptr,
+     {{ProcessKind::Drill, {jobkey::kHoleDiameter, kNoDrillDiameter}, {jobkey::kHoleDepth, kNoDrillDepth}, false},
+      {ProcessKind::Counterbore, {jobkey::kCboreDiameter, kNoCboreDiameter}, {jobkey::kCboreDepth, kNoCboreDepth},
+       false}},
+     2},
+    {"リーマ", "Reamer NcProc Start\n",
+     {{ProcessKind::Drill, {jobkey::kPilotDiameter, kNoPilotDiameter}, {jobkey::kPilotDepth, kNoDrillDepth}, false},
+      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, kNoChamferDepth}, false},
+      {ProcessKind::Reamer, {jobkey::kHoleDiameter, kNoReamerDiameter}, {jobkey::kHoleDepth, kNoReamerDepth},
+       false}},
+     3},
+};
+
+// A hole group value as a number. 1 read, 0 absent or empty, -1 present but
+// not a number (reported: a hand-edited "8,5" must not plan a drill of 8).
+int ReadHoleValue(Context& ctx, common::Form& window, int group, const char* key, double* value) {
+  std::string text = common::ReadProfileText(jobkey::HoleSection(group), key, "", kHoleValueRoom,
+                                             ctx.currentJobPath);
+  if (text.empty()) return 0;
+  std::string field = common::FormatText("穴情報[%d] %s", group, key);
+  int checked = CheckNumberText(ctx, &window, text, field, value);
+  return checked == 0 ? 0 : checked;
+}
+
+// Runs one plan for hole group `group` from row `row`; advances `row` past
+// every process written. 0, or -1 after a reported failure.
+int RunGroupPlanner(Context& ctx, common::Form& window, const Plan& plan, int group, int& row) {
+  if (plan.traceLine) ctx.Trace("%s", plan.traceLine);
+  double drillDiameter = 0;
+  for (int i = 0; i < plan.count; ++i) {
+    const PlannedProcess& p = plan.processes[i];
+    CuttingConditions record;
+    if (p.diameter.key) {
+      int got = ReadHoleValue(ctx, window, group, p.diameter.key, &record.Diameter);
+      if (got < 0) return -1;
+      if (got == 0) {
+        Report(ctx, &window, kKindError, p.diameter.missingText);
+        return -1;
+      }
+    } else {
+      record.Diameter = drillDiameter;
+    }
+    double depth = 0;
+    int got = ReadHoleValue(ctx, window, group, p.depth.key, &depth);
+    if (got < 0) return -1;
+    if (got == 0) {
+      if (p.optional) return 0;
+      Report(ctx, &window, kKindError, p.depth.missingText);
+      return -1;
+    }
+    if (p.kind == ProcessKind::Drill) {
+      record.Depth = depth;
+      drillDiameter = record.Diameter;
+    } else {
+      record.Extra = depth;
+    }
+    if (WriteProcessRow(ctx, window, row, p.kind, record) != 0) return -1;
+    SetCell(window, kColGroup, row, common::FormatText("%d", group));
+    ++row;
+  }
+  return 0;
+}
+
+int ReadConditions(Context& ctx, common::Form& window, ProcessKind kind, CuttingConditions& record) {
+  switch (kind) {
+    case ProcessKind::CentreDrill:
+      return ReadCentreDrillConditions(ctx, &window, record);
+    case ProcessKind::Drill:
+      return ReadDrillConditions(ctx, &window, record);
+    case ProcessKind::Chamfer:
+      return ReadChamferConditions(ctx, &window, record);
+    case ProcessKind::Tap:
+      return ReadConditionTable(ctx, &window, kTapTable, record);
+    case ProcessKind::Counterbore:
+      return ReadConditionTable(ctx, &window, kCounterboreTable, record);
+    case ProcessKind::Reamer:
+      return ReadConditionTable(ctx, &window, kReamerTable, record);
+  }
+  return -1;
+}
+
+}  // namespace
+
+const char* ProcessToolName(ProcessKind kind) {
+  switch (kind) {
+    case ProcessKind::CentreDrill:
+      return kCentreDrillToolName;
+    case ProcessKind::Drill:
+      return "ドリル";
+    case ProcessKind::Chamfer:
+      return kChamferToolName;
+    case ProcessKind::Tap:
+      return "タップ（並目）";
+    case ProcessKind::Counterbore:
+      return "エンドミル";
+    case ProcessKind::Reamer:
+      return "リーマ";
+  }
+  return "";
+}
+
+const char* ProcessCycleKey(ProcessKind kind) {
+  switch (kind) {
+    case ProcessKind::CentreDrill:
+      return "cdrill";
+    case ProcessKind::Drill:
+      return "drill";
+    case ProcessKind::Chamfer:
+      return "mentori";
+    case ProcessKind::Tap:
+      return "mtap";
+    case ProcessKind::Counterbore:
+      return "zaguri";
+    case ProcessKind::Reamer:
+      return "reamer";
+  }
+  return "";
+}
+
+int WriteCommonCells(Context& ctx, common::Form& window, const CuttingConditions& record, int row,
+                     const char* cycleKey) {
+  if (!common::EqualsNoCase(cycleKey, "mentori"))
+    SetCell(window, kColDiameter, row, FormatNumber(record.Diameter, 0));
+  SetCell(window, kColS, row, WholeNumberText(record.Spindle));
+  SetCell(window, kColF, row, WholeNumberText(record.Feed));
+
+  std::string g = common::ReadProfileText("Cycle", cycleKey, "", kCycleRoom, ctx.configPath);
+  if (g.empty()) return ReportF(ctx, &window, kKindError, "エラー：%sのGコード定義が見つかりません。", cycleKey);
+  SetCell(window, kColG, row, g);
+
+  std::string r = common::ReadProfileText("Rcode", cycleKey, "2", kCycleRoom, ctx.configPath);
+  SetCell(window, kColR, row, FormatNumber(common::ParseLeadingDouble(r), 1));
+  return 0;
+}
+
+int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kind, CuttingConditions& record) {
+  int nameCell = ProcessCellId(kColToolName, row);
+  window.Select(nameCell, window.FindExact(nameCell, ProcessToolName(kind)));
+
+  bool drilling = kind == ProcessKind::CentreDrill || kind == ProcessKind::Drill;
+  if (!drilling) ctx.Trace("径 = %.1f\n", record.Diameter);
+
+  // The chamfer reader leaves speed and feed alone when no band applies:
+  // start from values no table row can give, to tell that case apart.
+  bool chamfer = kind == ProcessKind::Chamfer;
+  if (chamfer) record.Spindle = record.Feed = -1;
+  if (ReadConditions(ctx, window, kind, record) != 1) return -1;
+  bool noBand = chamfer && record.Spindle == -1 && record.Feed == -1;
+
+  int common = WriteCommonCells(ctx, window, record, row, ProcessCycleKey(kind));
+  if (drilling && common < 0) return -1;
+  if (noBand) {
+    // No speed nobody chose: the operator fills S and F, the save asks.
+    SetCell(window, kColS, row, "");
+    SetCell(window, kColF, row, "");
+    ReportF(ctx, &window, kKindList, "工程[%d] 面取り条件に φ%s の行がないので S と F は空欄です。", row,
+            FormatNumber(record.Diameter, 0).c_str());
+  }
+
+  if (kind == ProcessKind::Drill) {
+    SetCell(window, kColZ, row, FormatNumber(record.Depth, 1));
+    SetCell(window, kColQ, row, FormatNumber(record.Extra, 1));
+  } else {
+    SetCell(window, kColZ, row, FormatNumber(record.Extra, 1));
+  }
+  return 0;
+}
+
+int AssignToolNumbers(Context& ctx, common::Form& window) {
+  std::filesystem::path path;
+  if (LocateToolTable(ctx, &window, ToolTablePurpose::Planning, path) != 0) return -1;
+  common::ProfileReadBatch batch;  // one look at the tool table for all rows
+  for (int row = 1; row <= kProcessRows; ++row) {
+    std::string name = CellText(window, kColToolName, row);
+    if (name.empty()) break;
+    if (!CellText(window, kColT, row).empty()) continue;
+    std::string diameter = window.Text(ProcessCellId(kColDiameter, row), kToolDiameterRoom);
+    MagazineTool tool;
+    tool.Diameter = common::ParseLeadingDouble(diameter.empty() ? "0" : diameter);
+    if (FindMagazineTool(name, tool, path) != 1) continue;
+    SetCell(window, kColT, row, common::FormatText("%.0f", tool.T));
+    SetCell(window, kColH, row, common::FormatText("%.0f", tool.H));
+    std::string g = CellText(window, kColG, row);
+    if (!g.empty() && common::ParseLeadingInt(g) == 41)
+      SetCell(window, kColD, row, common::FormatText("%.0f", tool.D));
+  }
+  return 0;
+}
+
+int GenerateProcesses(Context& ctx, common::Form& window) {
+  if (!CellText(window, kColToolName, 1).empty()) {
+    if (!ctx.ui || !ctx.ui->AskYesNo(&window, "工程が既にあるようです。\n\n新規に作成しますか？", kBoxCaption))
+      return 0;
+    ctx.Trace("ID END = %d\n", kProcessColumns);
+    for (int row = 1; row <= kProcessRows; ++row)
+      for (int column = 0; column < kProcessColumns; ++column) SetCell(window, column, row, "");
+  }
+  ctx.messageBuffer.clear();
+
+  CuttingConditions centre;
+  if (WriteProcessRow(ctx, window, 1, ProcessKind::CentreDrill, centre) != 0) return -1;
+
+  int row = 2;
+  for (int group = 1; group <= kHoleGroups; ++group) {
+    std::string type = common::ReadProfileText(jobkey::HoleSection(group), jobkey::kHoleType, "", kHoleTypeRoom,
+                                               ctx.currentJobPath);
+    if (type.empty()) break;
+    for (const Plan& plan : kPlans) {
+      if (type.find(plan.word) == std::string::npos) continue;
+      // A failed planner has reported; the next group starts where it stopped.
+      RunGroupPlanner(ctx, window, plan, group, row);
+      break;
+    }
+  }
+
+  AssignToolNumbers(ctx, window);
+  CheckTapFeeds(ctx, window);
+  return 0;
+}
+
+}  // namespace drilling

@@ -1,0 +1,285 @@
+#include "Drilling/planning/process_list.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Drilling/app/field_check.h"
+#include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/planning/process_grid.h"
+#include "Drilling/planning/tool_table.h"
+#include "common/profile.h"
+#include "common/sjis.h"
+#include "common/tap_pitch.h"
+#include "common/text.h"
+
+namespace drilling {
+
+std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
+
+std::string CellText(const common::Form& form, int column, int row) {
+  return form.Text(ProcessCellId(column, row), kProcessColumnInfo[static_cast<std::size_t>(column)].room);
+}
+
+void SetCellText(common::Form& form, int column, int row, const std::string& text) {
+  form.SetText(ProcessCellId(column, row), text);
+}
+
+namespace {
+
+constexpr std::size_t kTitleRoom = 32;  // 31 bytes
+
+std::string JobTitle(const Context& ctx) {
+  return common::ReadProfileText(jobkey::kMainSection, jobkey::kTitle, "-", kTitleRoom, ctx.currentJobPath);
+}
+
+const ProcessColumnInfo& Info(int column) { return kProcessColumnInfo[static_cast<std::size_t>(column)]; }
+
+// The checked keys of one row, in the order they are written.
+struct CheckedRow {
+  std::vector<std::pair<const char*, std::string>> keys;
+  std::vector<std::string> notices;
+};
+
+// Checks a grid row and forms the values the save writes. 0, or the
+// negative result of the reported error.
+class RowCheck {
+ public:
+  RowCheck(Context& ctx, common::Form& window, int row) : ctx_(ctx), window_(window), row_(row) {}
+
+  std::string Cell(int column) const { return CellText(window_, column, row_); }
+
+  int Required(const char* missingText) {
+    return ReportF(ctx_, &window_, kKindError, missingText, row_);
+  }
+
+  // "工程[3] Z": names the process and the column in every message.
+  std::string FieldName(int column) const {
+    return common::FormatText("工程[%d] %s", row_, Info(column).heading);
+  }
+
+  // 1 number, 0 empty, negative after the error naming the cell.
+  int Number(int column, double* value) {
+    int r = CheckNumberText(ctx_, &window_, Cell(column), FieldName(column), value);
+    return r < 0 ? -1 : r;
+  }
+
+  int Line(int column) { return CheckLineText(ctx_, &window_, Cell(column), FieldName(column)); }
+
+  // A value must fit the room its key is read back with.
+  int Fits(int column, const std::string& text) {
+    std::size_t limit = Info(column).room - 1;
+    if (common::Cp932Width(text) <= limit) return 0;
+    return ReportF(ctx_, &window_, kKindError, "エラー：%s の値 %s は %zu バイトを超えます。",
+                   FieldName(column).c_str(), text.c_str(), limit);
+  }
+
+ private:
+  Context& ctx_;
+  common::Form& window_;
+  int row_;
+};
+
+// 1 the row was checked into `out`; 0 the row ends the list; negative after
+// an error.
+int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
+  RowCheck c(ctx, window, row);
+  auto put = [&out](int column, std::string value) { out.keys.emplace_back(Info(column).key, std::move(value)); };
+
+  std::string name = c.Cell(kColToolName);
+  if (name.empty()) {
+    if (row == 1) return c.Required("エラー：工程[%d] 工具名称を入力して下さい");
+    return 0;
+  }
+  if (c.Line(kColToolName) < 0) return -1;
+  put(kColToolName, name);
+
+  if (c.Line(kColDiameter) < 0) return -1;
+  put(kColDiameter, c.Cell(kColDiameter));
+
+  std::string t = c.Cell(kColT);
+  if (t.empty()) return c.Required("エラー：工程[%d] 工具番号を入力して下さい");
+  if (c.Number(kColT, nullptr) < 0) return -1;
+  std::string tNumber = common::FormatText("%d", common::ParseLeadingInt(t));
+  put(kColT, t);
+
+  std::string h = c.Cell(kColH);
+  if (h.empty()) {
+    out.notices.push_back(common::FormatText("工程[%d] 空欄なのでHをTと同じにします。", row));
+    h = tNumber;
+  } else if (c.Number(kColH, nullptr) < 0) {
+    return -1;
+  }
+  put(kColH, h);
+
+  std::string d = c.Cell(kColD);
+  if (!d.empty() && c.Number(kColD, nullptr) < 0) return -1;
+  std::size_t dIndex = out.keys.size();
+  put(kColD, d);
+
+  if (c.Cell(kColS).empty()) return c.Required("エラー：工程[%d] 回転数を入力して下さい");
+  if (c.Number(kColS, nullptr) < 0) return -1;
+  put(kColS, c.Cell(kColS));
+
+  if (c.Cell(kColF).empty()) return c.Required("エラー：工程[%d] 送り速度を入力して下さい");
+  if (c.Number(kColF, nullptr) < 0) return -1;
+  put(kColF, c.Cell(kColF));
+
+  std::string g = c.Cell(kColG);
+  if (g.empty()) return c.Required("エラー：工程[%d] 固定サイクルを入力して下さい");
+  if (c.Line(kColG) < 0) return -1;
+  put(kColG, g);
+  if (g == "41" && d.empty()) {
+    out.notices.push_back(common::FormatText("工程[%d] 空欄なのでDをTと同じにします。", row));
+    out.keys[dIndex].second = tNumber;
+  }
+
+  double r = 0;
+  if (c.Cell(kColR).empty()) return c.Required("エラー：工程[%d] 固定サイクルＲ点を入力して下さい");
+  if (c.Number(kColR, &r) < 0) return -1;
+  std::string rText = FormatNumber(r, 1);
+  if (c.Fits(kColR, rText) < 0) return -1;
+  put(kColR, rText);
+
+  double z = 0;
+  if (c.Cell(kColZ).empty()) return c.Required("エラー：工程[%d] 固定サイクルＺ点を入力して下さい");
+  if (c.Number(kColZ, &z) < 0) return -1;
+  if (z > 0) z = -z;  // depths are below the work surface
+  std::string zText = FormatNumber(z, 1);
+  if (c.Fits(kColZ, zText) < 0) return -1;
+  put(kColZ, zText);
+
+  for (int column : {kColQ, kColOffset}) {
+    double v = 0;
+    int got = c.Number(column, &v);
+    if (got < 0) return -1;
+    std::string text = got == 1 ? FormatNumber(v, 1) : std::string();
+    if (c.Fits(column, text) < 0) return -1;
+    put(column, text);
+  }
+
+  if (c.Number(kColGroup, nullptr) < 0) return -1;
+  put(kColGroup, c.Cell(kColGroup));
+  return 1;
+}
+
+bool IsCoarseTapName(const std::string& name) {
+  return name.find("タップ") != std::string::npos && name.find("細目") == std::string::npos &&
+         name.find("管用") == std::string::npos;
+}
+
+}  // namespace
+
+void FillToolNameBoxes(Context& ctx, common::Form& window) {
+  std::vector<std::string> names = ReadToolNameList(ctx);
+  for (int row = 1; row <= kProcessRows; ++row)
+    for (const std::string& name : names) window.AddEntry(ProcessCellId(kColToolName, row), name);
+}
+
+int LoadProcesses(Context& ctx, common::Form& window) {
+  {
+    common::ProfileReadBatch batch;
+    for (int n = 1; n <= kProcessRows; ++n) {
+      std::string section = ProcessSection(n);
+      std::string name =
+          common::ReadProfileText(section, Info(kColToolName).key, "", Info(kColToolName).room, ctx.currentJobPath);
+      if (name.empty()) break;
+      SetCellText(window, kColToolName, n, name);
+      for (int column = kColDiameter; column < kProcessColumns; ++column) {
+        std::string value =
+            common::ReadProfileText(section, Info(column).key, "", Info(column).room, ctx.currentJobPath);
+        if (!value.empty()) SetCellText(window, column, n, value);
+      }
+    }
+  }
+  return ReportF(ctx, &window, kKindList, "表題 %s の加工工程を読み込みました。", JobTitle(ctx).c_str());
+}
+
+int SaveProcesses(Context& ctx, common::Form& window) {
+  if (!JobFileExists(ctx)) return Report(ctx, &window, kKindError, kNoJobSetText);
+
+  // Every row is checked before anything is written: a refused save leaves
+  // the stored list as it was.
+  std::vector<CheckedRow> rows;
+  for (int row = 1; row <= kProcessRows; ++row) {
+    CheckedRow checked;
+    int r = CheckRow(ctx, window, row, checked);
+    if (r < 0) return r;
+    if (r == 0) break;
+    rows.push_back(std::move(checked));
+  }
+
+  std::vector<common::ProfileSectionChange> changes;
+  for (int n = 1; n <= kProcessRows; ++n) changes.push_back({ProcessSection(n), std::nullopt, std::nullopt});
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::string section = ProcessSection(static_cast<int>(i) + 1);
+    for (const auto& [key, value] : rows[i].keys) changes.push_back({section, std::string(key), value});
+  }
+
+  for (const CheckedRow& row : rows)
+    for (const std::string& notice : row.notices) Report(ctx, &window, kKindList, notice);
+  CheckTapFeeds(ctx, window);
+
+  if (!common::WriteProfileChanges(changes, ctx.currentJobPath))
+    return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
+                   ctx.currentJobPath.string().c_str());
+  return ReportF(ctx, &window, kKindList, "表題 %s の加工工程を保存しました。", JobTitle(ctx).c_str());
+}
+
+int InitialiseProcesses(Context& ctx, common::Form& window) {
+  for (int row = 1; row <= kProcessRows; ++row)
+    for (int column = kColToolName; column <= kColOffset; ++column) SetCellText(window, column, row, "");
+
+  bool alsoSaved = ctx.ui && ctx.ui->AskYesNo(&window, "保存してある工程も削除しますか？", kBoxCaption);
+  if (!alsoSaved) {
+    Report(ctx, &window, kKindList, "加工工程を初期化しました。");
+    return 0;
+  }
+  std::string first = ProcessSection(1);
+  if (!common::ReadProfileText(first, Info(kColToolName).key, "", Info(kColToolName).room, ctx.currentJobPath)
+           .empty()) {
+    // The list ends at the first section without a tool name, so emptying
+    // PROCESS1 empties the stored list for every reader.
+    std::vector<common::ProfileChange> removals;
+    for (const ProcessColumnInfo& info : kProcessColumnInfo) removals.push_back({info.key, std::nullopt});
+    if (!common::WriteProfileTexts(first, removals, ctx.currentJobPath))
+      return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
+                     ctx.currentJobPath.string().c_str());
+  }
+  Report(ctx, &window, kKindList, "保存してある加工工程も初期化しました。");
+  return 0;
+}
+
+void CopyToolNumber(common::Form& window, int row) {
+  std::string t = CellText(window, kColT, row);
+  if (t.empty()) return;
+  if (CellText(window, kColH, row).empty()) SetCellText(window, kColH, row, t);
+  if (CellText(window, kColG, row) == "41" && CellText(window, kColD, row).empty()) SetCellText(window, kColD, row, t);
+}
+
+int CheckTapFeeds(Context& ctx, common::Form& window) {
+  int warnings = 0;
+  for (int row = 1; row <= kProcessRows; ++row) {
+    std::string name = CellText(window, kColToolName, row);
+    if (name.empty()) break;
+    double g = 0, diameter = 0, spindle = 0, feed = 0;
+    if (!common::ParseNumber(CellText(window, kColG, row), &g) || g != 84 || !IsCoarseTapName(name)) continue;
+    if (!common::ParseNumber(CellText(window, kColDiameter, row), &diameter) ||
+        !common::ParseNumber(CellText(window, kColS, row), &spindle) ||
+        !common::ParseNumber(CellText(window, kColF, row), &feed))
+      continue;
+    common::TapFeedCheck check = common::CheckTapFeed(diameter, spindle, feed);
+    if (check.ok) continue;
+    ++warnings;
+    ReportF(ctx, &window, kKindWarning,
+            "警告：工程[%d] M%s のタップの送り F%s が ピッチ %s × 回転数 %s = %s と合いません。", row,
+            FormatNumber(diameter, 0).c_str(), CellText(window, kColF, row).c_str(),
+            FormatNumber(check.pitchMm, 0).c_str(), CellText(window, kColS, row).c_str(),
+            FormatNumber(check.expectedFeedMmPerMin, 0).c_str());
+  }
+  return warnings;
+}
+
+}  // namespace drilling
