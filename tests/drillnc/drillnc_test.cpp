@@ -163,6 +163,12 @@ TEST_F(DrillncTest, UsageErrorsTouchNothing) {
       {"hole", "job", "1", "--at", "1"},
       {"hole", "job", "1", "--diameter", "wide"},
       {"show"},
+      {"plan"},
+      {"process", "job"},
+      {"process", "job", "1"},
+      {"process", "job", "16", "--z", "1"},
+      {"process", "job", "1", "--z", "-1234567890.12345"},
+      {"process", "job", "--initialise", "--z", "1"},
   };
   for (const auto& args : cases) {
     Outcome run = InHome(args);
@@ -208,11 +214,40 @@ TEST_F(DrillncTest, TitleFromTheClockAndHomeFromTheEnvironment) {
 
 namespace {
 
-// The shipped sample job is what these drillnc commands write (the process
-// sections that follow the hole groups are added by the process list).
+// A plan whose generation reported an error saves nothing: the operator
+// completes such a grid in the window.
+TEST_F(DrillncTest, APlanWithAnErrorSavesNothing) {
+  for (const auto& entry : fs::directory_iterator(fs::path(DRILLING_SOURCE_DIR) / "dist")) {
+    std::string name = entry.path().filename().string();
+    if (name == "Drilling.ini" || name == "MCTOOL.ini" || entry.path().extension() == ".tbl")
+      fs::copy_file(entry.path(), home / name, fs::copy_options::overwrite_existing);
+  }
+  ASSERT_EQ(InHome(plate).status, 0);
+  ASSERT_EQ(InHome({"hole", "PLATE-A", "1", "--type", "ドリル", "--diameter", "8.4", "--depth", "-20", "--at", "10,10"})
+                .status,
+            0);
+  const std::string before = ReadBytes(home / "DB" / "PLATE-A.ini");
+  Outcome plan = InHome({"plan", "PLATE-A"});
+  EXPECT_EQ(plan.status, 1);
+  EXPECT_EQ(plan.err, "エラー：φ8.40 の加工条件がみつかりません。\n");
+  EXPECT_NE(plan.out.find("[02]  ドリル"), std::string::npos) << plan.out;
+  EXPECT_EQ(ReadBytes(home / "DB" / "PLATE-A.ini"), before);
+  Outcome row = InHome({"process", "PLATE-A", "2", "--t", "3"});
+  EXPECT_EQ(row.status, 1) << "an empty list has no row 2";
+}
+
+}  // namespace
+
+namespace {
+
+// The shipped sample job is what these drillnc commands write: its process
+// sections are planned from the shipped tables and tool table.
 TEST_F(DrillncTest, ShippedSampleJobIsReproduced) {
-  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "Drilling.ini", home / "Drilling.ini",
-                fs::copy_options::overwrite_existing);
+  for (const auto& entry : fs::directory_iterator(fs::path(DRILLING_SOURCE_DIR) / "dist")) {
+    std::string name = entry.path().filename().string();
+    if (name == "Drilling.ini" || name == "MCTOOL.ini" || entry.path().extension() == ".tbl")
+      fs::copy_file(entry.path(), home / name, fs::copy_options::overwrite_existing);
+  }
   const std::vector<std::vector<std::string>> road = {
       {"new", "--title", "SAMPLE-PLATE", "--material", "S45C", "--stock", "150,100,20", "--origin", "ll",
        "--controller", "FANUC 0i-MF", "--coord", "G54", "--program", "1001"},
@@ -224,10 +259,23 @@ TEST_F(DrillncTest, ShippedSampleJobIsReproduced) {
        "--cbore-depth", "-8.6", "--at", "75,25", "--at", "75,75"},
   };
   for (const auto& args : road) ASSERT_EQ(InHome(args).status, 0) << args[0];
+  Outcome plan = InHome({"plan", "SAMPLE-PLATE"});
+  EXPECT_EQ(plan.status, 0) << plan.err;
+  EXPECT_EQ(plan.err, "");
+  EXPECT_EQ(plan.out, Golden("plan_sample.txt"));
   const std::string written = ReadBytes(home / "DB" / "SAMPLE-PLATE.ini");
-  std::string shipped = ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini");
-  shipped = shipped.substr(0, shipped.find("[PROCESS"));
-  EXPECT_EQ(shipped, written);
+  EXPECT_EQ(ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini"), written);
+
+  // The saved list printed again, and one cell changed through the save.
+  Outcome listed = InHome({"processes", "SAMPLE-PLATE"});
+  EXPECT_EQ(listed.status, 0);
+  std::string table = plan.out.substr(0, plan.out.rfind("表題"));
+  EXPECT_EQ(listed.out, "表題 SAMPLE-PLATE の加工工程を読み込みました。\n" + table);
+  Outcome changed = InHome({"process", "SAMPLE-PLATE", "8", "--z", "8.8"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  std::string after = ReadBytes(home / "DB" / "SAMPLE-PLATE.ini");
+  EXPECT_NE(after.find("ZCODE=-8.8\r\nQCODE=\r\nOFFSET=\r\nGROUP=3\r\n"), std::string::npos);
+  EXPECT_EQ(after.size(), written.size());
 }
 
 }  // namespace
