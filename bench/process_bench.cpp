@@ -14,6 +14,7 @@
 #include "Drilling/app/context.h"
 #include "Drilling/planning/process_dialog.h"
 #include "Drilling/planning/process_generation.h"
+#include "Drilling/planning/process_grid.h"
 #include "Drilling/planning/process_list.h"
 #include "common/memory_form.h"
 #include "common/message_transport.h"

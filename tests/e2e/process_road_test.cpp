@@ -1,0 +1,122 @@
+// 【工程作成】 on the real main window (Qt host, offscreen): the process
+// dialog is built on the screen, generated from the sample job's hole
+// groups, saved; then 【ＮＣデータ作成】. The NC program must be the one the
+// command line writes with `drillnc plan` and `drillnc nc`.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cstdlib>
+
+#include "Drilling/app/main_window.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
+#include "Drilling/planning/process_dialog.h"
+#include "Drilling/planning/process_grid.h"
+#include "common/profile.h"
+#include "common/qt/qt_form.h"
+#include "common/qt/qt_ui.h"
+#include "support/app_fixture.h"
+
+namespace fs = std::filesystem;
+using namespace drilling;
+
+namespace {
+
+// The Qt host whose modal dialogs are shown and then acted on by a script.
+class ScriptedQtUi : public common::QtUi {
+ public:
+  using Script = std::function<void(common::QtForm& dialog)>;
+  void ShowBox(common::Form*, const std::string& text, const std::string&, common::BoxIcon) override {
+    boxes.push_back(text);
+  }
+  bool AskYesNo(common::Form*, const std::string&, const std::string&) override { return true; }
+  int RunModal(common::Form* owner, const common::DialogTemplate& tpl, const common::DialogProc& proc) override {
+    common::QtForm dialog(tpl, proc, owner, Style(), dynamic_cast<QWidget*>(owner));
+    dialog.setModal(true);
+    dialog.Initialise();
+    dialog.show();
+    QApplication::processEvents();
+    auto it = scripts.find(tpl.name);
+    if (it != scripts.end()) it->second(dialog);
+    if (!dialog.HasEnded()) dialog.close();
+    return dialog.Result();
+  }
+  std::map<std::string, Script> scripts;
+  std::vector<std::string> boxes;
+};
+
+// A copy of the shipped program folder's data.
+void CopyProgramData(const fs::path& to) {
+  fs::create_directories(to / "DB");
+  for (const auto& entry : fs::directory_iterator(DRILLING_PROGRAM_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    std::string name = entry.path().filename().string();
+    if (name.find('.') != std::string::npos && entry.path().extension() != ".exe")
+      fs::copy_file(entry.path(), to / name, fs::copy_options::overwrite_existing);
+  }
+  fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "DB" / "SAMPLE-PLATE.ini", to / "DB" / "SAMPLE-PLATE.ini");
+}
+
+class ProcessRoadTest : public testsupport::AppFixture {
+ protected:
+  void SetUp() override {
+    CopyProgramData(folder.Path());
+    // The sample's processes are gone: only the window can bring them back.
+    for (int n = 1; n <= 15; ++n)
+      common::WriteProfileText(ProcessSection(n), std::nullopt, std::nullopt, folder / "DB" / "SAMPLE-PLATE.ini");
+    ASSERT_EQ(StartUp(ctx, folder.Path()), 0);
+    common::ForgetCachedProfiles();
+    ctx.ui = &qtUi;
+  }
+  ScriptedQtUi qtUi;
+};
+
+TEST_F(ProcessRoadTest, CreateProcessesSaveAndWriteTheNcProgramAsTheCommandLineDoes) {
+  fs::path job = folder / "DB" / "SAMPLE-PLATE.ini";
+  int rowsShown = 0;
+  qtUi.scripts["NCPROCESSDIALOG"] = [&](common::QtForm& d) {
+    auto* name = qobject_cast<QComboBox*>(d.Widget(ProcessCellId(kColToolName, 6)));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->currentText(), "タップ（並目）");
+    auto* z = qobject_cast<QLineEdit*>(d.Widget(ProcessCellId(kColZ, 6)));
+    ASSERT_NE(z, nullptr);
+    EXPECT_TRUE(z->alignment() & Qt::AlignRight);
+    for (int row = 1; row <= kProcessRows; ++row) rowsShown += !d.Text(ProcessCellId(kColToolName, row), 32).empty();
+    d.TriggerCommand(kCmdProcessSave);
+    EXPECT_TRUE(d.HasEnded());
+  };
+  {
+    common::QtForm main(MainDialogTemplate(), MainWindowProc(ctx), nullptr, qtUi.Style());
+    main.Initialise();
+    main.show();
+    ctx.currentJobPath = job;
+    ASSERT_EQ(ReadJobFile(ctx, main), 0);
+    main.TriggerCommand(kCmdCreateProcesses);
+    EXPECT_EQ(rowsShown, 8);
+    main.TriggerCommand(kCmdCreateNcData);
+    EXPECT_TRUE(qtUi.boxes.empty()) << qtUi.boxes.front();
+    main.TriggerCommand(kCmdQuit);
+  }
+  const std::string windowJob = testsupport::ReadBytes(job);
+  const std::string windowNc = testsupport::ReadBytes(folder / "ncdata" / "O1001.nc");
+  ASSERT_FALSE(windowNc.empty());
+
+  // The command line on a second copy.
+  const fs::path drillnc = fs::path(DRILLING_PROGRAM_DIR) / "drillnc";
+  if (!fs::exists(drillnc)) GTEST_SKIP() << "drillnc is not built";
+  testsupport::TempFolder other;
+  CopyProgramData(other.Path());
+  std::string home = other.Path().string();
+  std::string run = "'" + drillnc.string() + "' --home '" + home + "' plan SAMPLE-PLATE > /dev/null && '" +
+                    drillnc.string() + "' --home '" + home + "' nc SAMPLE-PLATE --no-sim > /dev/null";
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  EXPECT_EQ(testsupport::ReadBytes(other / "ncdata" / "O1001.nc"), windowNc);
+  EXPECT_EQ(testsupport::ReadBytes(other / "DB" / "SAMPLE-PLATE.ini"), windowJob)
+      << "the window saves the processes the command line plans";
+}
+
+}  // namespace
