@@ -1,16 +1,34 @@
 // The three profile operations every INI-style file of the system is read and
-// written with. Strings are UTF-8 in memory; files are code page 932 with
-// CR LF on disk. The rules are those of the Windows private-profile functions:
-//  - section and key names compare without regard to (ASCII) case;
-//  - blanks around names and values are ignored, and one pair of double
-//    quotes around a value is removed when it is read;
-//  - lines whose first non-blank character is ';' are comments;
+// written with. Strings are UTF-8 in memory; files are code page 932 on disk.
+// Sites edit these files by hand with any editor, so the rules are exactly
+// those of the Windows private-profile functions the files were written for:
+//  - a line ends at CR LF, at LF or at a lone CR;
+//  - a line whose first non-blank character is ';' is a comment;
+//  - a line whose first non-blank character is '[' is a section header; the
+//    name ends at the first ']' (or at the line end when there is none) and
+//    blanks, tabs and vertical tabs around it inside the brackets are ignored;
+//  - any other line with a '=' is a key; blanks around the name and the value
+//    are ignored, and one pair of quotes around a value (double or single,
+//    the same kind at both ends, the outermost pair only) is removed when it
+//    is read; blanks inside the quotes stay;
+//  - section and key names compare without regard to (ASCII) case, and the
+//    blanks around the names a caller passes are ignored;
 //  - of duplicate sections and keys the first one counts (and is the one
 //    written); keys before the first section belong to no section;
-//  - a new key goes after the last non-blank line of its section (before any
-//    blank lines that end it), a new section at the end of the file, with no
-//    blank line before it;
-//  - a missing file reads as a file without sections.
+//  - a missing file reads as a file without sections; the default of a read
+//    is returned with its trailing spaces (not tabs) removed.
+// Writes:
+//  - the section and key names given are trimmed; the value is written
+//    exactly as given; a section, key or value holding CR, LF or NUL is
+//    refused (false, nothing written), as it could not be read back;
+//  - a changed key keeps its place and its stored name; a new key goes after
+//    the last key line of its section, before the comment and blank lines
+//    that end it; a new section goes at the end of the file;
+//  - a last line without a line end gets CR LF before anything is added
+//    after it, and a replaced line without one gets CR LF;
+//  - deleting a section removes its header and its keys; the comment and
+//    blank lines that stood in it stay, so a hand-written comment is never
+//    lost by a write.
 // Lines that a write does not touch keep their bytes (and their line ends),
 // so a hand-edited file is never re-flowed. Writes replace the file through a
 // temporary file in the same folder. A file changed on disk by another
@@ -19,6 +37,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,7 +46,7 @@
 namespace common {
 
 // The value of `key` in `section`, cut to at most room - 1 bytes of code page
-// 932 (never half a character). The default (with trailing blanks removed,
+// 932 (never half a character). The default (with trailing spaces removed,
 // and cut the same way) only when the key is absent; a key present with an
 // empty value reads as empty. The result's size is the length the callers
 // test ("0 means not set").
@@ -41,7 +60,8 @@ int ReadProfileInt(std::string_view section, std::string_view key, int defaultVa
 
 // Creates the file, the section and the key as needed. No key deletes the
 // whole section; no value deletes the key. False when the file could not be
-// written (the file on disk is then unchanged).
+// written or a name or the value holds CR, LF or NUL (the file on disk is
+// then unchanged).
 bool WriteProfileText(std::string_view section, std::optional<std::string_view> key,
                       std::optional<std::string_view> value, const std::filesystem::path& file);
 
@@ -52,8 +72,8 @@ struct ProfileChange {
 };
 
 // Applies the changes to `section` in order, with the same result as that
-// many WriteProfileText calls, and writes the file once (a failure leaves
-// the file as it was before the first change).
+// many WriteProfileText calls, and writes the file once (a failure, or one
+// refused change, leaves the file as it was before the first change).
 bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange>& changes,
                        const std::filesystem::path& file);
 
@@ -85,5 +105,38 @@ class ProfileReadBatch {
 // Drops every cached parse (tests that rewrite a file within one clock tick
 // of its last change use it; normal callers never need it).
 void ForgetCachedProfiles();
+
+// The bytes of one profile file parsed in memory. The file operations above
+// are this plus the disk: they read through Find and write through Apply and
+// Bytes, so whatever holds here holds for the files.
+class ProfileDocument {
+ public:
+  enum class Edit { Unchanged, Changed, Refused };
+
+  ProfileDocument();
+  explicit ProfileDocument(std::string_view bytes);
+  ProfileDocument(const ProfileDocument& other);
+  ProfileDocument& operator=(const ProfileDocument& other);
+  ~ProfileDocument();
+
+  // The stored value (quotes removed), or null when the key is absent.
+  const std::string* Find(std::string_view section, std::string_view key) const;
+  // Names of the sections that can be read (first of each name), in file order.
+  std::vector<std::string> SectionNames() const;
+  // Names of the keys of the first section of that name that can be read, in file order.
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
+  // One write as WriteProfileText makes it (no key: delete the section; no
+  // value: delete the key).
+  Edit Apply(std::string_view section, std::optional<std::string_view> key, std::optional<std::string_view> value);
+
+  // The file as it would be written.
+  std::string Bytes() const;
+
+  struct Lines;  // the parsed lines; opaque outside the profile code
+
+ private:
+  std::unique_ptr<Lines> lines_;
+};
 
 }  // namespace common

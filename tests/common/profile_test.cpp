@@ -193,3 +193,127 @@ TEST(ProfileRead, ABatchChecksEachFileOnceAndSeesItsOwnWrites) {
   WriteBytes(f, "[S]\r\nk=three\r\n");
   EXPECT_EQ(Read(f, "S", "k"), "three") << "after the batch the disk is looked at again";
 }
+
+// Reads of hand-edited files, as the platform reads them: line ends, quotes,
+// blanks around names (in the file and passed by the caller), section
+// headers without their closing bracket, and the default.
+TEST(ProfileRead, HandEditedFilesReadAsThePlatformReadsThem) {
+  struct Case {
+    const char* bytes;
+    const char* section;
+    const char* key;
+    const char* def;
+    const char* expected;
+  };
+  const Case cases[] = {
+      // A lone CR ends a line, as LF and CR LF do.
+      {"[S]\rk=cr\rm=2\r", "S", "k", "", "cr"},
+      {"[S]\rk=cr\rm=2\r", "S", "m", "", "2"},
+      {"[S]\nk=lf\r\n\rm=mixed", "S", "m", "", "mixed"},
+      // One pair of quotes of either kind, the outermost only; blanks inside stay.
+      {"[S]\r\nk=' single '\r\n", "S", "k", "", " single "},
+      {"[S]\r\nk=  \"' both '\"  \r\n", "S", "k", "", "' both '"},
+      {"[S]\r\nk='\"x\"'\r\n", "S", "k", "", "\"x\""},
+      {"[S]\r\nk='mixed\"\r\n", "S", "k", "", "'mixed\""},
+      {"[S]\r\nk=''\r\n", "S", "k", "<d>", ""},
+      {"[S]\r\nk='\r\n", "S", "k", "", "'"},
+      // Blanks, tabs and vertical tabs around names, in the file and passed in.
+      {"[ \t\vDrilling \t]\r\nk=v\r\n", "Drilling", "k", "", "v"},
+      {"[Drilling]\r\n\t k \v= v\r\n", " \tdrilling\v ", "\v K\t", "", "v"},
+      // A header without its closing bracket still names a section; the name
+      // ends at the first ']'.
+      {"[Open \r\nk=v\r\n", "Open", "k", "", "v"},
+      {"[A]B]\r\nk=v\r\n", "A", "k", "", "v"},
+      {"[A]B]\r\nk=v\r\n", "A]B", "k", "<d>", "<d>"},
+      // The default loses trailing spaces but keeps tabs.
+      {"", "S", "k", "dflt  ", "dflt"},
+      {"", "S", "k", "dflt\t ", "dflt\t"},
+      {"", "S", "k", "  lead", "  lead"},
+  };
+  TempFolder dir;
+  int n = 0;
+  for (const Case& c : cases) {
+    auto f = dir / ("d" + std::to_string(n++) + ".ini");
+    WriteBytes(f, c.bytes);
+    EXPECT_EQ(ReadProfileText(c.section, c.key, c.def, 256, f), c.expected)
+        << "file " << testing::PrintToString(std::string(c.bytes)) << " [" << c.section << "] " << c.key;
+  }
+}
+
+// Writes into hand-edited files: exact resulting bytes.
+TEST(ProfileWrite, EditsHandEditedFilesAsThePlatformDoes) {
+  struct Case {
+    const char* before;
+    const char* section;
+    std::optional<const char*> key;
+    std::optional<const char*> value;
+    const char* after;
+    const char* readBack = nullptr;  // the value read after a set
+  };
+  const Case cases[] = {
+      // Names given are trimmed; the value is written exactly as given.
+      {"", " \tS ", " k\v", "  v  ", "[S]\r\nk=  v  \r\n", "v"},
+      {"[S]\r\nk=1\r\n", "s", "\tK ", "'q'", "[S]\r\nk='q'\r\n", "q"},
+      {"[S]\r\nk=1\r\n", "S", "k", "\t", "[S]\r\nk=\t\r\n", ""},
+      // A last line without a line end gets CR LF before anything added.
+      {"[S]\r\nk=1", "S", "n", "2", "[S]\r\nk=1\r\nn=2\r\n"},
+      {"[S]\nk=1", "T", "n", "2", "[S]\nk=1\r\n[T]\r\nn=2\r\n"},
+      {"[S]\r\nk=1", "S", "k", "2", "[S]\r\nk=2\r\n"},
+      {"[S]\r\nk=1\r\n; end", "S", "n", "2", "[S]\r\nk=1\r\nn=2\r\n; end"},
+      // Lone CR line ends are kept on the lines not touched.
+      {"[S]\rk=1\r[T]\rx=0\r", "S", "k", "2", "[S]\rk=2\r[T]\rx=0\r"},
+      // A new key goes after the last key line, before the comments and
+      // blanks that end the section; comments between keys stay put.
+      {"[S]\r\na=1\r\n; about b\r\nb=2\r\n; trailing\r\n\r\n[T]\r\n", "S", "c", "3",
+       "[S]\r\na=1\r\n; about b\r\nb=2\r\nc=3\r\n; trailing\r\n\r\n[T]\r\n"},
+      {"[S]\r\n; only a comment\r\n[T]\r\n", "S", "c", "3", "[S]\r\nc=3\r\n; only a comment\r\n[T]\r\n"},
+      // Deleting a section keeps its comment (and blank) lines.
+      {"[A]\r\na=1\r\n[S]\r\n; keep me\r\nk=1\r\n\r\n;also\r\nm=2\r\n[T]\r\nt=1\r\n", "s", std::nullopt,
+       std::nullopt, "[A]\r\na=1\r\n; keep me\r\n\r\n;also\r\n[T]\r\nt=1\r\n"},
+      {"[S]\r\nk=1\r\n[s]\r\n;dup\r\nk=2\r\n", "S", std::nullopt, std::nullopt, ";dup\r\n"},
+      // Deleting a key keeps the comments around it.
+      {"[S]\r\n;c1\r\nk=1\r\n;c2\r\n", "S", "K", std::nullopt, "[S]\r\n;c1\r\n;c2\r\n"},
+      // A write into the section named by a header without ']'.
+      {"[Open\r\nk=1\r\n", "Open", "k", "2", "[Open\r\nk=2\r\n"},
+  };
+  for (const Case& c : cases) {
+    common::ProfileDocument doc(c.before);
+    std::optional<std::string_view> key, value;
+    if (c.key) key = *c.key;
+    if (c.value) value = *c.value;
+    doc.Apply(c.section, key, value);
+    EXPECT_EQ(doc.Bytes(), c.after) << "before " << testing::PrintToString(std::string(c.before));
+    if (c.readBack) {
+      const std::string* v = common::ProfileDocument(doc.Bytes()).Find(c.section, *key);
+      ASSERT_NE(v, nullptr);
+      EXPECT_EQ(*v, c.readBack);
+    }
+  }
+}
+
+TEST(ProfileWrite, RefusesLineBreaksAndNulAndWritesNothing) {
+  TempFolder dir;
+  auto f = dir / "r.ini";
+  const std::string original = "[S]\r\nk=1\r\n";
+  WriteBytes(f, original);
+  const std::string nul("a\0b", 3);
+  struct Case {
+    std::string section, key, value;
+  };
+  const Case cases[] = {
+      {"S", "k", "two\r\nlines"}, {"S", "k", "cr\r"},   {"S", "k", "lf\n"}, {"S", "k", nul},
+      {"S\n", "k", "v"},          {"S", "k\r\nx", "v"}, {nul, "k", "v"},    {"S", nul, "v"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(WriteProfileText(c.section, c.key, c.value, f)) << testing::PrintToString(c.value);
+    EXPECT_EQ(ReadBytes(f), original);
+  }
+  EXPECT_FALSE(WriteProfileText("S\r", std::nullopt, std::nullopt, f)) << "a section delete too";
+  EXPECT_FALSE(WriteProfileText("S", "k\n", std::nullopt, f)) << "a key delete too";
+  // One refused change in a batch refuses the whole batch.
+  EXPECT_FALSE(common::WriteProfileTexts("S", {{"a", "1"}, {"b", "x\ny"}}, f));
+  EXPECT_EQ(ReadBytes(f), original);
+  EXPECT_EQ(Read(f, "S", "a"), "<def>");
+  EXPECT_FALSE(WriteProfileText("S", "k", "v\n", dir / "missing.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.ini")) << "no file is created for a refused write";
+}
