@@ -7,6 +7,7 @@ set -euo pipefail
 # pyftpdlib is the real FTP server the transfer tests upload to.
 # tnftp (always) is the ftp client the FTP transfer of the programs runs.
 # ezdxf reads the DXF drawings (matplotlib renders them for a look).
+# clang and libFuzzer build the fuzz targets.
 packages=(
   g++ cmake ninja-build pkg-config python3
   qt6-base-dev libgl-dev
@@ -19,6 +20,7 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)
   packages+=(python3-pyftpdlib)
   packages+=(python3-ezdxf python3-matplotlib)
+  packages+=(clang libfuzzer-14-dev)  # the fuzz targets of tests/fuzz
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once as a normal build, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
+# (30 s each; FUZZ_SECONDS sets another time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh --tests
@@ -17,3 +18,5 @@ ctest --test-dir build-test --output-on-failure -j1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDRILLING_SANITIZE=ON -DDRILLING_BENCH=OFF >/dev/null
 ninja -C build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j1
+
+bash scripts/fuzz.sh

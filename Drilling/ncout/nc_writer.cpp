@@ -52,6 +52,16 @@ int Fail(Context& ctx, std::string_view text) {
 
 std::string Num(double value) { return FormatNumber(value, 1); }
 
+// A value of the job or the configuration goes into the program only when
+// its number text fits the width such a value is stored with: "1e300" reads
+// as a number but would put a 301-digit word into the program.
+bool FitsNumberWord(double value) { return Num(value).size() < kRoomNumber; }
+
+int FailTooLarge(Context& ctx, std::string_view what, std::string_view text) {
+  return Fail(ctx, common::FormatText("エラー：%s の値 %s が大きすぎます",
+                                      std::string(what).c_str(), std::string(text).c_str()));
+}
+
 // A run that fails after the file was opened: the text written so far goes
 // to <name>.failed, nothing stays under the real name (the operator agreed
 // to replace the earlier program, and a stale one must not be transferred),
@@ -107,9 +117,17 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
 
   settings.toolChange = ReadConfigOrDefault(ctx, "NCFORMAT", "ToolChange", "M06", kRoomCode);
   settings.mcReference = ReadConfigOrDefault(ctx, "NCFORMAT", "McReference", "G28", kRoomCode);
-  settings.startXMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartX", "0.", kRoomNumber));
-  settings.startYMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartY", "0.", kRoomNumber));
-  settings.startZMm = common::ParseLeadingDouble(ReadConfigOrDefault(ctx, "NCFORMAT", "StartZ", "50.", kRoomNumber));
+  struct Start {
+    const char* key;
+    const char* def;
+    double* value;
+  };
+  for (const Start& s : {Start{"StartX", "0.", &settings.startXMm}, Start{"StartY", "0.", &settings.startYMm},
+                         Start{"StartZ", "50.", &settings.startZMm}}) {
+    std::string text = ReadConfigOrDefault(ctx, "NCFORMAT", s.key, s.def, kRoomNumber);
+    *s.value = common::ParseLeadingDouble(text);
+    if (!FitsNumberWord(*s.value)) return FailTooLarge(ctx, s.key, text);
+  }
   return 0;
 }
 
@@ -196,13 +214,16 @@ int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& 
   std::string r = ReadJob(ctx, processSection, "RCODE", kRoomNumber);
   if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
   values.rMm = common::ParseLeadingDouble(r);
+  if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, "RCODE", r);
   std::string z = ReadJob(ctx, processSection, "ZCODE", kRoomNumber);
   if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
   values.zMm = common::ParseLeadingDouble(z);
+  if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, "ZCODE", z);
   if (values.cycle == 83 || values.cycle == 73) {
     std::string q = ReadJob(ctx, processSection, "QCODE", kRoomNumber);
     if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
     values.qMm = common::ParseLeadingDouble(q);
+    if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, "QCODE", q);
   }
   return 0;
 }
@@ -253,7 +274,14 @@ int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int g
   if (it == cache->holeGroups.end()) {
     NcRunCache::HoleGroup read;
     read.points = ReadHoleGroup(ctx, group);
-    for (const HolePoint& p : read.points) read.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
+    for (std::size_t k = 0; k < read.points.size(); ++k) {
+      const HolePoint& p = read.points[k];
+      if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm)) {
+        SetMessage(ctx, common::FormatText("エラー：穴位置 [%d] の %zu 番目の値が大きすぎます", group, k + 1));
+        return -1;
+      }
+      read.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
+    }
     it = cache->holeGroups.emplace(group, std::move(read)).first;
   }
   const NcRunCache::HoleGroup& points = it->second;

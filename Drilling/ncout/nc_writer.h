@@ -124,7 +124,8 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
 
 // The points of Hole<group>: the cycle line, "X Y" lines, "G80". The number
 // of points written (0 for a group without points, or one that does not
-// exist), or -1 when the cycle line failed.
+// exist), or -1 when a position is too large for a word or the cycle line
+// failed (the error text in the message buffer).
 int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group, NcRunCache* cache = nullptr);
 
 // WriteHoleGroup for groups 1 to 4. 0, or -1 (a cycle line failed, or no

@@ -290,6 +290,12 @@ INSTANTIATE_TEST_SUITE_P(
                     kBeforeCycle},
         HalfWayCase{"RadiusCompensationIsNoCycle", "GCODE=83", "GCODE=41", "サイクルG41コードはサポートしてません。",
                     kBeforeCycle},
+        // A value that reads as a number but whose text would not fit its width.
+        HalfWayCase{"HugeR", "RCODE=3.", "RCODE=1e300", "エラー：RCODE の値 1e300 が大きすぎます", kBeforeCycle},
+        HalfWayCase{"HugeZ", "ZCODE=-20.", "ZCODE=-99999999999999", "エラー：ZCODE の値 -99999999999999 が大きすぎます",
+                    kBeforeCycle},
+        HalfWayCase{"HugeQ", "QCODE=2.", "QCODE=2e20", "エラー：QCODE の値 2e20 が大きすぎます", kBeforeCycle},
+        HalfWayCase{"HugePoint", "Y2=10.", "Y2=1E16", "エラー：穴位置 [1] の 2 番目の値が大きすぎます", kBeforeCycle},
         HalfWayCase{"NoHoleAnywhere", "GROUP=1", "GROUP=", "エラー：穴定義がありません。", kBeforeCycle,
                     "[Hole1]", "[Hole9]"}),
     [](const auto& info) { return info.param.name; });

@@ -1,0 +1,143 @@
+// drillnc killed at random moments: whatever instant a SIGKILL lands, the
+// job file and the NC program on disk are each a complete version, the one
+// before the run or the one after it, never a torn or mixed file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class KillTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(DRILLING_SOURCE_DIR) / "dist", home.Path(), fs::copy_options::recursive);
+    fs::create_directories(home / "ncdata");
+    job = home / "DB" / "SAMPLE-PLATE.ini";
+    nc = home / "ncdata" / "O1001.nc";
+  }
+
+  // Starts drillnc on the home folder; output goes to /dev/null.
+  pid_t Start(const std::vector<std::string>& args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string program = DRILLING_PROGRAM_DIR "/drillnc";
+    std::vector<std::string> all{program, "--yes", "--home", home.Path().string()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+
+  // Runs to the end; true on exit status 0.
+  bool Run(const std::vector<std::string>& args) {
+    pid_t pid = Start(args);
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
+  // Runs and sends SIGKILL after `delay` unless it ended before.
+  void RunAndKill(const std::vector<std::string>& args, std::chrono::microseconds delay) {
+    pid_t pid = Start(args);
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+
+  testsupport::TempFolder home;
+  fs::path job, nc;
+};
+
+int RunCount() {
+  const char* text = std::getenv("KILL_RUNS");
+  return text ? std::max(1, std::atoi(text)) : 300;
+}
+
+TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
+  // The two versions of each file the runs move between: holes of group 1
+  // at one place or another, and the NC program of each.
+  const std::vector<std::string> holeA{"hole", "SAMPLE-PLATE", "1", "--at", "15,15", "--at", "135,15"};
+  const std::vector<std::string> holeB{"hole", "SAMPLE-PLATE", "1", "--at", "20,25", "--at", "130,25", "--at", "75,50"};
+  const std::vector<std::string> ncRun{"nc", "SAMPLE-PLATE", "--no-sim"};
+
+  auto started = Clock::now();
+  ASSERT_TRUE(Run(holeA));
+  const std::string jobA = ReadBytes(job);
+  ASSERT_TRUE(Run(ncRun));
+  const std::string ncA = ReadBytes(nc);
+  ASSERT_TRUE(Run(holeB));
+  const std::string jobB = ReadBytes(job);
+  ASSERT_TRUE(Run(ncRun));
+  const std::string ncB = ReadBytes(nc);
+  // One full run, for the range of the kill delays (a quarter beyond it, so
+  // some runs finish).
+  const auto fullRun = (Clock::now() - started) / 4;
+  ASSERT_NE(jobA, jobB);
+  ASSERT_NE(ncA, ncB);
+  ASSERT_FALSE(ncA.empty());
+
+  std::mt19937 random(std::random_device{}());
+  const auto maxDelayUs = std::chrono::duration_cast<std::chrono::microseconds>(fullRun * 5 / 4).count();
+  std::uniform_int_distribution<long long> delayUs(0, std::max<long long>(1, maxDelayUs));
+  const auto budget = std::chrono::seconds(150);
+  int runs = 0, killedHole = 0, killedNc = 0;
+
+  std::string jobNow = jobB;  // what is on disk before each run
+  std::string ncNow = ncB;
+  for (; runs < RunCount() && Clock::now() - started < budget; ++runs) {
+    const bool hole = random() % 2 == 0;
+    const bool toA = jobNow == jobB;
+    std::chrono::microseconds delay(delayUs(random));
+    if (hole) {
+      RunAndKill(toA ? holeA : holeB, delay);
+      const std::string after = ReadBytes(job);
+      ASSERT_TRUE(after == jobNow || after == (toA ? jobA : jobB)) << "run " << runs << ": torn job file\n" << after;
+      ++killedHole;
+      jobNow = after;
+      ASSERT_EQ(ReadBytes(nc), ncNow) << "the hole command never writes the NC program";
+    } else {
+      RunAndKill(ncRun, delay);
+      ASSERT_EQ(ReadBytes(job), jobNow) << "run " << runs << ": the NC run changed the job file";
+      const std::string after = ReadBytes(nc);
+      const std::string& fresh = jobNow == jobA ? ncA : ncB;
+      ASSERT_TRUE(after == ncNow || after == fresh) << "run " << runs << ": torn NC program\n" << after;
+      ++killedNc;
+      ncNow = after;
+    }
+  }
+  std::printf("kill test: %d runs (%d hole, %d nc), delays up to %lld us\n", runs, killedHole, killedNc,
+              static_cast<long long>(maxDelayUs));
+  RecordProperty("runs", runs);
+  EXPECT_GE(runs, 50) << "too few runs in the time budget to mean anything";
+}
+
+}  // namespace
