@@ -32,7 +32,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   log="$build/fuzz-$t.log"
   echo "fuzz $t: ${seconds}s"
-  if "$build/${t}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+  if "$build/${t}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout="${FUZZ_TIMEOUT:-10}" -rss_limit_mb=2048 \
       -artifact_prefix="$build/findings/$t-" "$work" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")

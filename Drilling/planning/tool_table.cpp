@@ -122,7 +122,8 @@ std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& pat
     const std::string section = PocketSection(n);
     MagazinePocket pocket;
     pocket.name = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
-    if (pocket.name.empty()) continue;
+    // A name of blanks only (typed in quotes) names no tool: the pocket is free.
+    if (common::Trim(pocket.name).empty()) continue;
     pocket.pocket = n;
     pocket.diameter = common::ReadProfileText(section, "DIAM", "", kToolDiameterRoom, path);
     if (pocket.diameter.empty()) pocket.diameter = "-";
@@ -134,7 +135,15 @@ std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& pat
 }
 
 std::string FormatToolListLine(const MagazinePocket& pocket) {
-  return Column(pocket.name, 21) + Column(pocket.diameter, 9) + Column(std::to_string(pocket.pocket), 7) +
+  // The line must split back into its five values, so a hand-typed diameter
+  // with blanks inside is shown up to its first blank (all the look-up reads
+  // of it) and one of blanks only as "-".
+  std::string_view diameter = common::Trim(pocket.diameter);
+  std::size_t blank = 0;
+  while (blank < diameter.size() && !common::IsBlank(diameter[blank])) ++blank;
+  diameter = diameter.substr(0, blank);
+  if (diameter.empty()) diameter = "-";
+  return Column(common::Trim(pocket.name), 21) + Column(diameter, 9) + Column(std::to_string(pocket.pocket), 7) +
          Column(std::to_string(pocket.h), 7) + std::to_string(pocket.d);
 }
 

@@ -69,12 +69,13 @@ struct MagazinePocket {
   int d = 0;
 };
 
-// The pockets 1..98 that hold a tool, in pocket order.
+// The pockets 1..98 that hold a tool (a name not of blanks only), in pocket order.
 std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& path);
 
 // The list line of a pocket: name, diameter, T, H and D in columns of 21, 9,
 // 7 and 7 bytes. A value that fills its column is followed by one blank, so
-// the line always splits back into its five values.
+// the line always splits back into its five values (a diameter typed with
+// blanks inside shows up to its first blank, one of blanks only as "-").
 std::string FormatToolListLine(const MagazinePocket& pocket);
 
 // The five input fields of the tool list dialog.

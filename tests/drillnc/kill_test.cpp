@@ -90,13 +90,15 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
   const std::vector<std::string> ncRun{"nc", "SAMPLE-PLATE", "--no-sim"};
 
   auto started = Clock::now();
+  // Each version is read after an NC run: the run saves the main fields of
+  // the job first, which may normalise them.
   ASSERT_TRUE(Run(holeA));
-  const std::string jobA = ReadBytes(job);
   ASSERT_TRUE(Run(ncRun));
+  const std::string jobA = ReadBytes(job);
   const std::string ncA = ReadBytes(nc);
   ASSERT_TRUE(Run(holeB));
-  const std::string jobB = ReadBytes(job);
   ASSERT_TRUE(Run(ncRun));
+  const std::string jobB = ReadBytes(job);
   const std::string ncB = ReadBytes(nc);
   // One full run, for the range of the kill delays (a quarter beyond it, so
   // some runs finish).

@@ -145,6 +145,20 @@ TEST_F(ToolTable, ListLinesSplitBackIntoTheirFields) {
     EXPECT_EQ(g.h, std::to_string(q.h));
     EXPECT_EQ(g.d, std::to_string(q.d));
   }
+
+  // Hand-typed values a line could not split back: the list shows them
+  // another way, and the line splits into what it shows.
+  for (auto [diameter, shown] : {std::pair{"8 5", "8"}, std::pair{"  ", "-"}, std::pair{" 6.8\t", "6.8"}}) {
+    MagazinePocket q{4, "ドリル 2", diameter, 4, 4};
+    ToolListFields g = SplitToolListLine(FormatToolListLine(q));
+    EXPECT_EQ(g.name, "ドリル 2") << diameter;
+    EXPECT_EQ(g.diameter, std::string(shown) == "-" ? "" : shown) << diameter;
+    EXPECT_EQ(g.t, "4") << diameter;
+  }
+  testsupport::WriteBytes(Table(), "[MAGAZINE1]\r\nNAME=\"  \"\r\nDIAM=3\r\n[MAGAZINE2]\r\nNAME=T\r\n");
+  auto pockets = ReadMagazinePockets(Table());
+  ASSERT_EQ(pockets.size(), 1u) << "a name of blanks only is a free pocket";
+  EXPECT_EQ(pockets[0].pocket, 2);
 }
 
 TEST_F(ToolTable, HugeTablesAndLongNamesAreReadWithinTheirLimits) {
