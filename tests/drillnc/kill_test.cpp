@@ -111,7 +111,7 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
   const auto maxDelayUs = std::chrono::duration_cast<std::chrono::microseconds>(fullRun * 5 / 4).count();
   std::uniform_int_distribution<long long> delayUs(0, std::max<long long>(1, maxDelayUs));
   const auto budget = std::chrono::seconds(150);
-  int runs = 0, killedHole = 0, killedNc = 0;
+  int runs = 0, killedHole = 0, killedNc = 0, newJob = 0, newNc = 0;
 
   std::string jobNow = jobB;  // what is on disk before each run
   std::string ncNow = ncB;
@@ -124,6 +124,7 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
       const std::string after = ReadBytes(job);
       ASSERT_TRUE(after == jobNow || after == (toA ? jobA : jobB)) << "run " << runs << ": torn job file\n" << after;
       ++killedHole;
+      newJob += after != jobNow;
       jobNow = after;
       ASSERT_EQ(ReadBytes(nc), ncNow) << "the hole command never writes the NC program";
     } else {
@@ -133,11 +134,13 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
       const std::string& fresh = jobNow == jobA ? ncA : ncB;
       ASSERT_TRUE(after == ncNow || after == fresh) << "run " << runs << ": torn NC program\n" << after;
       ++killedNc;
+      newNc += after != ncNow;
       ncNow = after;
     }
   }
-  std::printf("kill test: %d runs (%d hole, %d nc), delays up to %lld us\n", runs, killedHole, killedNc,
-              static_cast<long long>(maxDelayUs));
+  // How many runs got as far as their write tells whether the delays span the runs.
+  std::printf("kill test: %d runs (%d hole, %d of them wrote; %d nc, %d of them changed the program), delays up to %lld us\n",
+              runs, killedHole, newJob, killedNc, newNc, static_cast<long long>(maxDelayUs));
   RecordProperty("runs", runs);
   EXPECT_GE(runs, 50) << "too few runs in the time budget to mean anything";
 }
