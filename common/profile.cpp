@@ -410,7 +410,11 @@ bool EditFile(const fs::path& file, EditFn edit) {
 std::string ReadProfileText(std::string_view section, std::string_view key, std::string_view defaultValue,
                             std::size_t room, const fs::path& file) {
   auto parsed = TheCache().Get(file);
-  if (const std::string* value = parsed->Find(section, key)) return CutToRoom(*value, room);
+  // The caller gets the value as the platform hands it over, a C string: a
+  // NUL typed into the file ends it. Otherwise a path built from it would
+  // name one file in std::string and another on the disk.
+  if (const std::string* value = parsed->Find(section, key))
+    return CutToRoom(std::string_view(*value).substr(0, value->find('\0')), room);
   // Only spaces: a tab at the end of a default is kept, as the platform does.
   while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
   return CutToRoom(defaultValue, room);

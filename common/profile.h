@@ -49,7 +49,7 @@ namespace common {
 // 932 (never half a character). The default (with trailing spaces removed,
 // and cut the same way) only when the key is absent; a key present with an
 // empty value reads as empty. The result's size is the length the callers
-// test ("0 means not set").
+// test ("0 means not set"). A NUL in the file ends the value.
 std::string ReadProfileText(std::string_view section, std::string_view key, std::string_view defaultValue,
                             std::size_t room, const std::filesystem::path& file);
 

@@ -238,6 +238,10 @@ TEST(ProfileRead, HandEditedFilesReadAsThePlatformReadsThem) {
     EXPECT_EQ(ReadProfileText(c.section, c.key, c.def, 256, f), c.expected)
         << "file " << testing::PrintToString(std::string(c.bytes)) << " [" << c.section << "] " << c.key;
   }
+  // A NUL typed into a value ends it, as a C string does.
+  auto f = dir / "nul.ini";
+  WriteBytes(f, std::string("[S]\r\nNcFile=O1.nc\0\0x\r\n", 22));
+  EXPECT_EQ(ReadProfileText("S", "NcFile", "", 256, f), "O1.nc");
 }
 
 // Writes into hand-edited files: exact resulting bytes.
