@@ -442,12 +442,21 @@ class Reader {
       h.clearanceMm = options_.peckClearanceMm;
       h.spindleRunning = SpindleRunning();
       h.line = b.line;
-      state_.position = AppendCycleMotions(h, state_.position, p_.motions, p_.dwellSeconds);
-      RecordHole(h);
+      strokes_.clear();
+      state_.position = AppendCycleMotions(h, state_.position, strokes_, p_.dwellSeconds);
+      double rapidMm = 0, feedMm = 0;
+      for (const Motion& m : strokes_) {
+        if (m.from.x != m.to.x || m.from.y != m.to.y) {
+          p_.motions.push_back(m);
+          continue;
+        }
+        (m.kind == MotionKind::Rapid ? rapidMm : feedMm) += std::fabs(m.to.z - m.from.z);
+      }
+      RecordHole(h, rapidMm, feedMm);
     }
   }
 
-  void RecordHole(const CycleHole& c) {
+  void RecordHole(const CycleHole& c, double strokeRapidMm, double strokeFeedMm) {
     if (block_index_ < 0) StartToolBlock(c.line);
     ToolBlock& block = p_.toolBlocks[block_index_];
     if (block.holeCount == 0) {
@@ -471,6 +480,8 @@ class Reader {
     h.feedMmPerMin = c.feedMmPerMin;
     h.line = c.line;
     h.block = block_index_;
+    h.strokeRapidMm = strokeRapidMm;
+    h.strokeFeedMm = strokeFeedMm;
     p_.holes.push_back(h);
   }
 
@@ -482,6 +493,7 @@ class Reader {
   int selectedTool_ = -1;
   int block_index_ = -1;
   std::string commentSinceHole_;
+  std::vector<Motion> strokes_;  // the motions of one hole, reused
   // The words a canned cycle keeps until G80 or a motion code.
   double initialZ_ = 0, r_ = 0, z_ = 0, q_ = 0, dwellMs_ = 0;
   bool haveR_ = false, haveZ_ = false;

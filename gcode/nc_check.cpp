@@ -61,16 +61,26 @@ void CheckOffsets(const Program& p, Findings& f) {
   }
 }
 
-// One finding where cutting with a stopped spindle begins, not one per line.
+// One finding where cutting with a stopped spindle begins, not one per line:
+// feed moves outside the cycles, and the holes.
 void CheckSpindle(const Program& p, Findings& f) {
   bool reported = false;
   for (const Motion& m : p.motions) {
-    if (m.kind == MotionKind::Rapid) continue;
+    if (m.kind == MotionKind::Rapid || m.inCycle) continue;
     if (m.spindleRunning) {
       reported = false;
       continue;
     }
-    if (!reported) f.Add(m.line, Code::kSpindleStopped, m.inCycle ? "canned cycle" : "feed move");
+    if (!reported) f.Add(m.line, Code::kSpindleStopped, "feed move");
+    reported = true;
+  }
+  reported = false;
+  for (const Hole& h : p.holes) {
+    if (h.spindleRunning) {
+      reported = false;
+      continue;
+    }
+    if (!reported) f.Add(h.line, Code::kSpindleStopped, "canned cycle");
     reported = true;
   }
 }
@@ -165,6 +175,10 @@ double RunSeconds(const Program& p, double rapidMmPerMin) {
   for (const Motion& m : p.motions) {
     double speed = m.kind == MotionKind::Rapid ? rapidMmPerMin : m.feedMmPerMin;
     if (speed > 0) minutes += Length(m) / speed;
+  }
+  for (const Hole& h : p.holes) {
+    minutes += h.strokeRapidMm / rapidMmPerMin;
+    if (h.feedMmPerMin > 0) minutes += h.strokeFeedMm / h.feedMmPerMin;
   }
   return minutes * 60 + p.dwellSeconds + kToolChangeSeconds * static_cast<double>(p.toolChangeLines.size());
 }

@@ -41,6 +41,10 @@ struct Hole {
   double feedMmPerMin = 0;
   int line = 0;
   int block = -1;           // index into Program::toolBlocks
+  // The strokes in Z of the cycle at this hole (approach to R, pecks,
+  // retracts), summed by kind: a deep-hole program would otherwise hold
+  // millions of motions. AppendCycleMotions gives them one by one.
+  double strokeRapidMm = 0, strokeFeedMm = 0;
 };
 
 // The work of one tool: starts at a tool change or at a length offset call
@@ -73,6 +77,8 @@ struct LineState {
 };
 
 struct Program {
+  // Every motion outside the cycles, and of a cycle the move in X and Y to
+  // each hole; the cycle's strokes in Z are summed in its Hole.
   std::vector<Motion> motions;
   std::vector<Hole> holes;
   std::vector<ToolBlock> toolBlocks;
