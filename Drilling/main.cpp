@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
   // files and NC programs always use a decimal point.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("Drilling");
+  common::InstallQtJapanese(app);
 
   drilling::Context ctx;
   common::SystemClock clock;

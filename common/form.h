@@ -21,8 +21,13 @@ enum class DialogEvent {
   FocusLost,           // an edit field lost the focus (id)
   SelectionConfirmed,  // a list selection was confirmed: chosen, Enter, double click (id)
   SelectionChanged,    // a list's current entry changed (id)
-  Close,               // the close box or Escape; the procedure decides
+  Close,               // the close box; the procedure decides
 };
+
+// The command a dialog procedure receives for the Escape key (the cancel
+// command of a dialog). A procedure that does nothing with it keeps the
+// dialog open: Escape never closes a form by itself.
+constexpr int kCancelCommand = 2;
 
 class Form;
 using DialogProc = std::function<void(Form& form, DialogEvent event, int id)>;

@@ -1,10 +1,13 @@
 #include "common/textfile.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <vector>
 #include <system_error>
 
 #include "common/sjis.h"
@@ -14,6 +17,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -27,18 +31,75 @@ void SetError(std::string* error, const std::string& what) {
   if (error) *error = what;
 }
 
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return static_cast<unsigned long>(GetCurrentProcessId());
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+// "<target>.<16 hex digits>.tmp": the first eight digits are the writing
+// process's id, the other eight are random (two writers of one process, or
+// of two machines sharing a folder, never meet).
 fs::path TemporaryName(const fs::path& target) {
-  static std::mt19937_64 rng{std::random_device{}()};
+  static std::mt19937 rng{std::random_device{}()};
   char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(rng()));
+  std::snprintf(suffix, sizeof suffix, ".%08lx%08lx.tmp", ProcessId() & 0xFFFFFFFFul,
+                static_cast<unsigned long>(rng()) & 0xFFFFFFFFul);
   fs::path tmp = target;
   tmp += suffix;
   return tmp;
 }
 
+bool IsHex(std::string_view s) { return s.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos; }
+
+// True when no running process can still be writing the temporary: its
+// writer is gone (the id in its name is no running process), or it has not
+// been touched for an hour (a name without a live id, or another platform).
+bool IsAbandoned(const fs::path& tmp, std::string_view hex) {
+#ifndef _WIN32
+  const pid_t pid = static_cast<pid_t>(std::strtoul(std::string(hex.substr(0, 8)).c_str(), nullptr, 16));
+  if (pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) return true;
+#endif
+  std::error_code ec;
+  const auto changed = fs::last_write_time(tmp, ec);
+  if (ec) return false;
+  return fs::file_time_type::clock::now() - changed > std::chrono::hours(1);
+}
+
 }  // namespace
 
+int RemoveStaleTemporaries(const fs::path& target) {
+  const std::string prefix = target.filename().string() + ".";
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec), end;
+  std::vector<fs::path> stale;
+  for (; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // prefix + 16 hex digits + ".tmp", nothing else.
+    if (name.size() != prefix.size() + 16 + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+      continue;
+    const std::string_view hex = std::string_view(name).substr(prefix.size(), 16);
+    std::error_code kind;
+    if (!IsHex(hex) || !it->is_regular_file(kind)) continue;
+    if (IsAbandoned(it->path(), hex)) stale.push_back(it->path());
+  }
+  int removed = 0;
+  for (const fs::path& p : stale) {
+    std::error_code ignored;
+    if (fs::remove(p, ignored)) ++removed;
+  }
+  return removed;
+}
+
 bool WriteFileAtomic(const fs::path& path, std::string_view bytes, FileMode mode, std::string* error) {
+  // A write killed before its rename left its temporary behind: the next
+  // write of the same target takes it away.
+  RemoveStaleTemporaries(path);
   fs::path tmp = TemporaryName(path);
 #ifdef _WIN32
   // The Windows build keeps the same contract with _wsopen/MoveFileEx.

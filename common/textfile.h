@@ -21,6 +21,12 @@ enum class FileMode {
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      FileMode mode = FileMode::Normal, std::string* error = nullptr);
 
+// Removes the temporaries "<target>.<16 hex digits>.tmp" that writes of
+// `target` killed before their rename left beside it, when no running
+// process can still be writing them (their writer's process is gone, or they
+// are an hour old). WriteFileAtomic calls it first; the number removed.
+int RemoveStaleTemporaries(const std::filesystem::path& target);
+
 // "\n" -> "\r\n" (a "\r\n" already present stays as it is).
 std::string ToCrLf(std::string_view text);
 

@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-noto-cjk
   tnftp
   xdg-utils
+  qt6-translations-l10n
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)

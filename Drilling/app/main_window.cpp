@@ -1,6 +1,7 @@
 #include "Drilling/app/main_window.h"
 
 #include "Drilling/app/commands.h"
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/holes/hole_controls.h"
@@ -144,10 +145,21 @@ int SetProgramNumberFromClock(Context& ctx, common::Form& main) {
 }
 
 int NewJob(Context& ctx, common::Form& main) {
+  // What the form shows now, to put back when the operator keeps the open job.
+  static const int kShown[] = {kTitleEdit,   kMaterialCombo, kControllerCombo, kCoordSystemCombo, kProgramNumberEdit,
+                               kStockXEdit,  kStockYEdit,    kStockZEdit,      kOriginXEdit,      kOriginYEdit,
+                               kHoleTypeLabel1, kHoleTypeLabel1 + 1, kHoleTypeLabel1 + 2, kHoleTypeLabel1 + 3};
+  std::vector<std::pair<int, std::string>> shown;
+  for (int id : kShown) shown.emplace_back(id, WholeText(main, id));
   ClearMainForm(main, 0);
-  // With a job open and the new file declined, the old file stays the
-  // current job although the form now shows the new title.
-  NewJobFile(ctx, main);
+  bool declined = false;
+  int result = NewJobFile(ctx, main, &declined);
+  if (declined) {
+    // No: the open job stays, as the form showed it, and nothing else happens.
+    for (const auto& [id, text] : shown) main.SetText(id, text);
+    return 0;
+  }
+  if (result < 0) return -1;
   ApplyUserStartup(ctx, main);
   return RunMaterialDialog(ctx, main) < 0 ? -1 : 0;
 }
@@ -155,7 +167,7 @@ int NewJob(Context& ctx, common::Form& main) {
 int OpenHoleGroup(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) {
     // The skeleton takes the values already typed into the form.
-    NewJobFile(ctx, main);
+    if (NewJobFile(ctx, main) < 0) return -1;
     if (RunMaterialDialog(ctx, main) < 0) return -1;
   }
   if (ctx.ui) ctx.ui->RunModal(&main, HoleDialogTemplate(), HoleDialogProc(ctx));

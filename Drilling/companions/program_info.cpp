@@ -84,7 +84,9 @@ common::DialogTemplate VersionBoxTemplate(const std::string& application, const 
 
 common::DialogProc VersionBoxProc() {
   return [](common::Form& form, common::DialogEvent event, int id) {
-    if ((event == common::DialogEvent::Command && id == kAboutOk) || event == common::DialogEvent::Close)
+    // OK, Escape (the cancel command) and the close box all end the box.
+    if ((event == common::DialogEvent::Command && (id == kAboutOk || id == common::kCancelCommand)) ||
+        event == common::DialogEvent::Close)
       form.End(kAboutOk);
   };
 }
@@ -131,7 +133,8 @@ common::DialogProc ProgramInfoProc(Context& ctx) {
         form.SetText(kInfoTextLabel, ProgramInfoText(ctx, {}));
         break;
       case common::DialogEvent::Command:
-        if (id == kCmdInfoClose) form.End(kInfoDialogResult);
+        // Escape is a key like any other here.
+        if (id == kCmdInfoClose || id == common::kCancelCommand) form.End(kInfoDialogResult);
         break;
       case common::DialogEvent::Close:  // the close box or any key
         form.End(kInfoDialogResult);

@@ -165,8 +165,12 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
   static const char* const kKeys[] = {"材料X", "材料Y", "材料Z", "原点X", "原点Y", "原点Z"};
   double v[6] = {};
   for (int i = 0; i < 6; ++i) {
-    std::string text = ReadJob(ctx, "Drilling", kKeys[i], kRoomNumber);
+    // Read whole: a value wider than its 15 bytes would be read cut (another size).
+    std::string text = ReadJob(ctx, "Drilling", kKeys[i], 1u << 16);
     if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", kKeys[i]));
+    if (common::Cp932Width(text) > kRoomNumber - 1)
+      return Fail(ctx, common::FormatText("エラー：%s [%s] が長すぎます（%zu バイトまで）。", kKeys[i],
+                                          common::CutToBytes(text, 40).c_str(), kRoomNumber - 1));
     v[i] = common::ParseLeadingDouble(text);
   }
   const double stockX = v[0], stockY = v[1], stockZ = v[2], originX = v[3], originY = v[4], originZ = v[5];
@@ -188,17 +192,44 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
   return 0;
 }
 
+namespace {
+
+int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& out, const std::string& cannotOpen);
+
+}  // namespace
+
 int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPath) {
   if (ConfirmOverwrite(ctx, toolPath) < 0) return Fail(ctx, "TRYCUT 工具ファイルの書き込みを中止します。");
   const std::string cannotOpen =
       common::FormatText("エラー：TRYCUT 工具ファイル %s が開けません", toolPath.string().c_str());
-  if (!CanCreateOutputFile(toolPath)) return Fail(ctx, cannotOpen);
+  common::TextFileWriter out(toolPath);
+  fs::path kept = toolPath;
+  kept += kFailedNcSuffix;
+  std::error_code ec;
+  if (CanCreateOutputFile(toolPath) && WriteToolFileText(ctx, main, out, cannotOpen) == 0) {
+    fs::remove(kept, ec);  // a partial file of an earlier failed run
+    return 0;
+  }
+  if (!CanCreateOutputFile(toolPath)) Fail(ctx, cannotOpen);
+  // The operator agreed to replace the tool file: an earlier one must not
+  // stay beside the new control and box files (the package would mix two
+  // jobs). What was written goes to <name>.failed for diagnosis.
+  std::string text = ctx.messageBuffer;
+  if (!out.Text().empty() && out.KeepAs(kept))
+    text += common::FormatText("（書きかけの工具ファイルは %s に残しました）", kept.string().c_str());
+  fs::remove(toolPath, ec);
+  if (fs::exists(fs::symlink_status(toolPath, ec)))
+    text += common::FormatText("（前の工具ファイル %s を削除できません）", toolPath.string().c_str());
+  return Fail(ctx, text);
+}
 
+namespace {
+
+int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& out, const std::string& cannotOpen) {
   // Tool numbers already written. A set rather than a table indexed by the
   // number: a tool number above 98 is handled like any other.
   std::set<int> written;
   int pen = 0;
-  common::TextFileWriter out(toolPath);
   const std::string indent = common::FormatText("%13s", " ");
   for (int n = 1; n <= kTrycutProcessScan; ++n) {
     const std::string section = ProcessSection(n);
@@ -256,6 +287,8 @@ int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPa
   return 0;
 }
 
+}  // namespace
+
 int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNames& names,
                          std::string_view trycutExe, std::string_view ncPath) {
   if (ConfirmOverwrite(ctx, names.batchPath) < 0) {
@@ -285,9 +318,24 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
   }
   out.WriteLine("cd /d %DATADIR%");
   out.WriteLine("");
-  std::string startX = common::ReadProfileText("NCFORMAT", "STARTX", "0", kRoomShort, ctx.configPath);
-  std::string startY = common::ReadProfileText("NCFORMAT", "STARTY", "0", kRoomShort, ctx.configPath);
-  std::string startZ = common::ReadProfileText("NCFORMAT", "STARTZ", "50", kRoomShort, ctx.configPath);
+  // The start position as configured; a value that is not a number, or
+  // wider than the room it is read with, would start the simulation from a
+  // place the program never goes to: refused before the batch is written.
+  std::string start[3];
+  static const std::pair<const char*, const char*> kStart[3] = {{"STARTX", "0"}, {"STARTY", "0"}, {"STARTZ", "50"}};
+  for (int i = 0; i < 3; ++i) {
+    start[i] = common::ReadProfileText("NCFORMAT", kStart[i].first, kStart[i].second, 1u << 16, ctx.configPath);
+    if (start[i].empty()) start[i] = kStart[i].second;  // as the NC program takes it
+    double value = 0;
+    if (common::Cp932Width(start[i]) > kRoomShort - 1 || !common::ParseNumber(start[i], &value)) {
+      ReportF(ctx, main, kKindError, "エラー：NCFORMAT の %s [%s] は数値ではありません。", kStart[i].first,
+              common::CutToBytes(start[i], 40).c_str());
+      return -1;
+    }
+  }
+  const std::string& startX = start[0];
+  const std::string& startY = start[1];
+  const std::string& startZ = start[2];
   out.WriteLine("start %EXEFILE% " + mode + " /s (" + startX + "," + startY + "," + startZ + ") " +
                 "/d %BOXFILE% /t %ATCFILE% /c %CTLFILE% %NCFILE%");
   if (!out.Commit()) {

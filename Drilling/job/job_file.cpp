@@ -1,5 +1,6 @@
 #include "Drilling/job/job_file.h"
 
+#include <cstdint>
 #include <system_error>
 
 #include "Drilling/app/field_check.h"
@@ -17,15 +18,22 @@ namespace fs = std::filesystem;
 namespace drilling {
 
 // Buffer rooms (bytes including the terminating NUL) of the job file's
-// fields: a value is cut to room - 1 bytes of code page 932.
+// fields. A main field is written, read back into the form and read by the
+// other parts with the same room, and a value that does not fit is refused
+// when it is saved: a cut value would come back as another one.
 namespace {
-constexpr std::size_t kTitleRoom = 64;           // 63
-constexpr std::size_t kSavedControllerRoom = 64; // 63 when saved
-constexpr std::size_t kSkeletonControllerRoom = 32;  // 31 in the skeleton and when read back
-constexpr std::size_t kShortRoom = 8;            // 7: coordinate system, program number, read-back sizes
-constexpr std::size_t kSizeRoom = 16;            // 15: material and sizes when written
-constexpr std::size_t kHoleTypeRoom = 32;        // 31
-constexpr std::size_t kExtensionRoom = 8;        // 7
+constexpr std::size_t kTitleRoom = 64;       // 63
+constexpr std::size_t kControllerRoom = 32;  // 31: what NC creation and TRYCUT read
+constexpr std::size_t kShortRoom = 8;        // 7: material (the cutting-data tables are named with 7),
+                                             //    coordinate system, program number
+constexpr std::size_t kSizeRoom = 16;        // 15: sizes
+constexpr std::size_t kHoleTypeRoom = 32;    // 31
+constexpr std::size_t kExtensionRoom = 8;    // 7
+// Room that takes any stored value whole (a profile line is far shorter).
+constexpr std::size_t kWholeValueRoom = 1u << 16;
+// Far more than the main data, four hole groups and every process section
+// of a job: a larger file is something else.
+constexpr std::uintmax_t kMaxJobFileBytes = 1u << 20;
 
 constexpr const char* kWriteFailedFormat = "エラー：定義ファイルに書き込めません。\n%s";
 constexpr const char* kUnsafeTitleFormat =
@@ -59,7 +67,9 @@ const HoleField kHoleFields[] = {
 // field or the row.
 int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions) {
   for (const HoleField& f : kHoleFields) {
-    std::string value = dialog.Text(f.control, f.room);
+    // Whole texts: a value longer than its room is refused, never cut.
+    std::string value = WholeText(dialog, f.control);
+    if (CheckFitText(ctx, &dialog, value, f.room, f.label) != 0) return -1;
     int checked = f.control == kHoleTypeCombo ? CheckLineText(ctx, &dialog, value, f.label)
                                                : CheckNumberText(ctx, &dialog, value, f.label, nullptr);
     if (checked < 0) return -1;
@@ -142,44 +152,115 @@ int OpenJobFile(Context& ctx, common::Form& main) {
   ctx.currentJobPath.clear();
   std::string chosen;
   if (ChooseFile(ctx, &main, chosen, "CAMFILE") == 0) return Report(ctx, &main, kKindError, kOpenCancelledText);
+  if (CheckJobDefinitionFile(ctx, &main, chosen) != 0) return -1;
   ctx.currentJobPath = chosen;
   return ReadJobFile(ctx, main);
+}
+
+bool LooksLikeJobFile(const fs::path& path, std::string* why) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    if (why) *why = fs::exists(path, ec) ? "通常のファイルではありません" : "ファイルがありません";
+    return false;
+  }
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > kMaxJobFileBytes) {
+    if (why) *why = "定義ファイルとしては大きすぎます";
+    return false;
+  }
+  std::string bytes;
+  if (!common::ReadFileBytes(path, bytes)) {
+    if (why) *why = "読み込めません";
+    return false;
+  }
+  // A section header "[Drilling]" (blanks and case as the profile reads allow).
+  for (std::size_t start = 0; start < bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view line = common::Trim(std::string_view(bytes).substr(start, end - start));
+    if (line.size() >= 2 && line.front() == '[') {
+      std::size_t close = line.find(']');
+      if (close != std::string_view::npos &&
+          common::EqualsNoCase(common::Trim(line.substr(1, close - 1)), jobkey::kMainSection))
+        return true;
+    }
+    start = end + 1;
+  }
+  if (why) *why = common::FormatText("[%s] セクションがありません", jobkey::kMainSection);
+  return false;
+}
+
+int CheckJobDefinitionFile(Context& ctx, common::Form* owner, const fs::path& path) {
+  std::string why;
+  if (LooksLikeJobFile(path, &why)) return 0;
+  return ReportF(ctx, owner, kKindError, "エラー：%s は定義ファイルではありません（%s）。", path.string().c_str(),
+                 why.c_str());
 }
 
 namespace {
 
 // The main-form fields of section Drilling, in the order both the read and
 // the save go through them; the program number comes after them (it forms
-// the NC file name when saved). The material, stock and origin come back
-// with at most 7 characters although up to 15 are saved.
+// the NC file name when saved).
+enum class FieldKind { Text, Number, Digits };
 struct MainField {
   const char* key;
   int control;
-  std::size_t readRoom;
-  std::size_t saveRoom;
+  std::size_t room;
+  const char* name;  // the field as the error messages name it
+  FieldKind kind;
 };
 const MainField kMainFields[] = {
-    {jobkey::kTitle, kTitleEdit, kTitleRoom, kTitleRoom},
-    {jobkey::kMaterial, kMaterialCombo, kShortRoom, kSizeRoom},
-    {jobkey::kStockX, kStockXEdit, kShortRoom, kSizeRoom},
-    {jobkey::kStockY, kStockYEdit, kShortRoom, kSizeRoom},
-    {jobkey::kStockZ, kStockZEdit, kShortRoom, kSizeRoom},
-    {jobkey::kOriginX, kOriginXEdit, kShortRoom, kSizeRoom},
-    {jobkey::kOriginY, kOriginYEdit, kShortRoom, kSizeRoom},
-    {jobkey::kController, kControllerCombo, kSkeletonControllerRoom, kSavedControllerRoom},
-    {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom, kShortRoom},
+    {jobkey::kTitle, kTitleEdit, kTitleRoom, "表題", FieldKind::Text},
+    {jobkey::kMaterial, kMaterialCombo, kShortRoom, "材質", FieldKind::Text},
+    {jobkey::kStockX, kStockXEdit, kSizeRoom, "材料寸法Ｘ", FieldKind::Number},
+    {jobkey::kStockY, kStockYEdit, kSizeRoom, "材料寸法Ｙ", FieldKind::Number},
+    {jobkey::kStockZ, kStockZEdit, kSizeRoom, "材料寸法Ｚ", FieldKind::Number},
+    {jobkey::kOriginX, kOriginXEdit, kSizeRoom, "加工原点Ｘ", FieldKind::Number},
+    {jobkey::kOriginY, kOriginYEdit, kSizeRoom, "加工原点Ｙ", FieldKind::Number},
+    {jobkey::kController, kControllerCombo, kControllerRoom, "制御装置名", FieldKind::Text},
+    {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom, "ワーク座標系", FieldKind::Text},
 };
+const MainField kProgramNumberField = {jobkey::kProgramNumber, kProgramNumberEdit, kShortRoom, "プログラム番号",
+                                       FieldKind::Digits};
+
+// The whole text of a main field into *value, or -1 with the error naming
+// the field: a line break or NUL, a text wider than its room, a number
+// field that is not a number, a program number that is not digits.
+int ReadMainField(Context& ctx, common::Form& main, const MainField& f, std::string* value) {
+  if (ReadTextField(ctx, main, f.control, f.room, f.name, value) != 0) return -1;
+  if (f.kind == FieldKind::Number && CheckNumberText(ctx, &main, *value, f.name, nullptr) < 0) return -1;
+  if (f.kind == FieldKind::Digits && value->find_first_not_of("0123456789") != std::string::npos) {
+    ReportF(ctx, &main, kKindError, "エラー：%s [%s] は数字で入力して下さい。", f.name, value->c_str());
+    return -1;
+  }
+  return 0;
+}
+
+// Every main field checked before anything is written.
+int CheckMainFields(Context& ctx, common::Form& main) {
+  std::string value;
+  for (const MainField& f : kMainFields)
+    if (ReadMainField(ctx, main, f, &value) != 0) return -1;
+  return ReadMainField(ctx, main, kProgramNumberField, &value);
+}
 
 }  // namespace
 
 int ReadJobFile(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobFileText);
-  for (const MainField& f : kMainFields) {
-    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, f.readRoom);
-    if (!value.empty()) main.SetText(f.control, value);
-  }
-  std::string program = ReadJobKey(ctx, jobkey::kMainSection, jobkey::kProgramNumber, kShortRoom);
-  if (!program.empty()) main.SetText(kProgramNumberEdit, program);
+  // A stored value wider than its field (a hand-edited file, an earlier
+  // version) is shown whole and reported, never cut: "G54.1P12" cut to
+  // "G54.1P1" is another work offset. The next save refuses it until it is
+  // mended.
+  auto readField = [&](const MainField& f) {
+    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, kWholeValueRoom);
+    if (value.empty()) return;
+    main.SetText(f.control, value);
+    CheckFitText(ctx, &main, value, f.room, f.name);
+  };
+  for (const MainField& f : kMainFields) readField(f);
+  readField(kProgramNumberField);
   for (int n = 1; n <= kHoleGroups; ++n)
     main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
   return 0;
@@ -189,9 +270,13 @@ std::string TimeBasedTitle(const common::LocalTime& t) {
   return common::FormatText("%d-%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
-int NewJobFile(Context& ctx, common::Form& main) {
+int NewJobFile(Context& ctx, common::Form& main, bool* declined) {
+  if (declined) *declined = false;
   main.SetText(kTitleEdit, TimeBasedTitle(GetLocalTimeParts(ctx)));
-  if (SetNewJobPath(ctx, main) == -1) return 0;
+  if (SetNewJobPath(ctx, main) == -1) {
+    if (declined) *declined = true;
+    return 0;
+  }
   return WriteJobSkeleton(ctx, main);
 }
 
@@ -212,9 +297,9 @@ std::string JobSkeletonText(const common::Form& main) {
   };
   s += common::FormatText("[%s]\n", jobkey::kMainSection);
   line(jobkey::kTitle, main.Text(kTitleEdit, kTitleRoom));
-  line(jobkey::kController, main.Text(kControllerCombo, kSkeletonControllerRoom));
+  line(jobkey::kController, main.Text(kControllerCombo, kControllerRoom));
   line(jobkey::kCoordSystem, main.Text(kCoordSystemCombo, kShortRoom));
-  line(jobkey::kMaterial, main.Text(kMaterialCombo, kSizeRoom));
+  line(jobkey::kMaterial, main.Text(kMaterialCombo, kShortRoom));
   line(jobkey::kStockX, main.Text(kStockXEdit, kSizeRoom));
   line(jobkey::kStockY, main.Text(kStockYEdit, kSizeRoom));
   line(jobkey::kStockZ, main.Text(kStockZEdit, kSizeRoom));
@@ -235,6 +320,8 @@ std::string JobSkeletonText(const common::Form& main) {
 }
 
 int WriteJobSkeleton(Context& ctx, common::Form& main) {
+  // The skeleton takes the values typed so far: the same checks as a save.
+  if (CheckMainFields(ctx, main) != 0) return -1;
   std::error_code ec;
   if (!ctx.currentJobPath.empty() && fs::exists(ctx.currentJobPath, ec)) {
     std::string question = common::FormatText("定義ファイル\n%s\n既に存在します。上書きしますか？",
@@ -253,16 +340,18 @@ int WriteJobSkeleton(Context& ctx, common::Form& main) {
 
 int SaveJobMainFields(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobSetText);
-  std::string title = main.Text(kTitleEdit, kTitleRoom);
-  // The title names the drawing later on: refuse it before anything is written.
-  if (!title.empty() && CheckFileTitle(ctx, &main, title) != 0) return -1;
+  // Every field is checked before the first key is written. The title is not
+  // tested as a file name here: an existing job keeps its name whatever its
+  // title holds (files of earlier versions have titles with ':' or '?').
+  if (CheckMainFields(ctx, main) != 0) return -1;
 
   // The keys are written in the order of the fields, all at once.
   std::vector<common::ProfileChange> changes;
   std::string controller;
   std::string extension;
   for (const MainField& f : kMainFields) {
-    std::string value = main.Text(f.control, f.saveRoom);
+    std::string value;
+    ReadMainField(ctx, main, f, &value);
     if (value.empty()) continue;  // an empty field leaves the stored value
     changes.push_back({f.key, value});
     if (f.control == kControllerCombo) {
@@ -270,7 +359,8 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
       NcFileExtension(ctx, controller, extension);
     }
   }
-  std::string program = main.Text(kProgramNumberEdit, kShortRoom);
+  std::string program;
+  ReadMainField(ctx, main, kProgramNumberField, &program);
   std::string ncFile;
   if (!program.empty()) {
     changes.push_back({jobkey::kProgramNumber, program});

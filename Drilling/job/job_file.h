@@ -9,6 +9,7 @@
 // Drilling/holes/hole_controls.h).
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -77,8 +78,9 @@ std::string TimeBasedTitle(const common::LocalTime& t);
 
 // A new job file named after the local time: the title field gets
 // "2021-0509-142305", then SetNewJobPath and WriteJobSkeleton. 0, or the
-// result of WriteJobSkeleton.
-int NewJobFile(Context& ctx, common::Form& main);
+// result of WriteJobSkeleton. *declined (optional) tells that the operator
+// kept the open job (no new path, nothing written).
+int NewJobFile(Context& ctx, common::Form& main, bool* declined = nullptr);
 
 // Current job path = DB/<title>.ini of the title field. 0 (also for an empty
 // title, which changes nothing); -1 when the operator declines to replace the
@@ -87,7 +89,8 @@ int SetNewJobPath(Context& ctx, common::Form& main);
 
 // Writes the skeleton of a new job file from the main form. 0 (also when the
 // operator declines to overwrite an existing file), or the ReportMessage
-// result when the file cannot be written.
+// result when the file cannot be written; -1 (reported, nothing written) when
+// a field fails the checks of a save.
 int WriteJobSkeleton(Context& ctx, common::Form& main);
 
 // The skeleton text (UTF-8, "\n" line ends) for the given main form.
@@ -95,7 +98,9 @@ std::string JobSkeletonText(const common::Form& main);
 
 // Writes the main form into section "Drilling" (empty fields leave the stored
 // value), with the NC file name. 0 when saved; a negative result when no job
-// is open, the title cannot be a file name, or a write failed (each reported).
+// is open, a field is refused (a line break or NUL, too long for its room, a
+// number field that is not a number, a program number that is not digits;
+// nothing is written then), or a write failed (each reported).
 int SaveJobMainFields(Context& ctx, common::Form& main);
 
 // Called at the end of LoadHoleGroup so the hole definition dialog can update
@@ -143,6 +148,19 @@ common::LocalTime GetLocalTimeParts(const Context& ctx);
 bool IsSafeFileTitle(std::string_view title);
 
 // 0 for a safe title; otherwise reports the refusal (kind -1) and returns -1.
+// For every place that forms a file name from the title (the new job's path,
+// the drawing's path).
 int CheckFileTitle(Context& ctx, common::Form* owner, std::string_view title);
+
+// True when `path` can be a job definition file: a regular file, not larger
+// than a job file can be, with a section "Drilling". Otherwise false with
+// `why` (optional) set to the reason in Japanese.
+bool LooksLikeJobFile(const std::filesystem::path& path, std::string* why = nullptr);
+
+// 0 when LooksLikeJobFile; otherwise reports "エラー：<path> は定義ファイルでは
+// ありません（<why>）。" (kind -1) and returns -1. Opening a job (the open
+// dialog, a job named on the command line) checks it before anything reads
+// or writes the file.
+int CheckJobDefinitionFile(Context& ctx, common::Form* owner, const std::filesystem::path& path);
 
 }  // namespace drilling

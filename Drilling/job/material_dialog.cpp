@@ -1,5 +1,6 @@
 #include "Drilling/job/material_dialog.h"
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/number_text.h"
 #include "common/profile.h"
@@ -10,8 +11,8 @@ namespace drilling {
 using common::ControlKind;
 
 namespace {
-constexpr std::size_t kSizeRoom = 16;      // 15 characters
-constexpr std::size_t kMaterialRoom = 8;   // 7 characters reach the main form
+constexpr std::size_t kSizeRoom = 16;      // 15 bytes, as the job file keeps them
+constexpr std::size_t kMaterialRoom = 8;   // 7 bytes, as the job file keeps it
 constexpr int kMaterialDialogIcon = 102;
 }  // namespace
 
@@ -86,9 +87,17 @@ int InitMaterialDialog(Context& ctx, common::Form& dialog) {
   return 0;
 }
 
-int ApplyMaterialDefinition(common::Form& dialog) {
+int ApplyMaterialDefinition(Context& ctx, common::Form& dialog) {
   common::Form* main = dialog.Owner();
   if (!main) return -1;
+  // A typed value that is not a number, or does not fit the field the main
+  // form and the job file keep it in, is refused before anything is copied.
+  static const std::pair<int, const char*> kNumbers[] = {
+      {kMaterialSizeXEdit, "Ｘ－寸法"}, {kMaterialSizeYEdit, "Ｙ－寸法"}, {kMaterialThicknessEdit, "厚み寸法"}};
+  for (const auto& [id, name] : kNumbers)
+    if (ReadNumberField(ctx, dialog, id, kSizeRoom, name, nullptr) < 0) return -1;
+  if (ReadTextField(ctx, dialog, kMaterialNameCombo, kMaterialRoom, "材質", nullptr) != 0) return -1;
+
   std::string x = dialog.Text(kMaterialSizeXEdit, kSizeRoom);
   if (x.empty()) return -1;
   main->SetText(kStockXEdit, x);
@@ -136,7 +145,7 @@ common::DialogProc MaterialDialogProc(Context& ctx) {
         break;
       case common::DialogEvent::Command:
         if (id == kSettingSave) {
-          if (ApplyMaterialDefinition(dialog) == 0) dialog.End(0);
+          if (ApplyMaterialDefinition(ctx, dialog) == 0) dialog.End(0);
         } else if (id == kSettingCancel) {
           dialog.End(-1);
         }

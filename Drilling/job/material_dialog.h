@@ -39,11 +39,13 @@ common::DialogProc MaterialDialogProc(Context& ctx);
 // work/原点. 0.
 int InitMaterialDialog(Context& ctx, common::Form& dialog);
 
-// Copies the dialog into the main form (stock X, Y, Z, the material cut to 7
-// characters) and computes the origin from the chosen corner. 0 when the
-// main form was filled; -1, without a message, at the first empty field
-// (fields copied before it stay copied).
-int ApplyMaterialDefinition(common::Form& dialog);
+// Copies the dialog into the main form (stock X, Y, Z, the material) and
+// computes the origin from the chosen corner. 0 when the main form was
+// filled; -1, without a message, at the first empty field (fields copied
+// before it stay copied); -1 with the error naming the field, before
+// anything is copied, for a size that is not a number or a value longer
+// than its field (15 bytes for a size, 7 for the material).
+int ApplyMaterialDefinition(Context& ctx, common::Form& dialog);
 
 // Runs the dialog modally over the main form; its result.
 int RunMaterialDialog(Context& ctx, common::Form& main);

@@ -6,6 +6,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
 #include "common/profile.h"
+#include "common/sjis.h"
 #include "common/text.h"
 
 #ifndef _WIN32
@@ -48,6 +49,34 @@ std::string ReadConfigOrDefault(const Context& ctx, std::string_view section, st
 int Fail(Context& ctx, std::string_view text) {
   SetMessage(ctx, text);
   return -1;
+}
+
+// Room that takes a stored value whole.
+constexpr std::size_t kRoomWhole = 1u << 16;
+
+// A job value read with its room: a stored text wider than the room would
+// be read cut (G54.1P12 as G54.1P1, another work offset; a number losing its
+// last digits), so it fails instead (message set, false).
+bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
+                    std::string& value) {
+  value = ReadJob(ctx, section, key, kRoomWhole);
+  if (common::Cp932Width(value) <= room - 1) return true;
+  Fail(ctx, common::FormatText("エラー：定義ファイルの [%s] %s の値 %s が長すぎます（%zu バイトまで）。",
+                               std::string(section).c_str(), std::string(key).c_str(),
+                               common::CutToBytes(value, 40).c_str(), room - 1));
+  return false;
+}
+
+// A configured number of the NC format: the default when absent or empty;
+// a value that is present but not a whole number (or wider than its room)
+// fails: written as 0 it would move the tool somewhere never asked for.
+bool ReadConfigNumber(Context& ctx, const char* key, std::string_view def, double& value) {
+  std::string text = ReadConfig(ctx, "NCFORMAT", key, "", kRoomWhole);
+  if (text.empty()) text = std::string(def);
+  if (common::Cp932Width(text) <= kRoomNumber - 1 && common::ParseNumber(text, &value)) return true;
+  Fail(ctx, common::FormatText("エラー：NCFORMAT の %s [%s] は数値ではありません。", key,
+                               common::CutToBytes(text, 40).c_str()));
+  return false;
 }
 
 std::string Num(double value) { return FormatNumber(value, 1); }
@@ -112,22 +141,18 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
   settings.ncPath = ctx.NcFolder() / ncFile;
   if (ConfirmOverwrite(ctx, settings.ncPath) < 0) return Fail(ctx, "ＮＣファイルの書き込みを中止します。");
 
-  settings.coordSystem = ReadJob(ctx, "Drilling", "座標系", kRoomCode);
+  if (!ReadJobFitting(ctx, "Drilling", "座標系", kRoomCode, settings.coordSystem)) return -1;
   if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
 
   settings.toolChange = ReadConfigOrDefault(ctx, "NCFORMAT", "ToolChange", "M06", kRoomCode);
   settings.mcReference = ReadConfigOrDefault(ctx, "NCFORMAT", "McReference", "G28", kRoomCode);
-  struct Start {
-    const char* key;
-    const char* def;
-    double* value;
-  };
-  for (const Start& s : {Start{"StartX", "0.", &settings.startXMm}, Start{"StartY", "0.", &settings.startYMm},
-                         Start{"StartZ", "50.", &settings.startZMm}}) {
-    std::string text = ReadConfigOrDefault(ctx, "NCFORMAT", s.key, s.def, kRoomNumber);
-    *s.value = common::ParseLeadingDouble(text);
-    if (!FitsNumberWord(*s.value)) return FailTooLarge(ctx, s.key, text);
-  }
+  if (!ReadConfigNumber(ctx, "StartX", "0.", settings.startXMm) ||
+      !ReadConfigNumber(ctx, "StartY", "0.", settings.startYMm) ||
+      !ReadConfigNumber(ctx, "StartZ", "50.", settings.startZMm))
+    return -1;
+  for (const auto& [key, value] : {std::pair<const char*, double>{"StartX", settings.startXMm},
+                                   {"StartY", settings.startYMm}, {"StartZ", settings.startZMm}})
+    if (!FitsNumberWord(value)) return FailTooLarge(ctx, key, Num(value));
   return 0;
 }
 
@@ -211,16 +236,19 @@ int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& 
   if (values.cycle <= 0) return Fail(ctx, "エラー：Gコード取得失敗");
   values.feedMmPerMin = common::ReadProfileInt(processSection, "FEEDRATE", 0, ctx.currentJobPath);
   if (values.feedMmPerMin <= 0) return Fail(ctx, "エラー：Fコード取得失敗");
-  std::string r = ReadJob(ctx, processSection, "RCODE", kRoomNumber);
+  std::string r;
+  if (!ReadJobFitting(ctx, processSection, "RCODE", kRoomNumber, r)) return -1;
   if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
   values.rMm = common::ParseLeadingDouble(r);
   if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, "RCODE", r);
-  std::string z = ReadJob(ctx, processSection, "ZCODE", kRoomNumber);
+  std::string z;
+  if (!ReadJobFitting(ctx, processSection, "ZCODE", kRoomNumber, z)) return -1;
   if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
   values.zMm = common::ParseLeadingDouble(z);
   if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, "ZCODE", z);
   if (values.cycle == 83 || values.cycle == 73) {
-    std::string q = ReadJob(ctx, processSection, "QCODE", kRoomNumber);
+    std::string q;
+    if (!ReadJobFitting(ctx, processSection, "QCODE", kRoomNumber, q)) return -1;
     if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
     values.qMm = common::ParseLeadingDouble(q);
     if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, "QCODE", q);
@@ -272,6 +300,16 @@ int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int g
   if (!cache) cache = &local;
   auto it = cache->holeGroups.find(group);
   if (it == cache->holeGroups.end()) {
+    // A stored position wider than its room would be read cut (1e14 for a
+    // value of 309 digits): the program is not written with it.
+    const std::string section = Key("Hole", group);
+    std::string text;
+    for (int k = 1; k <= kMaxHolePoints; ++k) {
+      if (!ReadJobFitting(ctx, section, Key("X", k), kRoomNumber, text)) return -1;
+      if (text.empty()) break;
+      if (!ReadJobFitting(ctx, section, Key("Y", k), kRoomNumber, text)) return -1;
+      if (text.empty()) break;
+    }
     NcRunCache::HoleGroup read;
     read.points = ReadHoleGroup(ctx, group);
     for (std::size_t k = 0; k < read.points.size(); ++k) {

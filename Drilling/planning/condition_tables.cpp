@@ -1,6 +1,7 @@
 #include "Drilling/planning/condition_tables.h"
 
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
 #include "Drilling/planning/number_table.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -51,7 +52,9 @@ int ReportBadTable(Context& ctx, common::Form* window, const OpenTable& table, c
 }
 
 int ReportNoRow(Context& ctx, common::Form* window, double diameter) {
-  return ReportF(ctx, window, kKindError, "エラー：φ%.2f の加工条件がみつかりません。", diameter);
+  // Halves round away from zero, as in every number text of the system.
+  return ReportF(ctx, window, kKindError, "エラー：φ%s の加工条件がみつかりません。",
+                 FormatFixed(diameter, 2).c_str());
 }
 
 // Exact selection over the 4-number tables: a row matching the diameter is
@@ -66,6 +69,10 @@ int ReadFourColumnTable(Context& ctx, common::Form* window, const char* tableNam
   RowRead read;
   while ((read = reader.Next(row)) == RowRead::Row) {
     if (row[0] == record.Diameter) {
+      if (!reader.RowProblem().empty()) {
+        reader.Reject(reader.RowProblem());
+        return ReportBadTable(ctx, window, table, reader);
+      }
       record.Spindle = row[1];
       record.Feed = row[2];
       record.Extra = row[3];
@@ -113,13 +120,16 @@ int ReadChamferConditions(Context& ctx, common::Form* window, CuttingConditions&
   bool found = false;
   double spindle = 0;
   double feed = 0;
+  std::string problem;  // of the band taken so far
   RowRead read;
   while ((read = reader.Next(row)) == RowRead::Row) {
     if (row[0] == 0 || record.Diameter < row[0]) break;
     spindle = row[1];
     feed = row[2];
+    problem = reader.RowProblem();
     found = true;
   }
+  if (read != RowRead::Bad && !problem.empty()) read = reader.Reject(problem);
   if (read == RowRead::Bad) return ReportBadTable(ctx, window, table, reader);
   if (found) {
     record.Spindle = spindle;
@@ -140,6 +150,10 @@ int ReadConditionTable(Context& ctx, common::Form* window, std::string_view tabl
   while ((read = reader.Next(row)) == RowRead::Row) {
     if (row[0] == 0) break;
     if (row[0] == record.Diameter) {
+      if (!reader.RowProblem().empty()) {
+        reader.Reject(reader.RowProblem());
+        return ReportBadTable(ctx, window, table, reader);
+      }
       record.Spindle = row[1];
       record.Feed = row[2];
       return 1;

@@ -90,7 +90,11 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
   RowRead read;
   while ((read = reader.Next(row)) == RowRead::Row) {
     if (row[0] == 0 || row[1] == 0) break;
-    if (row[table.keyColumn] == diameter) return 0;
+    if (row[table.keyColumn] == diameter) {
+      if (reader.RowProblem().empty()) return 0;
+      read = reader.Reject(reader.RowProblem());
+      break;
+    }
   }
   if (read == RowRead::Bad)
     return ReportF(ctx, &dialog, kKindError, "エラー：%s %s の %s。", table.name, shown.c_str(),

@@ -86,6 +86,12 @@ RowRead NumberRowReader::Fail(int line, std::string text) {
   return stopped_;
 }
 
+RowRead NumberRowReader::Reject(const std::string& problem) {
+  problem_ = problem;
+  stopped_ = RowRead::Bad;
+  return stopped_;
+}
+
 RowRead NumberRowReader::Next(double* row) {
   if (stopped_ != RowRead::Row) return stopped_;
   const char* const begin = text_.data();
@@ -106,7 +112,10 @@ RowRead NumberRowReader::Next(double* row) {
       }
       return Fail(rowLine_, common::FormatText("から始まる最後の行の数値が足りません（%d 個で 1 行です）", width_));
     }
-    if (count == 0) rowLine_ = line_;
+    if (count == 0) {
+      rowLine_ = line_;
+      rowProblem_.clear();
+    }
     const char* token = p;
     double value = 0;
     bool ok = ReadNumber(p, end, value);
@@ -114,8 +123,8 @@ RowRead NumberRowReader::Next(double* row) {
     if (static_cast<std::size_t>(p - token) > kMaxNumberChars)
       return Fail(line_, common::FormatText("の数値が長すぎます（%zu 文字以上）", kMaxNumberChars + 1));
     if (!ok) return Fail(line_, "に数値でないデータがあります");
-    if (value < 0 && !(negativeColumns_ & (1u << count)))
-      return Fail(line_, common::FormatText("の %d 列目に負の数値があります", count + 1));
+    if (value < 0 && !(negativeColumns_ & (1u << count)) && rowProblem_.empty())
+      rowProblem_ = common::FormatText("%d 行目の %d 列目に負の数値があります", line_, count + 1);
     row[count++] = value;
   }
   return RowRead::Row;

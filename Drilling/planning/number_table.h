@@ -4,10 +4,12 @@
 //
 // The tables are typed by hand, so the reader is strict about what it
 // accepts and stops at the first thing that is not a plain number: text,
-// "nan" or "inf", a number too long to be a typed value, a negative value in a
-// column that cannot be negative, or a last row with too few numbers (unless
-// it starts with 0: the end row written short). The caller reports the
-// problem; nothing after it is read.
+// "nan" or "inf", a number too long to be a typed value, or a last row with
+// too few numbers (unless it starts with 0: the end row written short). The
+// caller reports the problem; nothing after it is read. A negative value in
+// a column that cannot be negative does not stop the scan: it is a fault of
+// its row only, which the look-up rejects when it takes that row (RowProblem,
+// Reject); a row the look-up passes over does not fail it.
 #pragma once
 
 #include <cstddef>
@@ -57,6 +59,13 @@ class NumberRowReader {
   // After Bad: what stopped the scan, in Japanese, with the line number
   // ("3 行目に数値でないデータがあります").
   const std::string& Problem() const { return problem_; }
+
+  // Empty when the last row read is sound; otherwise what is wrong with it
+  // ("3 行目の 2 列目に負の数値があります").
+  const std::string& RowProblem() const { return rowProblem_; }
+  // Stops the scan with `problem` (a RowProblem() kept by the caller): later
+  // calls give Bad and Problem() tells it.
+  RowRead Reject(const std::string& problem);
   // Line (1-based) where the last row read starts.
   int RowLine() const { return rowLine_; }
 
@@ -71,6 +80,7 @@ class NumberRowReader {
   int rowLine_ = 0;
   RowRead stopped_ = RowRead::Row;
   std::string problem_;
+  std::string rowProblem_;
 };
 
 }  // namespace drilling

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Drilling/app/commands.h"
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/planning/tool_table.h"
 
@@ -14,11 +15,12 @@ using common::DialogEvent;
 
 ToolListFields FieldsOf(const common::Form& form) {
   ToolListFields f;
-  f.name = form.Text(kToolNameCombo, kToolNameRoom);
-  f.diameter = form.Text(kToolDiameterEdit, kToolDiameterRoom);
-  f.t = form.Text(kToolTEdit, kToolNumberRoom);
-  f.h = form.Text(kToolHEdit, kToolNumberRoom);
-  f.d = form.Text(kToolDEdit, kToolNumberRoom);
+  // Whole texts: the update refuses what does not fit instead of cutting it.
+  f.name = WholeText(form, kToolNameCombo);
+  f.diameter = WholeText(form, kToolDiameterEdit);
+  f.t = WholeText(form, kToolTEdit);
+  f.h = WholeText(form, kToolHEdit);
+  f.d = WholeText(form, kToolDEdit);
   return f;
 }
 
@@ -51,16 +53,19 @@ const common::DialogTemplate& ToolListDialogTemplate() {
     t.height = 206;
     t.iconId = 101;
     t.controls = {
-        {common::kStaticId, ControlKind::Label, "工具名", 6, 4, 84, 10},
-        {common::kStaticId, ControlKind::Label, "工具径", 94, 4, 40, 10},
-        {common::kStaticId, ControlKind::Label, "Ｔ", 138, 4, 32, 10},
-        {common::kStaticId, ControlKind::Label, "Ｈ", 174, 4, 32, 10},
-        {common::kStaticId, ControlKind::Label, "Ｄ", 210, 4, 32, 10},
-        {kToolNameCombo, ControlKind::ComboEdit, "", 6, 16, 84, 120},
-        {kToolDiameterEdit, ControlKind::Edit, "", 94, 16, 40, 14},
-        {kToolTEdit, ControlKind::Edit, "", 138, 16, 32, 14},
-        {kToolHEdit, ControlKind::Edit, "", 174, 16, 32, 14},
-        {kToolDEdit, ControlKind::Edit, "", 210, 16, 32, 14},
+        // Headings and fields stand over the list's columns: a list line is
+        // name 21, diameter 9, T 7, H 7 characters, then D; a character is 4
+        // dialog units and the list's text starts 1 unit inside its frame.
+        {common::kStaticId, ControlKind::Label, "工具名", 7, 4, 80, 10},
+        {common::kStaticId, ControlKind::Label, "工具径", 91, 4, 34, 10},
+        {common::kStaticId, ControlKind::Label, "Ｔ", 127, 4, 26, 10},
+        {common::kStaticId, ControlKind::Label, "Ｈ", 155, 4, 26, 10},
+        {common::kStaticId, ControlKind::Label, "Ｄ", 183, 4, 26, 10},
+        {kToolNameCombo, ControlKind::ComboEdit, "", 6, 16, 82, 120},
+        {kToolDiameterEdit, ControlKind::Edit, "", 90, 16, 34, 14},
+        {kToolTEdit, ControlKind::Edit, "", 126, 16, 26, 14},
+        {kToolHEdit, ControlKind::Edit, "", 154, 16, 26, 14},
+        {kToolDEdit, ControlKind::Edit, "", 182, 16, 26, 14},
         {kPocketList, ControlKind::ListBox, "", 6, 38, 238, 162, common::kFixedFont},
     };
     t.menu = {
@@ -102,7 +107,7 @@ common::DialogProc ToolListDialogProc(Context& ctx) {
             if (UpdateMagazinePocket(ctx, &form, FieldsOf(form)) == 0) RefreshToolList(ctx, form);
             break;
           case kCmdToolDelete:
-            if (DeleteMagazinePocket(ctx, &form, form.Text(kToolTEdit, kToolNumberRoom)) == 0)
+            if (DeleteMagazinePocket(ctx, &form, WholeText(form, kToolTEdit)) == 0)
               RefreshToolList(ctx, form);
             break;
           case kCmdToolEnd:

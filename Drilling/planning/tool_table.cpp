@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -175,32 +176,60 @@ ToolListFields SplitToolListLine(std::string_view line) {
   return f;
 }
 
+namespace {
+
+// A pocket or offset number as typed: 1 to 3 digits, 1..`highest`. Anything
+// else (letters, a sign, a point) is refused with the field named: "abc"
+// would become pocket 0 and "-5" the section MAGAZINE-5.
+int CheckPocketNumber(Context& ctx, common::Form* window, std::string_view text, const char* fieldName,
+                      int highest, int* value) {
+  if (CheckFitText(ctx, window, text, kToolNumberRoom, fieldName) != 0) return -1;
+  const int n = text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos
+                    ? 0
+                    : common::LeadingDigitsValue(text);
+  if (n < 1 || n > highest)
+    return ReportF(ctx, window, kKindError, "エラー：%s [%s] は 1 から %d までの番号で入力して下さい。", fieldName,
+                   std::string(text).c_str(), highest);
+  if (value) *value = n;
+  return 0;
+}
+
+}  // namespace
+
 int UpdateMagazinePocket(Context& ctx, common::Form* window, const ToolListFields& fields) {
-  std::string name = common::CutToRoom(fields.name, kToolNameRoom);
-  if (name.empty()) return Report(ctx, window, kKindError, "エラー：工具名取出し失敗");
-  std::string diameter = common::CutToRoom(fields.diameter, kToolDiameterRoom);
-  std::string t = common::CutToRoom(fields.t, kToolNumberRoom);
-  if (t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
-  const int n = common::ParseLeadingInt(t);
-  std::string h = common::CutToRoom(fields.h, kToolNumberRoom);
-  if (h.empty()) h = t;
-  std::string d = common::CutToRoom(fields.d, kToolNumberRoom);
-  if (d.empty()) d = t;
+  // Every field is checked before the pocket is written; nothing is cut.
+  if (fields.name.empty()) return Report(ctx, window, kKindError, "エラー：工具名取出し失敗");
+  if (CheckLineText(ctx, window, fields.name, "工具名") != 0 ||
+      CheckFitText(ctx, window, fields.name, kToolNameRoom, "工具名") != 0)
+    return -1;
+  if (CheckFitText(ctx, window, fields.diameter, kToolDiameterRoom, "工具径") != 0 ||
+      CheckNumberText(ctx, window, fields.diameter, "工具径", nullptr) < 0)
+    return -1;
+  if (fields.t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  int n = 0;
+  if (CheckPocketNumber(ctx, window, fields.t, "Ｔ", kMagazinePockets, &n) != 0) return -1;
+  // Offset numbers share the three digits of the field.
+  constexpr int kHighestOffset = 999;
+  std::string h = fields.h.empty() ? fields.t : fields.h;
+  std::string d = fields.d.empty() ? fields.t : fields.d;
+  if (CheckPocketNumber(ctx, window, h, "Ｈ", kHighestOffset, nullptr) != 0 ||
+      CheckPocketNumber(ctx, window, d, "Ｄ", kHighestOffset, nullptr) != 0)
+    return -1;
 
   std::filesystem::path path;
   if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
-  if (int r = WritePocket(ctx, window, path, n, name, diameter, t, h, d); r != 0) return r;
+  if (int r = WritePocket(ctx, window, path, n, fields.name, fields.diameter, fields.t, h, d); r != 0) return r;
   ReportF(ctx, window, kKindList, "T%02d の工具情報を更新しました。", n);
   return 0;
 }
 
 int DeleteMagazinePocket(Context& ctx, common::Form* window, std::string_view tText) {
-  std::string t = common::CutToRoom(tText, kToolNumberRoom);
-  if (t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
-  const int n = common::ParseLeadingInt(t);
+  if (tText.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  int n = 0;
+  if (CheckPocketNumber(ctx, window, tText, "Ｔ", kMagazinePockets, &n) != 0) return -1;
   std::filesystem::path path;
   if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
-  if (int r = WritePocket(ctx, window, path, n, "", "", t, "", ""); r != 0) return r;
+  if (int r = WritePocket(ctx, window, path, n, "", "", tText, "", ""); r != 0) return r;
   ReportF(ctx, window, kKindList, "T%02d の工具情報を削除しました。", n);
   return 0;
 }

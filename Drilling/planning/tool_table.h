@@ -93,11 +93,15 @@ struct ToolListFields {
 // pocket without a diameter keeps none when it is updated from the list.
 ToolListFields SplitToolListLine(std::string_view line);
 
-// Writes the fields into pocket MAGAZINE<T> (T as an integer; H and D take
-// T's text when empty). 0, or a negative value after reporting.
+// Writes the fields into pocket MAGAZINE<T> (H and D take T's text when
+// empty). Refused with the field named, nothing written: a name with a line
+// break or longer than 31 bytes, a diameter that is not a number or longer
+// than 7 bytes, a T that is not a pocket number 1..98, an H or D that is not
+// 1 to 3 digits. 0, or a negative value after reporting.
 int UpdateMagazinePocket(Context& ctx, common::Form* window, const ToolListFields& fields);
 
-// Frees pocket MAGAZINE<T>: NAME, DIAM, H and D emptied, T kept as typed.
+// Frees pocket MAGAZINE<T>: NAME, DIAM, H and D emptied, T kept as typed
+// (refused like the update's T).
 int DeleteMagazinePocket(Context& ctx, common::Form* window, std::string_view t);
 
 }  // namespace drilling

@@ -67,6 +67,19 @@ bool KnownFrameType(char type) {
 
 }  // namespace
 
+std::string GraphicalSession() {
+  // Wayland first: an X server under Wayland serves the same session.
+  std::string wayland = EnvironmentValue("WAYLAND_DISPLAY");
+  if (!wayland.empty()) return "wayland:" + wayland;
+  std::string display = EnvironmentValue("DISPLAY");
+  if (display.empty()) return {};
+  // ":0" and ":0.1" are screens of one display, one session.
+  std::size_t colon = display.rfind(':');
+  std::size_t point = display.find('.', colon == std::string::npos ? 0 : colon);
+  if (colon != std::string::npos && point != std::string::npos) display.erase(point);
+  return "x11:" + display;
+}
+
 MessageLinkPaths MessageLinkPathsFor(const std::string& className, const std::string& windowName) {
   MessageLinkPaths paths;
   std::string folder = LinkFolder();
@@ -77,6 +90,11 @@ MessageLinkPaths MessageLinkPathsFor(const std::string& className, const std::st
   identity.append(className.data(), static_cast<qsizetype>(className.size()));
   identity.append('\0');
   identity.append(windowName.data(), static_cast<qsizetype>(windowName.size()));
+  // One message window per user and graphical session: a program on another
+  // display must not talk to (or close) this one.
+  const std::string session = GraphicalSession();
+  identity.append('\0');
+  identity.append(session.data(), static_cast<qsizetype>(session.size()));
   // 24 hex digits (96 bits) keep the path well inside the socket name limit.
   std::string hash = QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(24).toStdString();
   paths.socketPath = folder + "/msg-" + hash;

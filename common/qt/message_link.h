@@ -39,9 +39,14 @@ struct MessageLinkPaths {
   std::string lockPath;
 };
 
+// The graphical session of this process: "wayland:<WAYLAND_DISPLAY>", else
+// "x11:<DISPLAY>" without its screen number, else empty (no display).
+std::string GraphicalSession();
+
 // The socket and lock paths of the message window with this identity for the
-// current user. The names are a hash of the user name, the class name and the
-// window name, so two identities or two users never meet. The folder is
+// current user and graphical session. The names are a hash of the user name,
+// the class name, the window name and the session, so two identities, two
+// users or two displays never meet. The folder is
 // XDG_RUNTIME_DIR when it is private to the user, otherwise a folder
 // "drilling-<uid>" in the temporary folder, created with owner-only rights
 // (refused when it exists with other rights or another owner).

@@ -1,5 +1,7 @@
 #include "common/qt/qt_form.h"
 
+#include <cstdlib>
+
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -140,7 +142,14 @@ void QtForm::Build() {
         auto* button = new QPushButton(Q(c.text), client);
         button->setAutoDefault(c.flags & kDefaultButton);
         button->setDefault(c.flags & kDefaultButton);
-        connect(button, &QPushButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+        if (id == kStaticId) {
+          // A caption drawn as a button: it has no command, so it takes no
+          // focus and Tab goes from field to field.
+          button->setFocusPolicy(Qt::NoFocus);
+          button->setFlat(true);
+        } else {
+          connect(button, &QPushButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+        }
         w = button;
         break;
       }
@@ -173,9 +182,27 @@ void QtForm::Build() {
       case ControlKind::ListBox: {
         auto* list = new QListWidget(client);
         if (c.flags & kFixedFont) {
+          // A fixed-pitch list keeps the dialog's character grid (a column
+          // of n characters is 4n dialog units wide), so its columns line up
+          // under headings placed in dialog units.
           QFont fixed = font();
           fixed.setFamilies({"MS Gothic", "Noto Sans Mono CJK JP", "monospace"});
           fixed.setStyleHint(QFont::Monospace);
+          const int cell = fm.averageCharWidth();
+          int best = 0;
+          int bestMiss = 1 << 30;
+          for (int pixels = 6; pixels <= 64; ++pixels) {
+            fixed.setPixelSize(pixels);
+            const int miss = std::abs(QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0')) - cell);
+            if (miss < bestMiss) {
+              bestMiss = miss;
+              best = pixels;
+            }
+          }
+          fixed.setPixelSize(best);
+          // The rest of a pixel, spread over the characters.
+          const qreal advance = QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0'));
+          fixed.setLetterSpacing(QFont::AbsoluteSpacing, cell - advance);
           list->setFont(fixed);
         }
         if (c.flags & kExtendedSelect) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -263,12 +290,12 @@ void QtForm::closeEvent(QCloseEvent* event) {
 }
 
 void QtForm::reject() {
-  // Escape: the procedure decides, as with the close box.
+  // Escape: the cancel command; only the procedure ends the dialog.
   if (ended_) {
     QDialog::reject();
     return;
   }
-  Send(DialogEvent::Close, 0);
+  Send(DialogEvent::Command, kCancelCommand);
 }
 
 std::string QtForm::Text(int id, std::size_t room) const {

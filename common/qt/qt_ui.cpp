@@ -3,10 +3,13 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTranslator>
 
 namespace common {
 namespace {
@@ -38,7 +41,7 @@ std::optional<std::string> QtUi::ChooseOpenFile(Form* owner, const FileDialogReq
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::ReadOnly, false);
   QStringList filters;
-  for (const auto& f : request.filters) filters << Q(f.description);
+  for (const auto& f : request.filters) filters << HostNameFilter(f);
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -78,6 +81,25 @@ int QtUi::RunModal(Form* owner, const DialogTemplate& tpl, const DialogProc& pro
   if (form.HasEnded()) return form.Result();
   form.exec();
   return form.Result();
+}
+
+QString HostNameFilter(const FileFilter& filter) {
+  QString text = Q(filter.description);
+#ifndef _WIN32
+  text.replace("*.*", "*");
+#endif
+  return text;
+}
+
+bool InstallQtJapanese(QCoreApplication& app) {
+  // Lives as long as the application: a translator must outlive its use.
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 ScreenInfo QtUi::Screen() const {

@@ -2,6 +2,9 @@
 // built by QtForm.
 #pragma once
 
+#include <QCoreApplication>
+#include <QString>
+
 #include "common/qt/qt_form.h"
 #include "common/ui.h"
 
@@ -24,5 +27,16 @@ class QtUi : public Ui {
 
 // Draws the programs' small icons (resource 101 and 102) without image files.
 QIcon DrawProgramIcon(int resourceId);
+
+// The name filter the file dialog gets for a filter of the system: on
+// platforms other than Windows "*.*" means every file (a Linux program has
+// no extension), so "All Files(*.*)" becomes "All Files(*)".
+QString HostNameFilter(const FileFilter& filter);
+
+// Loads Qt's own Japanese translation (qtbase_ja from Qt's translation
+// folder) into the application, so standard dialogs and buttons (はい /
+// いいえ, the file dialog) speak the language of the system. False when it
+// is not installed; the dialogs then stay in English.
+bool InstallQtJapanese(QCoreApplication& app);
 
 }  // namespace common

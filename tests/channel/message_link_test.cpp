@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "common/qt/message_link.h"
@@ -92,3 +93,38 @@ TEST(MessageLink, InstanceLockIsHeldByOneHolderAtATime) {
 }
 
 }  // namespace
+
+// One message window per user and graphical session: another display gets
+// other names; screens of one display share them.
+TEST(MessageLink, EachDisplayHasItsOwnSocketAndLock) {
+  const char* keep[] = {"DISPLAY", "WAYLAND_DISPLAY"};
+  std::string saved[2];
+  bool had[2];
+  for (int i = 0; i < 2; ++i) {
+    const char* v = std::getenv(keep[i]);
+    had[i] = v != nullptr;
+    if (v) saved[i] = v;
+  }
+  auto pathsWith = [](const char* display, const char* wayland) {
+    if (display) ::setenv("DISPLAY", display, 1); else ::unsetenv("DISPLAY");
+    if (wayland) ::setenv("WAYLAND_DISPLAY", wayland, 1); else ::unsetenv("WAYLAND_DISPLAY");
+    return common::MessageLinkPathsFor("DrillingMessage", "window");
+  };
+  auto first = pathsWith(":0", nullptr);
+  auto firstScreen1 = pathsWith(":0.1", nullptr);
+  auto second = pathsWith(":1", nullptr);
+  auto none = pathsWith(nullptr, nullptr);
+  auto wayland = pathsWith(":0", "wayland-0");
+  EXPECT_EQ(common::GraphicalSession(), "wayland:wayland-0");
+  pathsWith("host:10.0", nullptr);
+  EXPECT_EQ(common::GraphicalSession(), "x11:host:10");
+  for (int i = 0; i < 2; ++i) {
+    if (had[i]) ::setenv(keep[i], saved[i].c_str(), 1); else ::unsetenv(keep[i]);
+  }
+  ASSERT_FALSE(first.socketPath.empty());
+  EXPECT_EQ(first.socketPath, firstScreen1.socketPath);
+  EXPECT_NE(first.socketPath, second.socketPath);
+  EXPECT_NE(first.lockPath, second.lockPath);
+  EXPECT_NE(first.socketPath, none.socketPath);
+  EXPECT_NE(first.socketPath, wayland.socketPath);
+}

@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 
 #include "common/build_date.h"
@@ -91,4 +94,38 @@ TEST(BuildDate, FormatsTheLastWriteTimeOrFails) {
   EXPECT_EQ(out, "untouched");
   EXPECT_EQ(common::GetBuildDateText({}, out), 0) << "the running program itself";
   EXPECT_GE(common::BuildYear(), 2024);
+}
+
+// A write killed before its rename leaves "<file>.<hex>.tmp": the next write
+// of the same target removes it, unless a running process may still be
+// writing it. Other files are never touched.
+TEST(TextFile, StaleTemporariesOfTheTargetGoAtTheNextWrite) {
+  TempFolder dir;
+  const fs::path target = dir / "DRILLING.ini";
+  // A process id that cannot be running (above the kernel's limit).
+  const std::string deadWriter = "7ffffff0" "0123abcd";
+  char own[32];
+  std::snprintf(own, sizeof own, "%08lx0123abcd", static_cast<unsigned long>(::getpid()));
+  struct Case {
+    std::string name;
+    bool removed;
+  };
+  const Case cases[] = {
+      {"DRILLING.ini." + deadWriter + ".tmp", true},
+      {"DRILLING.ini." + std::string(own) + ".tmp", false},   // this process: may be in flight
+      {"DRILLING.ini.7ffffff00123abcX.tmp", false},          // not a temporary name
+      {"DRILLING.ini.7ffffff00123abc.tmp", false},           // 15 digits
+      {"OTHER.ini." + deadWriter + ".tmp", false},           // another target
+      {"DRILLING.ini.old", false},
+  };
+  for (const Case& c : cases) WriteBytes(dir / c.name, "partial");
+  ASSERT_TRUE(common::WriteFileAtomic(target, "new"));
+  EXPECT_EQ(ReadBytes(target), "new");
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(dir / c.name), !c.removed) << c.name;
+
+  // An hour-old temporary is stale whatever its name says.
+  const fs::path old = dir / ("DRILLING.ini." + std::string(own) + ".tmp");
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(2));
+  EXPECT_EQ(common::RemoveStaleTemporaries(target), 1);
+  EXPECT_FALSE(fs::exists(old));
 }

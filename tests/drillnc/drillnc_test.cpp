@@ -155,7 +155,10 @@ TEST_F(DrillncTest, UsageErrorsTouchNothing) {
       {"new", "--origin", "ll"},
       {"new", "--stock", "1,2,3", "--origin", "middle"},
       {"new", "--program", "12a"},
-      {"new", "--stock", "1,2,3", "--material", "STAVAX-ESR"},  // the material definition would cut it to 7
+      {"new", "--material", "STAVAX-ESR"},  // longer than the job keeps
+      {"new", "--stock", "nan,2,3"},
+      {"hole", "job", "1", "--at", "inf,7"},
+      {"hole", "job", "1", "--depth", "nan"},
       {"new", "--title"},
       {"new", "extra"},
       {"hole", "job"},
@@ -193,6 +196,51 @@ TEST_F(DrillncTest, FailuresGiveOneAndTheErrorOnStandardError) {
   Outcome help = Drillnc({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("  hole JOB GROUP"), std::string::npos);
+}
+
+// What must not reach a job file, and files that are not jobs: each run
+// fails and changes nothing.
+TEST_F(DrillncTest, RefusedValuesAndForeignFilesChangeNothing) {
+  ASSERT_EQ(InHome(plate).status, 0);
+  const fs::path job = home / "DB" / "PLATE-A.ini";
+  const std::string before = ReadBytes(job);
+  const fs::path hostname = scratch / "hostname";
+  WriteBytes(hostname, "machine-7\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // start of standard error
+  };
+  const Case cases[] = {
+      {{"new", "--title", "INJ", "--controller", "FANUC 0i-MF\n[Hole1]\n穴径=99"},
+       "エラー：--controller に改行や NUL 文字は使えません。"},
+      {{"hole", "PLATE-A", "1", "--at", "1e308,5"}, "エラー：X1 [1000000000000000"},
+      {{"hole", "PLATE-A", "1", "--type", "ドリル\r\n[Drilling]"}, "エラー：--type に改行や NUL 文字は使えません。"},
+      {{"nc", hostname.string(), "--no-sim"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
+      {{"hole", hostname.string(), "1", "--at", "1,2"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
+      {{"nc", scratch.Path().string(), "--no-sim"}, "エラー：" + scratch.Path().string() + " は定義ファイルではありません"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = InHome(c.args);
+    EXPECT_EQ(run.status, 1) << c.args[0] << " " << run.err;
+    EXPECT_EQ(run.err.rfind(c.error, 0), 0u) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(job), before);
+  EXPECT_EQ(ReadBytes(hostname), "machine-7\n");
+  EXPECT_FALSE(fs::exists(home / "DB" / "INJ.ini"));
+}
+
+// The command line reads a job without the start-up presets: a value the
+// job does not hold stays absent instead of becoming the preset.
+TEST_F(DrillncTest, AJobWithoutAMaterialGetsNoneInvented) {
+  const fs::path job = home / "DB" / "NOMAT.ini";
+  fs::create_directories(job.parent_path());
+  WriteBytes(job, common::Utf8ToCp932("[Drilling]\r\ntitle=NOMAT\r\n制御装置=FANUC 0i-MF\r\n座標系=G54\r\n"
+                                      "Ｏ番号=7\r\n[Hole1]\r\nX1=1.\r\nY1=2.\r\n"));
+  Outcome run = InHome({"nc", "NOMAT", "--no-sim"});
+  EXPECT_NE(run.status, 0);
+  const std::string text = common::Cp932ToUtf8(ReadBytes(job));
+  EXPECT_EQ(text.find("材質"), std::string::npos) << text;
+  EXPECT_EQ(run.out.find("S45C"), std::string::npos) << run.out;
 }
 
 TEST_F(DrillncTest, TitleFromTheClockAndHomeFromTheEnvironment) {
@@ -366,6 +414,22 @@ TEST_F(DrillncTest, CircleAndGridUsageErrors) {
     EXPECT_NE(run.err.find("usage: drillnc"), std::string::npos);
   }
   EXPECT_FALSE(fs::exists(home / "DB")) << "start-up never ran";
+
+// The shipped configuration starts every program with a safety block: plane,
+// millimetres, no radius or length offset, no canned cycle, and the return to
+// the initial level (the final rapid to the start position relies on it).
+TEST_F(DrillncTest, ShippedProgramsStartWithTheSafetyBlock) {
+  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "Drilling.ini", home / "Drilling.ini",
+                fs::copy_options::overwrite_existing);
+  fs::create_directories(home / "DB");
+  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini", home / "DB" / "SAMPLE-PLATE.ini");
+  Outcome run = InHome({"nc", "SAMPLE-PLATE", "--no-sim"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const std::string program = ReadBytes(run.LastLine());
+  EXPECT_EQ(program.rfind("%\r\nO1001\r\n", 0), 0u) << program.substr(0, 80);
+  const std::size_t safety = program.find("\r\nG17 G21 G40 G49 G80 G98\r\n");
+  ASSERT_NE(safety, std::string::npos) << program.substr(0, 200);
+  EXPECT_LT(safety, program.find("\r\nN1\r\n"));
 }
 
 }  // namespace

@@ -31,16 +31,25 @@ TEST_F(JobFileTest, NewJobFileWritesTheSkeletonNamedAfterTheClock) {
   EXPECT_TRUE(ui.questions.empty());
 }
 
-TEST_F(JobFileTest, SkeletonTakesTheTypedValuesCutToItsWidths) {
-  main.SetText(kControllerCombo, "Mitsubishi MELDAS M80 with long name");
-  main.SetText(kCoordSystemCombo, "G54.1P1X");
-  main.SetText(kMaterialCombo, "ＳＵＳ３０４ステン");  // 18 bytes: 7 characters fit in 15
-  main.SetText(kStockXEdit, "1234567890123456");
+TEST_F(JobFileTest, SkeletonTakesTheTypedValuesAndRefusesWhatWouldBeCut) {
+  main.SetText(kControllerCombo, "Mitsubishi MELDAS M80 with long name");  // 36 bytes: 31 fit
+  ui.defaultAnswer = true;
+  EXPECT_EQ(NewJobFile(ctx, main), -1);
+  EXPECT_FALSE(fs::exists(ctx.currentJobPath)) << "nothing written";
+  ASSERT_FALSE(ErrorBoxes().empty());
+  EXPECT_EQ(ErrorBoxes().back(), "エラー：制御装置名 [MITSUBISHI MELDAS M80 WITH LONG NAME] が長すぎます（31 バイトまで）。");
+
+  main.SetText(kControllerCombo, "Mitsubishi MELDAS M80");
+  main.SetText(kCoordSystemCombo, "G54.1P1");
+  main.SetText(kMaterialCombo, "ステン鋼");  // 8 bytes: refused
+  EXPECT_EQ(NewJobFile(ctx, main), -1);
+  main.SetText(kMaterialCombo, "ＳＵＳ3");  // 7 bytes
+  main.SetText(kStockXEdit, "123456789012345");
   main.SetText(kStockYEdit, "100");
   main.SetText(kStockZEdit, "20.5");
   main.SetText(kOriginXEdit, "0");
   main.SetText(kOriginYEdit, "0");
-  main.SetText(kProgramNumberEdit, "12345678");
+  main.SetText(kProgramNumberEdit, "1234567");
   ASSERT_EQ(NewJobFile(ctx, main), 0);
   EXPECT_EQ(ReadBytes(ctx.currentJobPath), Golden("skeleton_typed.ini"));
 }
@@ -170,7 +179,7 @@ TEST_F(JobFileTest, CancellingTheOpenDialogLeavesNoJob) {
   EXPECT_EQ(ui.fileRequests[0].initialFolder, (folder / "DB").string());
 }
 
-TEST_F(JobFileTest, OpeningReadsWithTheReadBackWidths) {
+TEST_F(JobFileTest, OpeningShowsStoredValuesWholeAndReportsTheTooWide) {
   MakeJob("b.ini",
           "[Drilling]\ntitle=BRACKET-7\n制御装置=MITSUBISHI MELDAS M80 WITH LONG NAME\n座標系=G54.1P12\n材質=\n"
           "材料X=123.4567\n材料Y=80\n原点X=61.72835\nＯ番号=20250001\n"
@@ -181,16 +190,124 @@ TEST_F(JobFileTest, OpeningReadsWithTheReadBackWidths) {
   ui.fileChoices = {ctx.currentJobPath.string()};
   ASSERT_EQ(OpenJobFile(ctx, main), 0);
   EXPECT_EQ(main.FullText(kTitleEdit), "BRACKET-7");
-  EXPECT_EQ(main.FullText(kControllerCombo), "MITSUBISHI MELDAS M80 WITH LONG");
-  EXPECT_EQ(main.FullText(kCoordSystemCombo), "G54.1P1");
+  // Never cut: G54.1P1 would be another work offset.
+  EXPECT_EQ(main.FullText(kControllerCombo), "MITSUBISHI MELDAS M80 WITH LONG NAME");
+  EXPECT_EQ(main.FullText(kCoordSystemCombo), "G54.1P12");
   EXPECT_EQ(main.FullText(kMaterialCombo), "SS400") << "an empty stored value keeps the field";
-  EXPECT_EQ(main.FullText(kStockXEdit), "123.456");
+  EXPECT_EQ(main.FullText(kStockXEdit), "123.4567");
   EXPECT_EQ(main.FullText(kStockZEdit), "12") << "an absent key keeps the field";
-  EXPECT_EQ(main.FullText(kOriginXEdit), "61.7283");
-  EXPECT_EQ(main.FullText(kProgramNumberEdit), "2025000");
+  EXPECT_EQ(main.FullText(kOriginXEdit), "61.72835");
+  EXPECT_EQ(main.FullText(kProgramNumberEdit), "20250001");
+  EXPECT_EQ(ErrorBoxes(), (std::vector<std::string>{
+                              "エラー：制御装置名 [MITSUBISHI MELDAS M80 WITH LONG NAME] が長すぎます（31 バイトまで）。",
+                              "エラー：ワーク座標系 [G54.1P12] が長すぎます（7 バイトまで）。",
+                              "エラー：プログラム番号 [20250001] が長すぎます（7 バイトまで）。"}));
   EXPECT_EQ(main.FullText(kHoleTypeLabel1), "ドリル");
   EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 1), "") << "a group without a type clears its label";
   EXPECT_EQ(main.FullText(kHoleTypeLabel1 + 2), "タップ");
+  // The save refuses them until they are mended.
+  const std::string before = ReadBytes(ctx.currentJobPath);
+  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  EXPECT_EQ(ReadBytes(ctx.currentJobPath), before);
+}
+
+// One table of bad typed values for every kind of main field: each is
+// refused with the field named, and nothing is written. Values that fit come
+// back as they were saved.
+TEST_F(JobFileTest, BadMainFieldsAreRefusedAndNothingIsWritten) {
+  struct Case {
+    int control;
+    std::string text;
+    std::string box;
+  };
+  const Case cases[] = {
+      {kStockXEdit, "abc", "エラー：材料寸法Ｘ [abc] は数値ではありません。"},
+      {kStockYEdit, "nan", "エラー：材料寸法Ｙ [nan] は数値ではありません。"},
+      {kStockZEdit, "inf", "エラー：材料寸法Ｚ [inf] は数値ではありません。"},
+      {kOriginXEdit, "1e999", "エラー：加工原点Ｘ [1e999] は数値ではありません。"},
+      {kOriginYEdit, "12,5", "エラー：加工原点Ｙ [12,5] は数値ではありません。"},
+      {kStockXEdit, "1234567890.123456", "エラー：材料寸法Ｘ [1234567890.123456] が長すぎます（15 バイトまで）。"},
+      {kCoordSystemCombo, "G54.1P10", "エラー：ワーク座標系 [G54.1P10] が長すぎます（7 バイトまで）。"},
+      {kMaterialCombo, "STAVAX-ESR", "エラー：材質 [STAVAX-ESR] が長すぎます（7 バイトまで）。"},
+      {kProgramNumberEdit, "ABC", "エラー：プログラム番号 [ABC] は数字で入力して下さい。"},
+      {kProgramNumberEdit, "-12", "エラー：プログラム番号 [-12] は数字で入力して下さい。"},
+      {kControllerCombo, "FANUC 0I-MF\n[HOLE1]\n穴径=99", "エラー：制御装置名 に改行や NUL 文字は使えません。"},
+      {kTitleEdit, std::string("T1\rX", 4), "エラー：表題 に改行や NUL 文字は使えません。"},
+      {kMaterialCombo, std::string("S45C\0X", 6), "エラー：材質 に改行や NUL 文字は使えません。"},
+  };
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  const std::string before = ReadBytes(ctx.currentJobPath);
+  for (const Case& c : cases) {
+    ClearMainForm(main, 0);
+    main.SetText(kTitleEdit, "2021-0509-142305");
+    main.SetText(kStockXEdit, "150");
+    main.SetText(kControllerCombo, "FANUC 0I-MF");
+    main.SetText(c.control, c.text);
+    EXPECT_EQ(SaveJobMainFields(ctx, main), -1) << c.text;
+    EXPECT_EQ(ReadBytes(ctx.currentJobPath), before) << c.text;
+    ASSERT_FALSE(ErrorBoxes().empty());
+    EXPECT_EQ(ErrorBoxes().back(), c.box);
+  }
+
+  // What fits is saved and read back unchanged.
+  ClearMainForm(main, 0);
+  main.SetText(kTitleEdit, "2021-0509-142305");
+  main.SetText(kStockXEdit, "1234.5678");
+  main.SetText(kOriginYEdit, "-123456789.0125");
+  main.SetText(kMaterialCombo, "SKD11");
+  main.SetText(kCoordSystemCombo, "G54.1P7");
+  main.SetText(kControllerCombo, "MITSUBISHI MELDAS M80 WITH LONG");
+  ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+  common::MemoryForm again(MainDialogTemplate());
+  ASSERT_EQ(ReadJobFile(ctx, again), 0);
+  for (int id : {kStockXEdit, kOriginYEdit, kMaterialCombo, kCoordSystemCombo, kControllerCombo})
+    EXPECT_EQ(again.FullText(id), main.FullText(id)) << id;
+}
+
+// The title becomes a file name only where a new job's path is formed: an
+// existing job whose title holds characters a file name cannot (files of
+// earlier versions do) is saved as usual.
+TEST_F(JobFileTest, AnExistingJobWithAnyTitleIsSaved) {
+  MakeJob("old.ini", "[Drilling]\ntitle=A:B*?\n");
+  ui.fileChoices = {ctx.currentJobPath.string()};
+  ASSERT_EQ(OpenJobFile(ctx, main), 0);
+  main.SetText(kStockXEdit, "77");
+  EXPECT_EQ(SaveJobMainFields(ctx, main), 0);
+  EXPECT_EQ(Stored("Drilling", "title"), "A:B*?");
+  EXPECT_EQ(Stored("Drilling", "材料X"), "77");
+  EXPECT_TRUE(ErrorBoxes().empty());
+  EXPECT_EQ(SetNewJobPath(ctx, main), -1) << "as a new file's name it is refused";
+}
+
+// Opening refuses what is not a job definition file before anything reads
+// it or writes into it.
+TEST_F(JobFileTest, OpeningRefusesWhatIsNotAJobFile) {
+  const fs::path notes = folder / "hostname";
+  testsupport::WriteBytes(notes, "machine-7\n");
+  const fs::path big = folder / "big.ini";
+  testsupport::WriteBytes(big, "[Drilling]\r\n" + std::string(2 << 20, ';'));
+  fs::create_directories(folder / "dir.ini");
+  struct Case {
+    fs::path path;
+    std::string why;
+  };
+  const Case cases[] = {
+      {notes, "[Drilling] セクションがありません"},
+      {big, "定義ファイルとしては大きすぎます"},
+      {folder / "dir.ini", "通常のファイルではありません"},
+  };
+  for (const Case& c : cases) {
+    ui.fileChoices = {c.path.string()};
+    EXPECT_EQ(OpenJobFile(ctx, main), -1);
+    EXPECT_EQ(ErrorBoxes().back(), "エラー：" + c.path.string() + " は定義ファイルではありません（" + c.why + "）。");
+    EXPECT_EQ(JobFileExists(ctx), 0);
+    main.SetText(kStockXEdit, "1");
+    EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
+  }
+  EXPECT_EQ(ReadBytes(notes), "machine-7\n");
+  // A job as earlier versions wrote it: blanks and case of the header vary.
+  MakeJob("ok.ini", " [ drilling ] \ntitle=ok\n");
+  EXPECT_TRUE(LooksLikeJobFile(ctx.currentJobPath));
 }
 
 TEST_F(JobFileTest, HoleGroupSaveWritesNumberTextAndRemovesOlderPositions) {
@@ -234,6 +351,40 @@ TEST_F(JobFileTest, HoleGroupSaveWritesNumberTextAndRemovesOlderPositions) {
   EXPECT_EQ(lines[1], "種類 = ドリル\n");
   EXPECT_EQ(lines[4], "面取深 = \n");
   EXPECT_EQ(lines[9], "穴加工定義 [2] を保存しました。");
+}
+
+// Bad values of the hole group: refused with the field named, nothing written.
+TEST_F(JobFileTest, BadHoleGroupValuesAreRefused) {
+  struct Case {
+    int control;
+    std::string text;
+    std::string box;
+  };
+  const Case cases[] = {
+      {kHoleX1Edit, "abc", "エラー：X1 [abc] は数値ではありません。"},
+      {kHoleY1Edit + 1, "nan", "エラー：Y2 [nan] は数値ではありません。"},
+      {kHoleX1Edit + 1, "inf", "エラー：X2 [inf] は数値ではありません。"},
+      // 309 digits as number text: it would come back cut to 15.
+      {kHoleX1Edit, "1e308", "エラー：X1 [10000000000000000"},  // ...] が長すぎます
+      {kHoleDiameterEdit, "8.5mm", "エラー：穴径 [8.5mm] は数値ではありません。"},
+      {kHoleDepthEdit, "12345678901234567", "エラー：深さ [12345678901234567] が長すぎます（15 バイトまで）。"},
+      {kHoleTypeCombo, "ドリル\n[Hole1]", "エラー：穴種類 に改行や NUL 文字は使えません。"},
+  };
+  ASSERT_EQ(NewJobFile(ctx, main), 0);
+  const std::string before = ReadBytes(ctx.currentJobPath);
+  for (const Case& c : cases) {
+    common::MemoryForm dialog(HoleDialogTemplate());
+    dialog.SetText(kHoleTypeCombo, "ドリル");
+    dialog.SetText(kHoleX1Edit, "10");
+    dialog.SetText(kHoleY1Edit, "10");
+    dialog.SetText(kHoleX1Edit + 1, "20");
+    dialog.SetText(kHoleY1Edit + 1, "20");
+    dialog.SetText(c.control, c.text);
+    EXPECT_EQ(SaveHoleGroup(ctx, dialog), -1) << c.text;
+    EXPECT_EQ(ReadBytes(ctx.currentJobPath), before);
+    ASSERT_FALSE(ErrorBoxes().empty());
+    EXPECT_EQ(ErrorBoxes().back().rfind(c.box, 0), 0u) << ErrorBoxes().back();
+  }
 }
 
 TEST_F(JobFileTest, HoleGroupLoadStopsAtTheFirstMissingCoordinate) {
@@ -290,16 +441,8 @@ TEST_F(JobFileTest, TitlesThatWouldLeaveTheFolderAreRefused) {
   for (const char* good : {"2021-0509-142305", "表示板", "ソケット", "a..b", ".hidden", "PLATE 1", "COM10", "CONSOLE"})
     EXPECT_TRUE(IsSafeFileTitle(good)) << good;
 
-  // Typed into the main form: the save refuses and writes nothing.
   ASSERT_EQ(NewJobFile(ctx, main), 0);
-  const std::string before = ReadBytes(ctx.currentJobPath);
   main.SetText(kTitleEdit, "../../etc/x");
-  main.SetText(kStockXEdit, "99");
-  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
-  EXPECT_EQ(ReadBytes(ctx.currentJobPath), before);
-  ASSERT_FALSE(ErrorBoxes().empty());
-  EXPECT_EQ(ErrorBoxes().back().rfind("エラー：表題 [../../etc/x] はファイル名に使えません。", 0), 0u);
-
   // As the name of a new file: refused before any question, path unchanged.
   const fs::path path = ctx.currentJobPath;
   EXPECT_EQ(SetNewJobPath(ctx, main), -1);

@@ -57,18 +57,26 @@ TEST_F(MainCommandsTest, NewJobThenSaveData) {
 }
 
 TEST_F(MainCommandsTest, NewJobWithAJobOpenAndTheNewFileDeclined) {
-  MakeJob("old.ini", "[Drilling]\ntitle=old\n材料X=1\n");
+  MakeJob("old.ini", "[Drilling]\ntitle=old\n材料X=1\n[Hole1]\n種類=ドリル\n");
   const std::string before = ReadBytes(ctx.currentJobPath);
+  ui.fileChoices = {ctx.currentJobPath.string()};
+  main.Click(kCmdDefinitionFile);
+  main.SetText(kStockYEdit, "typed, not saved");
   ui.answers = {false};
   AnswerMaterial("300", "200", "30", kOriginLowerLeftRadio);
   main.Click(kCmdNew);
+  // No: the open job stays as the form showed it, and nothing else happens.
   EXPECT_EQ(ReadBytes(folder / "DB" / "old.ini"), before);
-  EXPECT_EQ(main.FullText(kTitleEdit), "2021-0509-142305");
-  EXPECT_EQ(ui.modalsRun.size(), 1u) << "the material dialog opens all the same";
-  main.Click(kCmdSaveData);
   EXPECT_EQ(ctx.currentJobPath, folder / "DB" / "old.ini");
-  EXPECT_EQ(Stored("Drilling", "title"), "2021-0509-142305") << "a later save writes the new title into the old file";
-  EXPECT_EQ(Stored("Drilling", "材料X"), "300");
+  EXPECT_EQ(main.FullText(kTitleEdit), "old");
+  EXPECT_EQ(main.FullText(kStockXEdit), "1");
+  EXPECT_EQ(main.FullText(kStockYEdit), "typed, not saved");
+  EXPECT_EQ(main.FullText(kHoleTypeLabel1), "ドリル");
+  EXPECT_TRUE(ui.modalsRun.empty()) << "no material dialog";
+  main.SetText(kStockYEdit, "80");
+  main.Click(kCmdSaveData);
+  EXPECT_EQ(Stored("Drilling", "title"), "old");
+  EXPECT_EQ(Stored("Drilling", "材料Y"), "80");
 }
 
 TEST_F(MainCommandsTest, CancelledMaterialDefinitionEndsTheNewJob) {

@@ -38,7 +38,7 @@ TEST_F(MaterialDialogTest, OriginFollowsTheChosenCorner) {
       {"200", "100", kOriginLowerLeftRadio, "0", "0"},     {"200", "100", kOriginLowerRightRadio, "200", "0"},
       {"200", "100", kOriginUpperLeftRadio, "0", "100"},   {"200", "100", kOriginCentreRadio, "100", "50"},
       {"200", "100", kOriginUpperRightRadio, "200", "100"}, {"125", "75", kOriginCentreRadio, "62.5", "37.5"},
-      {"12.3456", "abc", kOriginUpperRightRadio, "12.346", "0"},
+      {"12.3456", "0", kOriginUpperRightRadio, "12.346", "0"},
   };
   for (const Case& c : cases) {
     Open();
@@ -118,15 +118,42 @@ TEST_F(MaterialDialogTest, AnEmptyFieldStopsTheSaveAndKeepsTheDialogOpen) {
   EXPECT_EQ(dialog->Result(), -1);
 }
 
-TEST_F(MaterialDialogTest, MaterialIsCutToSevenCharacters) {
+// The material reaches the main form whole (the job keeps 15 bytes); a
+// value that is not a number or does not fit is refused with the field
+// named, the dialog stays open and the main form is untouched.
+TEST_F(MaterialDialogTest, ValuesAreKeptWholeOrRefused) {
   Open();
-  Fill("1", "1", "1", "STAVAX-ESR");
+  Fill("1", "1", "1", "ＳＵＳ3");  // 7 bytes
   dialog->Click(kSettingSave);
-  EXPECT_EQ(main.FullText(kMaterialCombo), "STAVAX-");
+  EXPECT_EQ(main.FullText(kMaterialCombo), "ＳＵＳ3");
+  struct Case {
+    const char* x;
+    const char* z;
+    const char* material;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"abc", "1", "S45C", "エラー：Ｘ－寸法 [abc] は数値ではありません。"},
+      {"150", "inf", "S45C", "エラー：厚み寸法 [inf] は数値ではありません。"},
+      {"1234.56789012345", "1", "S45C", "エラー：Ｘ－寸法 [1234.56789012345] が長すぎます（15 バイトまで）。"},
+      {"150", "1", "STAVAX-ESR", "エラー：材質 [STAVAX-ESR] が長すぎます（7 バイトまで）。"},
+      {"150", "1", "ステンレス鋼", "エラー：材質 [ステンレス鋼] が長すぎます（7 バイトまで）。"},
+  };
+  for (const Case& c : cases) {
+    main.SetText(kStockXEdit, "old X");
+    Open();
+    Fill(c.x, "100", c.z, c.material);
+    dialog->Click(kSettingSave);
+    EXPECT_FALSE(dialog->HasEnded()) << c.box;
+    EXPECT_EQ(main.FullText(kStockXEdit), "old X");
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes.back().text, c.box);
+  }
   Open();
-  Fill("1", "1", "1", "ステンレス鋼");  // 12 bytes: three characters fit in 7
+  Fill("1234.5678", "1", "1", "STAVAX");
   dialog->Click(kSettingSave);
-  EXPECT_EQ(main.FullText(kMaterialCombo), "ステン");
+  EXPECT_EQ(main.FullText(kStockXEdit), "1234.5678");
+  EXPECT_EQ(main.FullText(kMaterialCombo), "STAVAX");
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ GcodeReading ReadGcode(std::string_view bytes) {
           else if (g == 43) lengthOffset = true;
           else if (g == 80) cycle = 0;
           else if (g == 81 || g == 82 || g == 83 || g == 73 || g == 84) newCycle = g;
-          else if (g == 0 || g == 28 || g == 30 || (g >= 54 && g <= 59) || g == 17 || g == 40 || g == 49) {
+          else if (g == 0 || g == 28 || g == 30 || (g >= 54 && g <= 59) || g == 17 || g == 21 || g == 40 ||
+                   g == 49 || g == 98) {
             if (cycle != 0) problem(lineNo, "G" + w.text + " inside a canned cycle");
           } else problem(lineNo, "unknown G" + w.text);
           break;

@@ -186,7 +186,10 @@ INSTANTIATE_TEST_SUITE_P(
         BeforeOpenCase{"NoCoordinateSystem", "座標系=G54", "座標系=", "エラー：ワーク座標系の定義がありません"},
         BeforeOpenCase{"NoToolNumber", "TOOLT=3", "TOOLT=", "エラー：工具番号の定義がありません"},
         BeforeOpenCase{"NoLengthOffset", "TOOLH=3", "TOOLX=3", "エラー：工具長補正番号の定義がありません"},
-        BeforeOpenCase{"NoProcess", "TOOLNAME=ドリル", "TOOLNAME=", ""}),
+        BeforeOpenCase{"NoProcess", "TOOLNAME=ドリル", "TOOLNAME=", ""},
+        // Read cut to 7 bytes it would be another work offset.
+        BeforeOpenCase{"CoordinateSystemTooWide", "座標系=G54", "座標系=G54.1P12",
+                       "エラー：定義ファイルの [Drilling] 座標系 の値 G54.1P12 が長すぎます（7 バイトまで）。"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(NcWriterTest, MissingOrUnsafeNcFileNamesAreRefused) {
@@ -283,6 +286,12 @@ INSTANTIATE_TEST_SUITE_P(
         HalfWayCase{"NoFeed", "FEEDRATE=80", "FEEDRATE=-5", "エラー：Fコード取得失敗", kBeforeCycle},
         HalfWayCase{"NoR", "RCODE=3.", "RCODE=", "エラー：Rコード取得失敗", kBeforeCycle},
         HalfWayCase{"NoZ", "ZCODE=-20.", "ZCODE=", "エラー：Zコード取得失敗", kBeforeCycle},
+        HalfWayCase{"ZTooWide", "ZCODE=-20.", "ZCODE=-20.000000000000001",
+                    "エラー：定義ファイルの [PROCESS1] ZCODE の値 -20.000000000000001 が長すぎます（15 バイトまで）。",
+                    kBeforeCycle},
+        HalfWayCase{"PositionTooWide", "X2=30.", "X2=100000000000000000000",
+                    "エラー：定義ファイルの [Hole1] X2 の値 100000000000000000000 が長すぎます（15 バイトまで）。",
+                    kBeforeCycle},
         HalfWayCase{"NoQForG83", "QCODE=2.", "QCODE=", "エラー：Qコード取得失敗", kBeforeCycle},
         HalfWayCase{"NoQForG73", "GCODE=83\nRCODE=3.\nZCODE=-20.\nQCODE=2.", "GCODE=73\nRCODE=3.\nZCODE=-20.",
                     "エラー：Qコード取得失敗", kBeforeCycle},
@@ -299,6 +308,34 @@ INSTANTIATE_TEST_SUITE_P(
         HalfWayCase{"NoHoleAnywhere", "GROUP=1", "GROUP=", "エラー：穴定義がありません。", kBeforeCycle,
                     "[Hole1]", "[Hole9]"}),
     [](const auto& info) { return info.param.name; });
+
+// A configured start position that is present but not a number is an error
+// before the program is written (as 0 it would rapid to the stock's face).
+TEST_F(NcWriterTest, StartPositionThatIsNotANumberIsRefused) {
+  struct Case {
+    const char* config;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"[NCFORMAT]\nStartZ=５０\n", "エラー：NCFORMAT の StartZ [５０] は数値ではありません。"},
+      {"[NCFORMAT]\nStartX=abc\n", "エラー：NCFORMAT の StartX [abc] は数値ではありません。"},
+      {"[NCFORMAT]\nStartY=nan\n", "エラー：NCFORMAT の StartY [nan] は数値ではありません。"},
+      {"[NCFORMAT]\nStartZ=1234567890123456\n", "エラー：NCFORMAT の StartZ [1234567890123456] は数値ではありません。"},
+  };
+  for (const Case& c : cases) {
+    Config(c.config);
+    Job(kOrientationJob);
+    fs::remove(Nc("O0012.nc"));
+    EXPECT_EQ(Write(), -1) << c.config;
+    EXPECT_EQ(LastErrorBox(), c.box);
+    EXPECT_FALSE(fs::exists(Nc("O0012.nc")));
+    EXPECT_FALSE(fs::exists(Nc("O0012.nc.failed")));
+  }
+  Config("[NCFORMAT]\nStartZ=\n");  // empty: the default
+  Job(kOrientationJob);
+  EXPECT_EQ(Write(), 0);
+  EXPECT_NE(Bytes(Nc("O0012.nc")).find("G43 H03 Z50.\r\n"), std::string::npos);
+}
 
 TEST_F(NcWriterTest, SecondRunAfterAFailureClearsTheStalePartial) {
   Config("");

@@ -178,13 +178,25 @@ TEST_F(TrycutTest, ToolFileFailures) {
   };
   for (const Case& c : cases) {
     JobWith(c.processes);
+    // The operator agreed to replace an earlier tool file: it must not stay
+    // beside the new control and box files; the partial one is kept aside.
+    WriteText(Trycut("O12.ttl"), "old tools\n");
+    ui.answers = {true};
     EXPECT_EQ(WriteTrycutToolFile(ctx, nullptr, Trycut("O12.ttl")), -1);
-    EXPECT_EQ(ctx.messageBuffer, c.error);
-    EXPECT_FALSE(fs::exists(Trycut("O12.ttl")));  // a tool file that failed half-way is not written
+    EXPECT_EQ(ctx.messageBuffer.rfind(c.error, 0), 0u) << ctx.messageBuffer;
+    EXPECT_FALSE(fs::exists(Trycut("O12.ttl")));  // neither the old nor a half-written one
+    const bool partial = std::string(c.error).find("[1]") == std::string::npos;
+    EXPECT_EQ(fs::exists(Trycut("O12.ttl.failed")), partial) << c.error;
+    if (partial) {
+      EXPECT_NE(ctx.messageBuffer.find("書きかけの工具ファイルは " + Trycut("O12.ttl.failed").string()), std::string::npos);
+    }
+    fs::remove(Trycut("O12.ttl.failed"));
   }
   // A later process without a tool number is only skipped.
   JobWith("[PROCESS1]\nTOOLNAME=ドリル\nTOOLT=1\nZCODE=-5\n[PROCESS3]\nTOOLNAME=タップ\nZCODE=-5\n");
+  WriteText(Trycut("O12.ttl.failed"), "partial of an earlier run\n");
   EXPECT_EQ(WriteTrycutToolFile(ctx, nullptr, Trycut("O12.ttl")), 0);
+  EXPECT_FALSE(fs::exists(Trycut("O12.ttl.failed"))) << "a later good run clears the stale partial";
 }
 
 TEST_F(TrycutTest, DeclinedToolFileIsAnErrorAndKeepsWhatWasWritten) {
@@ -212,6 +224,16 @@ TEST_F(TrycutTest, BatchFileTwelveLines) {
   ASSERT_EQ(WriteTrycutBatchFile(ctx, nullptr, names, "C:\\シミュレータ\\TRYCUT2000.exe", "C:\\CAM\\ncdata\\O12.nc"), 0);
   EXPECT_EQ(Bytes(names.batchPath), Golden("batch_par.bat"));
   EXPECT_TRUE(Reported("TRYCUT2000 実行モード /m2"));
+}
+
+TEST_F(TrycutTest, BatchFileRefusesAStartPositionThatIsNotANumber) {
+  auto names = PackageFileNames(ctx, "C:\\CAM\\ncdata\\O12.nc");
+  for (const char* config : {"[NCFORMAT]\nStartZ=５０\n", "[NCFORMAT]\nStartX=12345678\n"}) {
+    Config(config);
+    EXPECT_EQ(WriteTrycutBatchFile(ctx, nullptr, names, "C:\\TRYCUT\\TRYCUT2000.exe", "C:\\CAM\\ncdata\\O12.nc"), -1);
+    EXPECT_EQ(LastErrorBox().rfind("エラー：NCFORMAT の START", 0), 0u) << LastErrorBox();
+    EXPECT_FALSE(fs::exists(names.batchPath));
+  }
 }
 
 TEST_F(TrycutTest, DeclinedBatchFileIsOnlyAnInformation) {

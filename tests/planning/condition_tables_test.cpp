@@ -171,6 +171,7 @@ TEST_F(ConditionTables, BadDataStopsTheScanWithAClearReport) {
   EXPECT_EQ(r.Spindle, 11);
 
   WriteTable("drillS45C.tbl", "5 1000 -80 2\n");
+  r.Diameter = 5;  // the faulty row is the one taken
   EXPECT_LT(ReadDrillConditions(ctx, nullptr, r), 0);
   EXPECT_EQ(LastBox(), "エラー：加工条件ファイル " + path + " の 1 行目の 3 列目に負の数値があります。");
 
@@ -185,6 +186,48 @@ TEST_F(ConditionTables, BadDataStopsTheScanWithAClearReport) {
   testsupport::WriteBytes(folder / "ReamerS45C.tbl", std::string(5 * 1024 * 1024, '7'));
   EXPECT_LT(ReadConditionTable(ctx, nullptr, "Reamer", r), 0);
   EXPECT_NE(LastBox().find("大きすぎます"), std::string::npos);
+}
+
+// A row with a negative value where none belongs fails only the look-up that
+// takes it; the rows around it are found as usual. The error text rounds the
+// diameter's exact halves away from zero.
+TEST_F(ConditionTables, ANegativeValueFailsOnlyTheRowThatIsTaken) {
+  const std::string path = (folder / "drillS45C.tbl").string();
+  WriteTable("drillS45C.tbl", "5 1500 150 -1.5\n6.8 1200 120 2.5\n0 0 0 0\n");
+  WriteTable("mTapNS45C.tbl", "3 -500 25\n6 300 450\n0 0 0\n");
+  WriteTable("MentoriS45C.tbl", "0.5 -800 40\n10 500 30\n0 0 0\n");
+  struct Case {
+    const char* table;  // nullptr: drill, "Mentori": chamfer bands, else a three-number table
+    double diameter;
+    int result;  // 1 found, -1 refused
+    double spindle;
+    std::string box;
+  };
+  const Case cases[] = {
+      {nullptr, 6.8, 1, 1200, ""},
+      {nullptr, 5, -1, 11, "エラー：加工条件ファイル " + path + " の 1 行目の 4 列目に負の数値があります。"},
+      {nullptr, 6.125, -1, 11, "エラー：φ6.13 の加工条件がみつかりません。"},
+      {nullptr, -2.5, -1, 11, "エラー：φ-2.50 の加工条件がみつかりません。"},
+      {"mTapN", 6, 1, 300, ""},
+      {"mTapN", 3, -1, 11, "エラー：加工条件ファイル " + (folder / "mTapNS45C.tbl").string() +
+                               " の 1 行目の 2 列目に負の数値があります。"},
+      {"Mentori", 12, 1, 500, ""},
+      {"Mentori", 5, -1, 11, "エラー：加工条件ファイル " + (folder / "MentoriS45C.tbl").string() +
+                                 " の 1 行目の 2 列目に負の数値があります。"},
+  };
+  for (const Case& c : cases) {
+    CuttingConditions r = Untouched();
+    r.Diameter = c.diameter;
+    int result = !c.table                              ? ReadDrillConditions(ctx, nullptr, r)
+                 : std::string(c.table) == "Mentori" ? ReadChamferConditions(ctx, nullptr, r)
+                                                     : ReadConditionTable(ctx, nullptr, c.table, r);
+    SCOPED_TRACE(std::string(c.table ? c.table : "drill") + " " + std::to_string(c.diameter));
+    EXPECT_EQ(result > 0 ? 1 : -1, c.result);
+    EXPECT_EQ(r.Spindle, c.spindle);
+    if (!c.box.empty()) {
+      EXPECT_EQ(LastBox(), c.box);
+    }
+  }
 }
 
 }  // namespace

@@ -127,5 +127,29 @@ TEST_F(ToolListDialog, RealWindowListsUpdatesAndDeletesPockets) {
   EXPECT_FALSE(form.isVisible());
 }
 
+// The headings stand over the list's columns (within half a character).
+TEST_F(ToolListDialog, HeadingsLineUpWithTheListColumns) {
+  ASSERT_EQ(CreateToolTable(Table()), 0);
+  ASSERT_EQ(UpdateMagazinePocket(ctx, nullptr, {"ドリル", "8.5", "2", "", ""}), 0);
+  common::QtForm form(ToolListDialogTemplate(), ToolListDialogProc(ctx), nullptr, common::QtHostStyle{});
+  form.Initialise();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  auto* list = qobject_cast<QListWidget*>(form.Widget(kPocketList));
+  ASSERT_TRUE(list && list->count() == 1);
+  const QFontMetrics fm(list->font());
+  const int textLeft = list->viewport()->mapTo(&form, list->visualItemRect(list->item(0)).topLeft()).x();
+  const std::pair<const char*, int> columns[] = {{"工具名", 0}, {"工具径", 21}, {"Ｔ", 30}, {"Ｈ", 37}, {"Ｄ", 44}};
+  for (const auto& [heading, column] : columns) {
+    QLabel* label = nullptr;
+    for (QLabel* l : form.findChildren<QLabel*>())
+      if (l->text() == heading) label = l;
+    ASSERT_NE(label, nullptr) << heading;
+    const int columnX = textLeft + fm.horizontalAdvance(QString(column, QLatin1Char(' ')));
+    EXPECT_LE(std::abs(label->mapTo(&form, QPoint(0, 0)).x() - columnX), fm.horizontalAdvance(QLatin1Char('0')) / 2 + 2)
+        << heading << " label at " << label->mapTo(&form, QPoint(0, 0)).x() << ", column at " << columnX;
+  }
+}
+
 }  // namespace
 }  // namespace drilling

@@ -104,11 +104,30 @@ TEST_F(ToolTable, UpdateAndDeleteWriteThePocketOfTheTypedNumber) {
   EXPECT_EQ(common::ReadProfileText("MAGAZINE5", "H", "", 8, Table()), "05");
   EXPECT_EQ(Find("ドリル", 6.8), 5);
 
-  EXPECT_EQ(UpdateMagazinePocket(ctx, nullptr, {"タップ", "10", "abc", "1", "1"}), 0);
-  EXPECT_EQ(common::ReadProfileText("MAGAZINE0", "NAME", "", 32, Table()), "タップ");
-  EXPECT_EQ(UpdateMagazinePocket(ctx, nullptr, {"リーマ", "10", "1234", "", ""}), 0);  // T cut to 3 bytes
-  EXPECT_EQ(common::ReadProfileText("MAGAZINE123", "NAME", "", 32, Table()), "リーマ");
-  EXPECT_EQ(ReadMagazinePockets(Table()).size(), 1u);  // 0 and 123 are never listed
+  // Text that is no pocket number, or a value that does not fit, is refused
+  // with the field named; the table is not touched.
+  const std::string table = testsupport::ReadBytes(Table());
+  struct Bad {
+    ToolListFields fields;
+    std::string box;
+  };
+  const Bad bad[] = {
+      {{"タップ", "10", "abc", "1", "1"}, "エラー：Ｔ [abc] は 1 から 98 までの番号で入力して下さい。"},
+      {{"タップ", "10", "-5", "", ""}, "エラー：Ｔ [-5] は 1 から 98 までの番号で入力して下さい。"},
+      {{"タップ", "10", "0", "", ""}, "エラー：Ｔ [0] は 1 から 98 までの番号で入力して下さい。"},
+      {{"タップ", "10", "99", "", ""}, "エラー：Ｔ [99] は 1 から 98 までの番号で入力して下さい。"},
+      {{"リーマ", "10", "1234", "", ""}, "エラー：Ｔ [1234] が長すぎます（3 バイトまで）。"},
+      {{"タップ", "10", "7", "x", ""}, "エラー：Ｈ [x] は 1 から 999 までの番号で入力して下さい。"},
+      {{"タップ", "1O", "7", "", ""}, "エラー：工具径 [1O] は数値ではありません。"},
+      {{"タップ", "12345678", "7", "", ""}, "エラー：工具径 [12345678] が長すぎます（7 バイトまで）。"},
+      {{"タップ\n[MAGAZINE1]", "10", "7", "", ""}, "エラー：工具名 に改行や NUL 文字は使えません。"},
+  };
+  for (const Bad& b : bad) {
+    EXPECT_LT(UpdateMagazinePocket(ctx, nullptr, b.fields), 0) << b.box;
+    EXPECT_EQ(LastBox(), b.box);
+  }
+  EXPECT_LT(DeleteMagazinePocket(ctx, nullptr, "abc"), 0);
+  EXPECT_EQ(testsupport::ReadBytes(Table()), table);
 
   std::size_t before = lines.size();
   EXPECT_LT(UpdateMagazinePocket(ctx, nullptr, {"", "6.8", "5", "", ""}), 0);
@@ -178,8 +197,9 @@ TEST_F(ToolTable, HugeTablesAndLongNamesAreReadWithinTheirLimits) {
   EXPECT_EQ(pockets[0].name.size(), 15u * 3);  // 15 characters = 30 bytes of the 31
   EXPECT_EQ(Find(longName, 1), -1);
   EXPECT_EQ(Find(pockets[0].name, 1), 1);
-  EXPECT_EQ(UpdateMagazinePocket(ctx, nullptr, {longName, "1", "2", "", ""}), 0);
-  EXPECT_EQ(common::ReadProfileText("MAGAZINE2", "NAME", "", 2000, Table()), pockets[0].name);
+  // Typed, it is refused rather than cut.
+  EXPECT_LT(UpdateMagazinePocket(ctx, nullptr, {longName, "1", "2", "", ""}), 0);
+  EXPECT_EQ(common::ReadProfileText("MAGAZINE2", "NAME", "", 2000, Table()), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // operator's road through the same part functions over in-memory forms.
 #include <system_error>
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/holes/hole_controls.h"
@@ -25,7 +26,7 @@ using namespace drilling;
 // Longest texts the forms keep (code page 932 bytes); longer ones would be
 // cut silently, so the command refuses them.
 constexpr std::size_t kTitleMax = 63;
-constexpr std::size_t kControllerMax = 63;
+constexpr std::size_t kControllerMax = 31;
 constexpr std::size_t kShortMax = 7;
 constexpr std::size_t kSizeMax = 15;
 constexpr std::size_t kHoleTypeMax = 31;
@@ -70,12 +71,8 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
   if (origin && (originChoice = OriginChoice(*origin)) < 0) return session.UsageError("--origin is one of ll, ul, lr, ur, c");
   if (origin && stock.empty()) return session.UsageError("--origin needs --stock");
   if (TooLong(title, kTitleMax)) return session.UsageError("--title is longer than 63 bytes");
-  if (TooLong(material, kSizeMax)) return session.UsageError("--material is longer than 15 bytes");
-  // With --stock the material goes through the material definition, which
-  // hands the main form 7 bytes of it.
-  if (!stock.empty() && TooLong(material, kShortMax))
-    return session.UsageError("--material is longer than 7 bytes (the material definition keeps 7)");
-  if (TooLong(controller, kControllerMax)) return session.UsageError("--controller is longer than 63 bytes");
+  if (TooLong(material, kShortMax)) return session.UsageError("--material is longer than 7 bytes");
+  if (TooLong(controller, kControllerMax)) return session.UsageError("--controller is longer than 31 bytes");
   if (TooLong(coord, kShortMax)) return session.UsageError("--coord is longer than 7 bytes");
   for (const std::string& s : stock)
     if (common::Cp932Width(s) > kSizeMax) return session.UsageError("a --stock value is longer than 15 bytes");
@@ -85,6 +82,11 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
+  // A line break would start a line of its own in the job file.
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"--title", title}, {"--material", material}, {"--controller", controller}, {"--coord", coord}};
+  for (const auto& [name, value] : texts)
+    if (value && CheckLineText(ctx, nullptr, *value, name) != 0) return kExitFailure;
   auto main = session.MainForm();
 
   // 【新規作成】: the form emptied, the title, the skeleton.
@@ -170,7 +172,8 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  if (type && CheckLineText(ctx, nullptr, *type, "--type") != 0) return kExitFailure;
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   ctx.currentHoleGroup = group[0] - '0';
 
   common::MemoryForm dialog(HoleDialogTemplate());
@@ -203,7 +206,7 @@ int RunShow(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
 
   common::MemoryForm main(MainDialogTemplate());
   if (ReadJobFile(ctx, main) != 0) return kExitFailure;

@@ -38,11 +38,13 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
-  auto main = session.MainForm();
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
+  auto main = session.MainForm(false);
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
 
-  SaveJobMainFields(ctx, *main);
+  // A save that fails (a refused value) stops the road before the program.
+  if (SaveJobMainFields(ctx, *main) != 0) return kExitFailure;
   NcCreationOptions options;
   options.startSimulator = !a.Has("--no-sim");
   if (CreateNcData(ctx, *main, options) < 0) return kExitFailure;
@@ -61,11 +63,7 @@ int RunTrycut(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
-  if (!JobFileExists(ctx)) {
-    Report(ctx, nullptr, kKindError, "定義ファイルがありません。");
-    return kExitFailure;
-  }
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   fs::path ncPath = NcPathOf(ctx);
   std::error_code ec;
   if (ncPath.empty() || !fs::is_regular_file(ncPath, ec)) {

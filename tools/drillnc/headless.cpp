@@ -4,6 +4,7 @@
 
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
 #include "common/platform.h"
 #include "common/text.h"
 
@@ -60,10 +61,22 @@ int Session::Start() {
   return kExitOk;
 }
 
-std::unique_ptr<common::MemoryForm> Session::MainForm() {
+std::unique_ptr<common::MemoryForm> Session::MainForm(bool presets) {
   auto main = std::make_unique<common::MemoryForm>(drilling::MainDialogTemplate());
   drilling::FillMainLists(ctx, *main);
+  if (!presets) drilling::ClearMainForm(*main, 0);  // the lists stay
   return main;
+}
+
+bool Session::OpenJob(std::string_view argument) {
+  fs::path path = ResolveJobPath(argument);
+  ctx.currentJobPath.clear();
+  std::error_code ec;
+  // Nothing there: the command's own check reports the missing job.
+  if (fs::exists(fs::symlink_status(path, ec)) && drilling::CheckJobDefinitionFile(ctx, nullptr, path) != 0)
+    return false;
+  ctx.currentJobPath = path;
+  return true;
 }
 
 fs::path Session::ResolveJobPath(std::string_view argument) const {
@@ -156,9 +169,8 @@ bool SplitNumbers(std::string_view text, std::size_t count, std::vector<std::str
   while (true) {
     std::size_t comma = text.find(',', start);
     std::string_view part = common::Trim(text.substr(start, comma == std::string_view::npos ? text.npos : comma - start));
-    std::size_t used = 0;
-    common::ParseLeadingDouble(part, &used);
-    if (part.empty() || used != part.size()) return false;
+    double value = 0;
+    if (!common::ParseNumber(part, &value)) return false;
     parts.emplace_back(part);
     if (comma == std::string_view::npos) break;
     start = comma + 1;

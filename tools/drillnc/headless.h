@@ -69,9 +69,16 @@ class Session {
   int Start();
 
   // A main form as the window has it after its creation: the lists filled
-  // from Drilling.ini and the start-up presets applied (no placement, no
-  // banner, no message window to start).
-  std::unique_ptr<common::MemoryForm> MainForm();
+  // from Drilling.ini and, with `presets`, the start-up presets applied (no
+  // placement, no banner, no message window to start). A form that an
+  // existing job is read into takes no presets: a value the job does not
+  // hold must stay absent, not become the preset and be saved.
+  std::unique_ptr<common::MemoryForm> MainForm(bool presets = true);
+
+  // ResolveJobPath, then, when something is there, the check that it is a
+  // job definition file (reported when it is not: nothing may be read from
+  // or written into it). True with the context's current job set.
+  bool OpenJob(std::string_view argument);
 
   // A job file named on the command line: the path as given when something
   // is there; otherwise, for a bare name, DB/<name> and DB/<name>.ini of the
