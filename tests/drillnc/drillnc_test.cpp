@@ -213,7 +213,7 @@ TEST_F(DrillncTest, RefusedValuesAndForeignFilesChangeNothing) {
   const Case cases[] = {
       {{"new", "--title", "INJ", "--controller", "FANUC 0i-MF\n[Hole1]\n穴径=99"},
        "エラー：--controller に改行や NUL 文字は使えません。"},
-      {{"hole", "PLATE-A", "1", "--at", "1e308,5"}, "エラー：X1 [1000000000000000"},
+      {{"hole", "PLATE-A", "1", "--at", "1e308,5"}, "エラー：Ｘ座標 [01] の値 1000000000000000"},
       {{"hole", "PLATE-A", "1", "--type", "ドリル\r\n[Drilling]"}, "エラー：--type に改行や NUL 文字は使えません。"},
       {{"nc", hostname.string(), "--no-sim"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
       {{"hole", hostname.string(), "1", "--at", "1,2"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},

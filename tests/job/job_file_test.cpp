@@ -361,14 +361,14 @@ TEST_F(JobFileTest, BadHoleGroupValuesAreRefused) {
     std::string box;
   };
   const Case cases[] = {
-      {kHoleX1Edit, "abc", "エラー：X1 [abc] は数値ではありません。"},
-      {kHoleY1Edit + 1, "nan", "エラー：Y2 [nan] は数値ではありません。"},
-      {kHoleX1Edit + 1, "inf", "エラー：X2 [inf] は数値ではありません。"},
+      {kHoleX1Edit, "abc", "エラー：Ｘ座標 [01] [abc] は数値ではありません。"},
+      {kHoleY1Edit + 1, "nan", "エラー：Ｙ座標 [02] [nan] は数値ではありません。"},
+      {kHoleX1Edit + 1, "inf", "エラー：Ｘ座標 [02] [inf] は数値ではありません。"},
       // 309 digits as number text: it would come back cut to 15.
-      {kHoleX1Edit, "1e308", "エラー：X1 [10000000000000000"},  // ...] が長すぎます
-      {kHoleDiameterEdit, "8.5mm", "エラー：穴径 [8.5mm] は数値ではありません。"},
-      {kHoleDepthEdit, "12345678901234567", "エラー：深さ [12345678901234567] が長すぎます（15 バイトまで）。"},
-      {kHoleTypeCombo, "ドリル\n[Hole1]", "エラー：穴種類 に改行や NUL 文字は使えません。"},
+      {kHoleX1Edit, "1e308", "エラー：Ｘ座標 [01] の値 10000000000000000"},
+      {kHoleDiameterEdit, "8.5mm", "エラー：穴　径 [8.5mm] は数値ではありません。"},
+      {kHoleDepthEdit, "12345678901234567", "エラー：穴深さ [12345678901234567] が長すぎます（15 バイトまで）。"},
+      {kHoleTypeCombo, "ドリル\n[Hole1]", "エラー：穴の種類 に改行や NUL 文字は使えません。"},
   };
   ASSERT_EQ(NewJobFile(ctx, main), 0);
   const std::string before = ReadBytes(ctx.currentJobPath);

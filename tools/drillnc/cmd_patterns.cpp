@@ -65,7 +65,8 @@ int RunPattern(Session& session, const std::vector<std::string>& args, const Pat
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   ctx.currentHoleGroup = group[0] - '0';
 
   common::MemoryForm dialog(HoleDialogTemplate(), HoleDialogProc(ctx));

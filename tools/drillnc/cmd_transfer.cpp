@@ -67,7 +67,8 @@ int RunSend(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobFileExists(ctx)) {
     Report(ctx, nullptr, kKindError, kNoJobFileText);
     return kExitFailure;
