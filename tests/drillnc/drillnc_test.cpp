@@ -414,6 +414,7 @@ TEST_F(DrillncTest, CircleAndGridUsageErrors) {
     EXPECT_NE(run.err.find("usage: drillnc"), std::string::npos);
   }
   EXPECT_FALSE(fs::exists(home / "DB")) << "start-up never ran";
+}
 
 // The shipped configuration starts every program with a safety block: plane,
 // millimetres, no radius or length offset, no canned cycle, and the return to
