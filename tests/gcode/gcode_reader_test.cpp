@@ -127,7 +127,8 @@ TEST_F(Rs274Test, ProgramsOfOurWriterGiveTheSameHoles) {
   fs::create_directories(home / "DB");
   fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "Drilling.ini", home / "Drilling.ini");
   fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "DB" / "SAMPLE-PLATE.ini", home / "DB" / "SAMPLE-PLATE.ini");
-  std::string job = "[Drilling]\ntitle=big\n座標系=G54\nＯ番号=4321\nNcFile=O4321.nc\n";
+  // The command line takes no start-up presets: the job names its controller.
+  std::string job = "[Drilling]\ntitle=big\n制御装置=FANUC 0i-MF\n座標系=G54\nＯ番号=4321\nNcFile=O4321.nc\n";
   for (int g = 1; g <= 4; ++g) {
     job += common::FormatText("[Hole%d]\n", g);
     for (int k = 1; k <= 98; ++k) job += common::FormatText("X%d=%d.%d\nY%d=%d.25\n", k, 10 * k, g, k, 50 * g);
