@@ -450,22 +450,18 @@ bool WriteProfileTexts(std::string_view section, const std::vector<ProfileChange
 }
 
 bool WriteProfileChanges(const std::vector<ProfileSectionChange>& changes, const fs::path& file) {
-  Stamp stamp;
-  auto current = TheCache().Get(file, stamp, false);
-  auto p = std::make_shared<Parsed>(*current);
-  bool changed = false;
-  for (const ProfileSectionChange& c : changes) {
-    std::optional<std::string_view> key;
-    std::optional<std::string_view> value;
-    if (c.key) key = *c.key;
-    if (c.value) value = *c.value;
-    if (ApplyWrite(*p, c.section, key, value)) changed = true;
-  }
-  if (!changed) return true;
-  if (!WriteFileAtomic(file, Serialise(*p))) return false;
-  BuildIndex(*p);
-  TheCache().Store(file, p);
-  return true;
+  return EditFile(file, [&](ProfileDocument& doc, bool& changed) {
+    for (const ProfileSectionChange& c : changes) {
+      std::optional<std::string_view> key;
+      std::optional<std::string_view> value;
+      if (c.key) key = *c.key;
+      if (c.value) value = *c.value;
+      ProfileDocument::Edit e = doc.Apply(c.section, key, value);
+      if (e == ProfileDocument::Edit::Refused) return false;
+      if (e == ProfileDocument::Edit::Changed) changed = true;
+    }
+    return true;
+  });
 }
 
 void ForgetCachedProfiles() { TheCache().Clear(); }
