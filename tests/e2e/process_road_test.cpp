@@ -19,35 +19,13 @@
 #include "common/profile.h"
 #include "common/qt/qt_form.h"
 #include "common/qt/qt_ui.h"
+#include "e2e/scripted_qt_ui.h"
 #include "support/app_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace drilling;
 
 namespace {
-
-// The Qt host whose modal dialogs are shown and then acted on by a script.
-class ScriptedQtUi : public common::QtUi {
- public:
-  using Script = std::function<void(common::QtForm& dialog)>;
-  void ShowBox(common::Form*, const std::string& text, const std::string&, common::BoxIcon) override {
-    boxes.push_back(text);
-  }
-  bool AskYesNo(common::Form*, const std::string&, const std::string&) override { return true; }
-  int RunModal(common::Form* owner, const common::DialogTemplate& tpl, const common::DialogProc& proc) override {
-    common::QtForm dialog(tpl, proc, owner, Style(), dynamic_cast<QWidget*>(owner));
-    dialog.setModal(true);
-    dialog.Initialise();
-    dialog.show();
-    QApplication::processEvents();
-    auto it = scripts.find(tpl.name);
-    if (it != scripts.end()) it->second(dialog);
-    if (!dialog.HasEnded()) dialog.close();
-    return dialog.Result();
-  }
-  std::map<std::string, Script> scripts;
-  std::vector<std::string> boxes;
-};
 
 // A copy of the shipped program folder's data.
 void CopyProgramData(const fs::path& to) {
@@ -70,9 +48,10 @@ class ProcessRoadTest : public testsupport::AppFixture {
       common::WriteProfileText(ProcessSection(n), std::nullopt, std::nullopt, folder / "DB" / "SAMPLE-PLATE.ini");
     ASSERT_EQ(StartUp(ctx, folder.Path()), 0);
     common::ForgetCachedProfiles();
+    qtUi.yesAnswer = true;
     ctx.ui = &qtUi;
   }
-  ScriptedQtUi qtUi;
+  testsupport::ScriptedQtUi qtUi;
 };
 
 TEST_F(ProcessRoadTest, CreateProcessesSaveAndWriteTheNcProgramAsTheCommandLineDoes) {

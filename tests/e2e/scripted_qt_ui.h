@@ -26,7 +26,7 @@ class ScriptedQtUi : public common::QtUi {
   }
   bool AskYesNo(common::Form*, const std::string& text, const std::string&) override {
     questions.push_back(text);
-    return false;
+    return yesAnswer;
   }
   std::optional<std::string> ChooseOpenFile(common::Form*, const common::FileDialogRequest&) override {
     return fileChoice;
@@ -47,6 +47,7 @@ class ScriptedQtUi : public common::QtUi {
   std::vector<std::string> boxes;
   std::vector<std::string> questions;
   std::optional<std::string> fileChoice;
+  bool yesAnswer = false;  // the answer to every question
 };
 
 }  // namespace testsupport
