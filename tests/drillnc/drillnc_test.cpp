@@ -217,6 +217,9 @@ TEST_F(DrillncTest, RefusedValuesAndForeignFilesChangeNothing) {
       {{"hole", "PLATE-A", "1", "--type", "ドリル\r\n[Drilling]"}, "エラー：--type に改行や NUL 文字は使えません。"},
       {{"nc", hostname.string(), "--no-sim"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
       {{"hole", hostname.string(), "1", "--at", "1,2"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
+      {{"plan", hostname.string()}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
+      {{"process", hostname.string(), "1", "--s", "500"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
+      {{"process", hostname.string(), "--initialise"}, "エラー：" + hostname.string() + " は定義ファイルではありません"},
       {{"nc", scratch.Path().string(), "--no-sim"}, "エラー：" + scratch.Path().string() + " は定義ファイルではありません"},
   };
   for (const Case& c : cases) {

@@ -97,8 +97,9 @@ int RunPlan(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
-  auto main = session.MainForm();
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
+  auto main = session.MainForm(false);  // no preset may stand in for a value the job lacks
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
 
   int errorsBefore = session.ErrorCount();
@@ -128,7 +129,8 @@ int RunProcesses(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobExists(session)) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));
@@ -170,7 +172,8 @@ int RunProcess(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.Start(); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  ctx.currentJobPath = session.ResolveJobPath(a.positional[0]);
+  // Nothing is read or written before the file is known to be a job.
+  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobExists(session)) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));
