@@ -288,7 +288,8 @@ TEST(ProfileWrite, EditsHandEditedFilesAsThePlatformDoes) {
     doc.Apply(c.section, key, value);
     EXPECT_EQ(doc.Bytes(), c.after) << "before " << testing::PrintToString(std::string(c.before));
     if (c.readBack) {
-      const std::string* v = common::ProfileDocument(doc.Bytes()).Find(c.section, *key);
+      const common::ProfileDocument reread(doc.Bytes());  // alive while *v is read
+      const std::string* v = reread.Find(c.section, *key);
       ASSERT_NE(v, nullptr);
       EXPECT_EQ(*v, c.readBack);
     }
