@@ -204,9 +204,8 @@ int RunShow(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
 
   common::MemoryForm main(MainDialogTemplate());
   if (ReadJobFile(ctx, main) != 0) return kExitFailure;

@@ -36,10 +36,8 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   auto main = session.MainForm(false);
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
 
@@ -61,9 +59,8 @@ int RunTrycut(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   fs::path ncPath = NcPathOf(ctx);
   std::error_code ec;
   if (ncPath.empty() || !fs::is_regular_file(ncPath, ec)) {

@@ -63,10 +63,8 @@ int RunPattern(Session& session, const std::vector<std::string>& args, const Pat
   const std::string& group = a.positional[1];
   if (group.size() != 1 || group[0] < '1' || group[0] > '4') return session.UsageError("GROUP is 1, 2, 3 or 4");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   ctx.currentHoleGroup = group[0] - '0';
 
   common::MemoryForm dialog(HoleDialogTemplate(), HoleDialogProc(ctx));

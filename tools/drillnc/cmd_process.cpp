@@ -95,10 +95,8 @@ int RunPlan(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   auto main = session.MainForm(false);  // no preset may stand in for a value the job lacks
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
 
@@ -127,10 +125,8 @@ int RunProcesses(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobExists(session)) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));
@@ -170,10 +166,8 @@ int RunProcess(Session& session, const std::vector<std::string>& args) {
       return session.UsageError(common::FormatText("%s is at most %zu bytes", option.name, limit));
   }
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobExists(session)) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));

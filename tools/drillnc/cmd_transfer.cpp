@@ -65,10 +65,8 @@ int RunSend(Session& session, const std::vector<std::string>& args) {
   if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs JOB");
 
-  if (int started = session.Start(); started != kExitOk) return started;
+  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  // Nothing is read or written before the file is known to be a job.
-  if (!session.OpenJob(a.positional[0])) return kExitFailure;
   if (!JobFileExists(ctx)) {
     Report(ctx, nullptr, kKindError, kNoJobFileText);
     return kExitFailure;

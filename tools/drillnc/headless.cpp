@@ -79,6 +79,11 @@ bool Session::OpenJob(std::string_view argument) {
   return true;
 }
 
+int Session::StartOnJob(std::string_view argument) {
+  if (int started = Start(); started != kExitOk) return started;
+  return OpenJob(argument) ? kExitOk : kExitFailure;
+}
+
 fs::path Session::ResolveJobPath(std::string_view argument) const {
   fs::path given{std::string(argument)};
   std::error_code ec;

@@ -80,6 +80,11 @@ class Session {
   // or written into it). True with the context's current job set.
   bool OpenJob(std::string_view argument);
 
+  // The start of a command on one job: Start, then OpenJob, so nothing is
+  // read from or written into the file before it is known to be a job.
+  // kExitOk, or the exit status the command returns.
+  int StartOnJob(std::string_view argument);
+
   // A job file named on the command line: the path as given when something
   // is there; otherwise, for a bare name, DB/<name> and DB/<name>.ini of the
   // program folder. The path as given when nothing matches (the command's
