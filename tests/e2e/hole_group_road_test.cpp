@@ -23,6 +23,8 @@
 namespace fs = std::filesystem;
 using namespace drilling;
 
+using testsupport::Widget;
+
 namespace {
 
 class HoleGroupRoadTest : public testsupport::AppFixture {
@@ -44,12 +46,6 @@ class HoleGroupRoadTest : public testsupport::AppFixture {
   }
   std::string Stored(const char* key) const {
     return common::ReadProfileText("Hole1", key, "<absent>", 64, ctx.currentJobPath);
-  }
-  template <class W>
-  static W* Widget(common::QtForm& form, int id) {
-    W* w = qobject_cast<W*>(form.Widget(id));
-    EXPECT_NE(w, nullptr) << id;
-    return w;
   }
   testsupport::ScriptedQtUi qtUi;
 };

@@ -24,6 +24,8 @@
 namespace fs = std::filesystem;
 using namespace drilling;
 
+using testsupport::Widget;
+
 namespace {
 
 class JobRoadTest : public testsupport::AppFixture {
@@ -39,12 +41,6 @@ class JobRoadTest : public testsupport::AppFixture {
   }
   std::string Stored(const char* key) const {
     return common::ReadProfileText("Drilling", key, "<absent>", 256, ctx.currentJobPath);
-  }
-  template <class W>
-  static W* Widget(common::QtForm& form, int id) {
-    W* w = qobject_cast<W*>(form.Widget(id));
-    EXPECT_NE(w, nullptr) << id;
-    return w;
   }
   testsupport::ScriptedQtUi qtUi;
 };

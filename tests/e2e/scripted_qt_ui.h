@@ -2,6 +2,8 @@
 // whole-program tests on the real windows (offscreen).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 
 #include <functional>
@@ -49,5 +51,14 @@ class ScriptedQtUi : public common::QtUi {
   std::optional<std::string> fileChoice;
   bool yesAnswer = false;  // the answer to every question
 };
+
+// The widget of control `id`, of the kind the test expects (a failure, and
+// null, when it is another).
+template <class W>
+W* Widget(common::QtForm& form, int id) {
+  W* w = qobject_cast<W*>(form.Widget(id));
+  EXPECT_NE(w, nullptr) << id;
+  return w;
+}
 
 }  // namespace testsupport
