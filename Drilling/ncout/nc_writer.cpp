@@ -126,6 +126,16 @@ bool CanCreateOutputFile(const fs::path& path) {
   return true;
 }
 
+bool IsCoordinateSystemWord(std::string_view word) {
+  if (word.empty()) return false;
+  for (char c : word) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit && c != '.') return false;
+  }
+  return true;
+}
+
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   return name.find_first_of("/\\:") == std::string_view::npos;
@@ -143,6 +153,13 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
 
   if (!ReadJobFitting(ctx, "Drilling", "座標系", kRoomCode, settings.coordSystem)) return -1;
   if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
+  // The value goes into the positioning line as one word: a blank, a comment
+  // bracket or any other sign would add words of its own (a hand-edited
+  // "G5 M30" ends the program there), and bytes the controller cannot read
+  // would be written as "?".
+  if (!IsCoordinateSystemWord(settings.coordSystem))
+    return Fail(ctx, common::FormatText("エラー：ワーク座標系 %s は使えません（英字・数字・ピリオドだけの 1 語にして下さい）",
+                                        settings.coordSystem.c_str()));
 
   settings.toolChange = ReadConfigOrDefault(ctx, "NCFORMAT", "ToolChange", "M06", kRoomCode);
   settings.mcReference = ReadConfigOrDefault(ctx, "NCFORMAT", "McReference", "G28", kRoomCode);

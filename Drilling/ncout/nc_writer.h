@@ -37,6 +37,10 @@ constexpr const char* kFailedNcSuffix = ".failed";
 // folder separator of either platform, not "." or "..", no drive colon.
 bool IsPlainFileName(std::string_view name);
 
+// True when `word` can stand in the positioning line as the work coordinate
+// system: one word of ASCII letters, digits and points (G54, G54.1P1).
+bool IsCoordinateSystemWord(std::string_view word);
+
 // Whether an output file could be created at `path` now: its folder is there
 // and writable, and the name is not taken by a folder. Outputs are built in
 // memory and written at the end; this is the check made where a file would

@@ -124,8 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(drilling::IsPlainFileName(ncFile));
     std::string bytes;
     FUZZ_CHECK(common::ReadFileBytes(ctx.NcFolder() / ncFile, bytes));
-    // As the writer puts it into the program: bytes code page 932 cannot hold become "?".
-    CheckProgram(bytes, common::Utf8ToCp932(common::ReadProfileText("Drilling", "座標系", "", 8, ctx.currentJobPath)));
+    // The writer takes only a word of ASCII letters, digits and points, so it
+    // stands in the program as the job file holds it.
+    const std::string coordSystem = common::ReadProfileText("Drilling", "座標系", "", 8, ctx.currentJobPath);
+    FUZZ_CHECK(drilling::IsCoordinateSystemWord(coordSystem));
+    CheckProgram(bytes, coordSystem);
   } else if (drilling::IsPlainFileName(ncFile)) {
     FUZZ_CHECK(!fs::exists(ctx.NcFolder() / ncFile));  // a failed run leaves no program under its name
   }

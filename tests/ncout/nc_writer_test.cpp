@@ -189,7 +189,14 @@ INSTANTIATE_TEST_SUITE_P(
         BeforeOpenCase{"NoProcess", "TOOLNAME=ドリル", "TOOLNAME=", ""},
         // Read cut to 7 bytes it would be another work offset.
         BeforeOpenCase{"CoordinateSystemTooWide", "座標系=G54", "座標系=G54.1P12",
-                       "エラー：定義ファイルの [Drilling] 座標系 の値 G54.1P12 が長すぎます（7 バイトまで）。"}),
+                       "エラー：定義ファイルの [Drilling] 座標系 の値 G54.1P12 が長すぎます（7 バイトまで）。"},
+        // Written into the positioning line, each would add words of its own.
+        BeforeOpenCase{"CoordinateSystemOfTwoWords", "座標系=G54", "座標系=G5 M30",
+                       "エラー：ワーク座標系 G5 M30 は使えません（英字・数字・ピリオドだけの 1 語にして下さい）"},
+        BeforeOpenCase{"CoordinateSystemWithComment", "座標系=G54", "座標系=G54(X)",
+                       "エラー：ワーク座標系 G54(X) は使えません（英字・数字・ピリオドだけの 1 語にして下さい）"},
+        BeforeOpenCase{"CoordinateSystemOfKana", "座標系=G54", "座標系=G54ﾞ",
+                       "エラー：ワーク座標系 G54ﾞ は使えません（英字・数字・ピリオドだけの 1 語にして下さい）"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(NcWriterTest, MissingOrUnsafeNcFileNamesAreRefused) {
