@@ -150,9 +150,16 @@ void Canvas::wheelEvent(QWheelEvent* event) {
   if (notches == 0) return;
   double f = std::pow(kZoomStep, notches);
   QPointF c = event->position();
+  // The views share X, so both zoom about the cursor's X. Vertically each
+  // zooms about its own anchor: the cursor in the view it points at, the
+  // middle of the other one (about a height outside it, the other view's
+  // drawing would leave its area).
+  const bool inSide = scene_.isProgram && SideArea().contains(c.toPoint());
+  const double topAnchor = inSide ? TopArea().center().y() : c.y();
+  const double sideAnchor = inSide ? c.y() : SideArea().center().y();
   originX_ = c.x() + (originX_ - c.x()) * f;
-  topY0_ = c.y() + (topY0_ - c.y()) * f;
-  sideY0_ = c.y() + (sideY0_ - c.y()) * f;
+  topY0_ = topAnchor + (topY0_ - topAnchor) * f;
+  sideY0_ = sideAnchor + (sideY0_ - sideAnchor) * f;
   scale_ *= f;
   update();
 }
@@ -161,6 +168,7 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   dragging_ = true;
   dragFrom_ = event->position().toPoint();
+  dragInSide_ = scene_.isProgram && SideArea().contains(dragFrom_);
   setCursor(Qt::ClosedHandCursor);
 }
 
@@ -169,9 +177,8 @@ void Canvas::mouseMoveEvent(QMouseEvent* event) {
   if (dragging_) {
     QPoint d = at - dragFrom_;
     dragFrom_ = at;
-    originX_ += d.x();
-    topY0_ += d.y();
-    sideY0_ += d.y();
+    originX_ += d.x();  // shared by both views
+    (dragInSide_ ? sideY0_ : topY0_) += d.y();
     update();
     return;
   }

@@ -10,8 +10,8 @@
 
 namespace drillview {
 
-// The two views of one scene under one scale: wheel zoom about the cursor,
-// drag pan, fit, and a tip with the line and the coordinates under the cursor.
+// The two views of one scene under one scale and one X: wheel zoom about the
+// cursor, drag pan, fit, and a tip with the line and the coordinates under the cursor.
 class Canvas : public QWidget {
  public:
   Canvas(const Scene& scene, QWidget* parent);
@@ -37,6 +37,7 @@ class Canvas : public QWidget {
   double originX_ = 0, topY0_ = 0, sideY0_ = 0;  // screen position of model 0
   bool fitted_ = false;
   bool dragging_ = false;
+  bool dragInSide_ = false;  // a drag pans the height of the view it started in
   QPoint dragFrom_;
 };
 

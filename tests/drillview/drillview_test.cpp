@@ -3,11 +3,15 @@
 // the stored reference.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <cstdlib>
 
 #include "Drillview/dxf_reader.h"
 #include "Drillview/scene.h"
+#include "Drillview/view_window.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -104,6 +108,89 @@ TEST(DrillviewPicture, SampleProgramMatchesTheReference) {
     }
   }
   EXPECT_LT(differing, got.width() * got.height() / 200) << "pixels that differ: " << differing;
+}
+
+
+// A plate of 100 x 50 with three holes, each from R3 down to Z-20.
+drillview::Scene ThreeHoles() {
+  drillview::Scene scene;
+  scene.isProgram = true;
+  scene.top = {{0, 0, 100, 0, drillview::Segment::Outline}, {100, 0, 100, 50, drillview::Segment::Outline},
+               {100, 50, 0, 50, drillview::Segment::Outline}, {0, 50, 0, 0, drillview::Segment::Outline}};
+  scene.side = {{0, 0, 100, 0, drillview::Segment::Outline}};
+  for (double x : {20.0, 50.0, 80.0}) {
+    drillview::HoleMark h;
+    h.x = x, h.y = 25, h.radius = 4, h.rLevel = 3, h.bottom = -20, h.cycle = 81, h.tool = 1;
+    scene.holes.push_back(h);
+  }
+  for (const auto& s : scene.top) scene.topBounds.Add(s.x1, s.y1), scene.topBounds.Add(s.x2, s.y2);
+  scene.sideBounds.Add(0, 3);
+  scene.sideBounds.Add(100, -20);
+  return scene;
+}
+
+// Pixels of a hole's colour (not white, not a grey of the lines) in rows
+// [top, bottom) of the picture.
+long ColouredPixels(const QImage& picture, int top, int bottom) {
+  long n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      QColor c = picture.pixelColor(x, y);
+      n += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
+    }
+  return n;
+}
+
+// Zooming or panning in one view keeps the other view's drawing in its
+// area; the views keep sharing X. The canvas is 800 x 600: the top view
+// takes the rows above about 408, the side view those below.
+TEST(DrillviewCanvas, ZoomAndPanInOneViewKeepTheOtherInSight) {
+  const drillview::Scene scene = ThreeHoles();
+  struct Case {
+    const char* name;
+    QPoint at;    // where the wheel turns or the drag starts
+    int notches;  // wheel notches (0: a drag of 120 pixels down instead)
+  };
+  const Case cases[] = {{"zoom in the top view", {400, 150}, 3},
+                        {"zoom out in the top view", {400, 100}, -2},
+                        {"zoom in the side view", {400, 500}, 3},
+                        {"drag in the top view", {400, 150}, 0},
+                        {"drag in the side view", {400, 500}, 0}};
+  for (const Case& c : cases) {
+    drillview::Canvas canvas(scene, nullptr);
+    canvas.resize(800, 600);
+    canvas.show();  // offscreen: a hidden widget gets no mouse events
+    canvas.Fit();
+    const QImage before = canvas.grab().toImage();
+    ASSERT_GT(ColouredPixels(before, 0, 400), 100) << c.name;
+    ASSERT_GT(ColouredPixels(before, 420, 600), 100) << c.name;
+    if (c.notches != 0) {
+      QWheelEvent wheel(QPointF(c.at), QPointF(c.at), QPoint(), QPoint(0, 120 * c.notches), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(&canvas, &wheel);
+    } else {
+      const QPoint to = c.at + QPoint(0, 120);
+      QMouseEvent press(QEvent::MouseButtonPress, QPointF(c.at), QPointF(c.at), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+      QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+      QMouseEvent release(QEvent::MouseButtonRelease, QPointF(to), QPointF(to), Qt::LeftButton, Qt::NoButton,
+                          Qt::NoModifier);
+      QApplication::sendEvent(&canvas, &press);
+      QApplication::sendEvent(&canvas, &move);
+      QApplication::sendEvent(&canvas, &release);
+    }
+    const QImage after = canvas.grab().toImage();
+    const bool inSide = c.at.y() > 420;
+    // The view not pointed at still shows its holes.
+    EXPECT_GT(inSide ? ColouredPixels(after, 0, 400) : ColouredPixels(after, 420, 600), 100) << c.name;
+    EXPECT_NE(after, before) << c.name;  // the event was taken
+    if (c.notches == 0) {
+      // A drag moves the other view only sideways: as many of its pixels
+      // keep the hole colour.
+      const int rows[2] = {inSide ? 0 : 420, inSide ? 400 : 600};
+      EXPECT_EQ(ColouredPixels(after, rows[0], rows[1]), ColouredPixels(before, rows[0], rows[1])) << c.name;
+    }
+  }
 }
 
 }  // namespace
