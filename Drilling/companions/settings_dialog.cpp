@@ -216,18 +216,18 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
 
   const bool ftp = IsFtp(method);
   const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom).empty();
-  bool ok = !holdsPassword || MakeConfigPrivate(ctx.configPath);
-  for (std::size_t i = 0; ok && i < std::size(kPathRows); ++i)
-    ok = common::WriteProfileText(kPathRows[i].section, kPathRows[i].key, paths[i].text, ctx.configPath);
-  if (ok) {
-    std::vector<common::ProfileChange> changes;
-    changes.push_back({"PROTOCOL", method});
-    // Without a method there is no key to keep the destination under.
-    if (!method.empty()) changes.push_back({method, destination});
-    if (ftp && !user.empty()) changes.push_back({"FTPUSER", user});
-    if (ftp && !password.empty()) changes.push_back({"FTPPASS", password});
-    ok = common::WriteProfileTexts(kTransferSection, changes, ctx.configPath);
-  }
+  // All of it in one write: a failure leaves the file as it was, never the
+  // paths of the new settings with the transfer of the old.
+  std::vector<common::ProfileSectionChange> changes;
+  for (std::size_t i = 0; i < std::size(kPathRows); ++i)
+    changes.push_back({kPathRows[i].section, kPathRows[i].key, paths[i].text});
+  changes.push_back({kTransferSection, "PROTOCOL", method});
+  // Without a method there is no key to keep the destination under.
+  if (!method.empty()) changes.push_back({kTransferSection, method, destination});
+  if (ftp && !user.empty()) changes.push_back({kTransferSection, "FTPUSER", user});
+  if (ftp && !password.empty()) changes.push_back({kTransferSection, "FTPPASS", password});
+  const bool ok = (!holdsPassword || MakeConfigPrivate(ctx.configPath)) &&
+                  common::WriteProfileChanges(changes, ctx.configPath);
   if (!ok) {
     ReportF(ctx, &dialog, kKindError, "エラー：設定値を %s に書き込めません。", ctx.configPath.string().c_str());
     return -1;

@@ -1,7 +1,10 @@
 #include "Drilling/companions/settings_dialog.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <string>
 #include <vector>
@@ -206,6 +209,45 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
     EXPECT_EQ(ui.boxes[0].text, c.error);
     EXPECT_EQ(testsupport::ReadBytes(ctx.configPath), before);
   }
+}
+
+// The file may not grow to the size the new settings give it: the save
+// fails whole and the file keeps every old value (paths and transfer alike).
+TEST_F(SettingsDialog, AWriteThatFailsLeavesTheFileAsItWas) {
+  auto fill = [](common::MemoryForm& form) {
+    form.SetText(kEditorField, "/usr/local/bin/a-longer-editor");
+    form.SetText(kDxfViewerField, "/usr/bin/librecad");
+    form.Choose(kMethodCombo, 2);
+    form.SetText(kDestinationField, "10.0.0.99 2121");
+    form.SetText(kFtpUserField, "operator");
+  };
+  Config(common::FormatText(kFull, "DNC"));
+  const std::string before = testsupport::ReadBytes(ctx.configPath);
+  auto form = Open();
+  fill(*form);
+  form->Click(kSettingsCmdSave);
+  ASSERT_EQ(form->Result(), 0);
+  const std::size_t saved = testsupport::ReadBytes(ctx.configPath).size();
+  ASSERT_GT(saved, before.size());
+
+  Config(common::FormatText(kFull, "DNC"));
+  ui.boxes.clear();
+  auto again = Open();
+  fill(*again);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = saved - 1;
+  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  again->Click(kSettingsCmdSave);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_FALSE(again->HasEnded());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "エラー：設定値を " + ctx.configPath.string() + " に書き込めません。");
+  EXPECT_EQ(testsupport::ReadBytes(ctx.configPath), before);
 }
 
 TEST_F(SettingsDialog, CancelHelpAndTheCloseBox) {
