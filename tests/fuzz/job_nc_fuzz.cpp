@@ -1,8 +1,8 @@
 // A hand-edited job file: its main fields and hole groups are read into the
 // main form, and the NC writer runs over it with its process list. Nothing
-// crashes; every field read fits its room; every number the writer puts in
-// the program is a plain finite number no longer than the widest value a
-// job can store (15 characters). The input is the job file; the program
+// crashes; every field read is valid UTF-8 within the room of the job read;
+// every number the writer puts in the program is a plain finite number no
+// longer than the widest value a job can store (15 characters). The input is the job file; the program
 // folder holds the shipped Drilling.ini.
 #include <cstdint>
 #include <filesystem>
@@ -112,10 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   common::MemoryForm main{drilling::MainDialogTemplate()};
   FUZZ_CHECK(drilling::ReadJobFile(ctx, main) == 0);
+  // A value too wide for its field is shown whole (and reported), so a field
+  // may hold up to what the job read takes of one value: 64 KiB of code page
+  // 932, up to three times as many bytes of UTF-8.
   for (const auto& control : main.Template().controls) {
-    const std::string value = main.Text(control.id, 4096);
+    const std::string value = main.FullText(control.id);
     FUZZ_CHECK(fuzzsupport::IsUtf8(value));
-    FUZZ_CHECK(value.size() < 1024);
+    FUZZ_CHECK(common::Utf8ToCp932(value).size() < (1u << 16));
   }
 
   const int result = drilling::WriteNcProgram(ctx, nullptr, "FANUC 0i-MF");
