@@ -1,8 +1,6 @@
 // Command of the DXF drawing: dxf (what the window's 図面表示 does after the
 // save: the drawing from the job file, then the viewer).
-#include "Drilling/app/message_channel.h"
 #include "Drilling/companions/dxf_drawing.h"
-#include "Drilling/job/job_file.h"
 #include "tools/drillnc/headless.h"
 
 namespace drillnc {
@@ -20,10 +18,7 @@ int RunDxf(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!JobFileExists(ctx)) {
-    Report(ctx, nullptr, kKindError, kNoJobFileText);
-    return kExitFailure;
-  }
+  if (!session.RequireJobFile()) return kExitFailure;
   DxfDrawingOptions options;
   options.showViewer = !a.Has("--no-view");
   std::filesystem::path drawing;

@@ -58,14 +58,6 @@ void PrintGrid(Session& session, const common::Form& form) {
 
 common::MemoryForm& AsMemoryForm(common::Form& form) { return dynamic_cast<common::MemoryForm&>(form); }
 
-// Opens the job's saved list in a process dialog of its own (load mode).
-// False when there is no job file (reported).
-bool JobExists(Session& session) {
-  if (JobFileExists(session.ctx)) return true;
-  Report(session.ctx, nullptr, kKindError, kNoJobFileText);
-  return false;
-}
-
 struct CellOption {
   const char* name;
   int column;
@@ -127,7 +119,7 @@ int RunProcesses(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!JobExists(session)) return kExitFailure;
+  if (!session.RequireJobFile()) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));
   form.Init();
@@ -168,7 +160,7 @@ int RunProcess(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!JobExists(session)) return kExitFailure;
+  if (!session.RequireJobFile()) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
   common::MemoryForm form(ProcessDialogTemplate(), ProcessDialogProc(ctx));
   form.Init();

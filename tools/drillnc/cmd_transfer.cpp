@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Drilling/app/message_channel.h"
 #include "Drilling/companions/nc_transfer.h"
 #include "Drilling/companions/settings_dialog.h"
-#include "Drilling/job/job_file.h"
 #include "common/memory_form.h"
 #include "tools/drillnc/headless.h"
 
@@ -67,10 +65,7 @@ int RunSend(Session& session, const std::vector<std::string>& args) {
 
   if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
   Context& ctx = session.ctx;
-  if (!JobFileExists(ctx)) {
-    Report(ctx, nullptr, kKindError, kNoJobFileText);
-    return kExitFailure;
-  }
+  if (!session.RequireJobFile()) return kExitFailure;
   if (TransferNcFile(ctx, nullptr) != 0) return kExitFailure;
   return session.ErrorCount() == 0 ? kExitOk : kExitFailure;
 }

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "Drilling/app/main_window.h"
+#include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
 #include "common/platform.h"
@@ -82,6 +83,12 @@ bool Session::OpenJob(std::string_view argument) {
 int Session::StartOnJob(std::string_view argument) {
   if (int started = Start(); started != kExitOk) return started;
   return OpenJob(argument) ? kExitOk : kExitFailure;
+}
+
+bool Session::RequireJobFile() {
+  if (drilling::JobFileExists(ctx)) return true;
+  drilling::Report(ctx, nullptr, drilling::kKindError, drilling::kNoJobFileText);
+  return false;
 }
 
 fs::path Session::ResolveJobPath(std::string_view argument) const {

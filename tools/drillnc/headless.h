@@ -85,6 +85,10 @@ class Session {
   // kExitOk, or the exit status the command returns.
   int StartOnJob(std::string_view argument);
 
+  // For a command that needs the job to be there: false, with the missing
+  // job reported as the main window reports it, when there is no job file.
+  bool RequireJobFile();
+
   // A job file named on the command line: the path as given when something
   // is there; otherwise, for a bare name, DB/<name> and DB/<name>.ini of the
   // program folder. The path as given when nothing matches (the command's
