@@ -184,10 +184,13 @@ TEST_F(DrillncTest, UsageErrorsTouchNothing) {
 }
 
 TEST_F(DrillncTest, FailuresGiveOneAndTheErrorOnStandardError) {
-  Outcome missing = InHome({"show", "nothere"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "定義ファイルがありません。\n");
-  EXPECT_EQ(missing.out, "定義ファイルがありません。\n");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"show", "nothere"}, {"processes", "nothere"}, {"send", "nothere"}, {"dxf", "--no-view", "nothere"}}) {
+    Outcome missing = InHome(args);
+    EXPECT_EQ(missing.status, 1) << args[0];
+    EXPECT_EQ(missing.err, "定義ファイルがありません。\n") << args[0];
+    EXPECT_EQ(missing.out, "定義ファイルがありません。\n") << args[0];
+  }
 
   Outcome noFolder = Drillnc({"--home", (home / "absent").string(), "show", "x"});
   EXPECT_EQ(noFolder.status, 1);
