@@ -13,7 +13,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-extern char** environ;
+
+#include "common/posix_spawn.h"
 #endif
 
 namespace common {
@@ -51,23 +52,12 @@ RunOutcome RunBounded(const LaunchRequest& request, const std::filesystem::path&
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return outcome;
 
-  std::vector<std::string> args;
-  args.push_back(request.program);
-  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   std::string input = inputFile.empty() ? std::string("/dev/null") : inputFile.string();
   posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-  std::string folder = request.workingFolder.string();
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
-  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-#endif
   // Its own process group, so a limit that passes ends what it started too;
   // default signal handling and no blocked signals, whatever the host set.
   posix_spawnattr_t attr;
@@ -84,12 +74,11 @@ RunOutcome RunBounded(const LaunchRequest& request, const std::filesystem::path&
   posix_spawnattr_setpgroup(&attr, 0);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-  pid_t pid = -1;
-  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, &attr, argv.data(), environ);
+  const pid_t pid = SpawnRequest(request, actions, &attr);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeFds[1]);
-  if (rc != 0) {
+  if (pid < 0) {
     ::close(pipeFds[0]);
     return outcome;
   }

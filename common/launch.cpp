@@ -8,6 +8,11 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "common/posix_spawn.h"
 extern char** environ;
 #endif
 
@@ -16,23 +21,11 @@ namespace {
 
 // Spawns the program; returns its pid or -1 (not found, not executable).
 pid_t Spawn(const LaunchRequest& request) {
-  std::vector<std::string> args;
-  args.push_back(request.program);
-  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  std::string folder = request.workingFolder.string();
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
-  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-#endif
-  pid_t pid = -1;
-  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+  pid_t pid = SpawnRequest(request, actions, nullptr);
   posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
+  return pid;
 }
 
 // Started programs are not waited for; their exit is collected at the next
@@ -57,6 +50,24 @@ void ReapFinished() {
 }
 
 }  // namespace
+
+pid_t SpawnRequest(const LaunchRequest& request, posix_spawn_file_actions_t& actions,
+                   const posix_spawnattr_t* attributes) {
+  std::vector<std::string> args;
+  args.push_back(request.program);
+  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  std::string folder = request.workingFolder.string();
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+#endif
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, attributes, argv.data(), environ);
+  return rc == 0 ? pid : -1;
+}
 
 bool SystemLauncher::Start(const LaunchRequest& request) {
   ReapFinished();
