@@ -1,20 +1,15 @@
 // The road of the command line: settings saved with the password from
 // standard input, then send puts the program on a real FTP server.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "common/sjis.h"
 #include "companions/ftp_server_support.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -30,24 +25,9 @@ struct Outcome {
 // drillnc --home HOME args..., standard input from `input`.
 Outcome Drillnc(const fs::path& home, const fs::path& scratch, std::vector<std::string> args, const std::string& input) {
   WriteBytes(scratch / "in", input);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, (scratch / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (scratch / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::string program = DRILLING_PROGRAM_DIR "/drillnc";
-  args.insert(args.begin(), {program, "--home", home.string()});
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  args.insert(args.begin(), {DRILLING_PROGRAM_DIR "/drillnc", "--home", home.string()});
   Outcome run;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  run.status = testsupport::RunProgram(args, {scratch / "in", scratch / "out", {}});
   run.out = ReadBytes(scratch / "out");
   return run;
 }

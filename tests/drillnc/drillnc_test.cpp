@@ -2,19 +2,13 @@
 // folder; job files compared byte for byte.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "common/sjis.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -50,29 +44,16 @@ class DrillncTest : public ::testing::Test {
   Outcome Drillnc(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
     const fs::path outFile = scratch / "out";
     const fs::path errFile = scratch / "err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::string program = DRILLING_PROGRAM_DIR "/drillnc";
-    std::vector<char*> argv{program.data()};
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> argv{DRILLING_PROGRAM_DIR "/drillnc"};
+    argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> envCopy = env;
     std::vector<char*> envp;
     for (char** e = environ; *e; ++e)
       if (std::string(*e).rfind("DRILLING_HOME=", 0) != 0) envp.push_back(*e);
     for (auto& e : envCopy) envp.push_back(e.data());
     envp.push_back(nullptr);
-    pid_t pid = 0;
     Outcome run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    run.status = testsupport::RunProgram(argv, {{}, outFile, errFile}, envp.data());
     run.out = ReadBytes(outFile);
     run.err = ReadBytes(errFile);
     return run;

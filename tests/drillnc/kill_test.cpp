@@ -3,9 +3,7 @@
 // before the run or the one after it, never a torn or mixed file.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,9 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/run_program.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -40,27 +37,14 @@ class KillTest : public ::testing::Test {
 
   // Starts drillnc on the home folder; output goes to /dev/null.
   pid_t Start(const std::vector<std::string>& args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string program = DRILLING_PROGRAM_DIR "/drillnc";
-    std::vector<std::string> all{program, "--yes", "--home", home.Path().string()};
+    std::vector<std::string> all{DRILLING_PROGRAM_DIR "/drillnc", "--yes", "--home", home.Path().string()};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return testsupport::StartProgram(all, {});
   }
 
   // Runs to the end; true on exit status 0.
   bool Run(const std::vector<std::string>& args) {
-    pid_t pid = Start(args);
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return testsupport::WaitForExit(Start(args)) == 0;
   }
 
   // Runs and sends SIGKILL after `delay` unless it ended before.

@@ -2,19 +2,14 @@
 // folder's executable on a temporary program folder.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <string>
 #include <vector>
 
 #include "Drilling/planning/tool_table.h"
 #include "common/profile.h"
 #include "common/sjis.h"
+#include "support/run_program.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace drilling {
 namespace {
@@ -39,21 +34,8 @@ class DrillncTools : public ::testing::Test {
     args.insert(args.begin(), {DRILLING_PROGRAM_DIR "/drillnc", "--home", home.Path().string()});
     const fs::path out = scratch / "out";
     const fs::path err = scratch / "err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
     Outcome run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    run.status = testsupport::RunProgram(args, {{}, out, err});
     run.out = testsupport::ReadBytes(out);
     run.err = testsupport::ReadBytes(err);
     return run;
