@@ -2,9 +2,6 @@
 // save of the main form alone.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,8 +19,8 @@
 #include "common/message_transport.h"
 #include "common/sjis.h"
 #include "common/ui.h"
+#include "support/run_program.h"
 
-extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
@@ -46,23 +43,12 @@ void DrillncNewWholeProcess(benchmark::State& state) {
                                 "--title",     "BENCH-PLATE", "--material",  "S45C",        "--stock",
                                 "150,100,20",  "--origin",   "c",            "--controller", "FANUC 0i-MF",
                                 "--coord",     "G54",        "--program",    "1001"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   for (auto _ : state) {
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0 ||
-        waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (testsupport::RunProgram(args, {}) != 0) {
       state.SkipWithError("drillnc new failed");
       break;
     }
   }
-  posix_spawn_file_actions_destroy(&actions);
   fs::remove_all(home);
 }
 BENCHMARK(DrillncNewWholeProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->Iterations(40);

@@ -4,10 +4,7 @@
 // check of a hand-made program of 1 MB.
 //   nc_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -20,8 +17,7 @@
 #include "common/text.h"
 #include "common/textfile.h"
 #include "common/ui.h"
-
-extern char** environ;
+#include "support/run_program.h"
 
 namespace fs = std::filesystem;
 
@@ -82,27 +78,13 @@ BENCHMARK(BM_WriteNcProgram)->Unit(benchmark::kMillisecond);
 // Runs `argv` as a whole process per round, its output thrown away; exit
 // statuses other than `allowed` (and 0) end the benchmark with an error.
 void RunProcess(benchmark::State& state, const std::vector<std::string>& args, int allowed = 0) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   for (auto _ : state) {
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-      state.SkipWithError("the program cannot be started");
-      break;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != allowed)) {
-      state.SkipWithError("the program failed");
+    const int status = testsupport::RunProgram(args, {});
+    if (status < 0 || (status != 0 && status != allowed)) {
+      state.SkipWithError("the program failed or cannot be started");
       break;
     }
   }
-  posix_spawn_file_actions_destroy(&actions);
 }
 
 const std::string kDrillnc = (fs::path(DRILLING_PROGRAM_DIR) / "drillnc").string();

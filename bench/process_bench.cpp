@@ -3,10 +3,7 @@
 // the shipped tables and tool table.
 //   process_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -21,8 +18,7 @@
 #include "common/text.h"
 #include "common/textfile.h"
 #include "common/ui.h"
-
-extern char** environ;
+#include "support/run_program.h"
 
 namespace fs = std::filesystem;
 
@@ -89,25 +85,13 @@ void BM_DrillncPlan(benchmark::State& state) {
   BenchFolder folder;
   std::string drillnc = (fs::path(DRILLING_PROGRAM_DIR) / "drillnc").string();
   std::string home = folder.home.string();
-  const char* argv[] = {drillnc.c_str(), "--home", home.c_str(), "plan", "plan4", nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const std::vector<std::string> args{drillnc, "--home", home, "plan", "plan4"};
   for (auto _ : state) {
-    pid_t pid = 0;
-    if (posix_spawn(&pid, drillnc.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
-      state.SkipWithError("drillnc cannot be started");
-      break;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("drillnc plan failed");
+    if (testsupport::RunProgram(args, {}) != 0) {
+      state.SkipWithError("drillnc plan failed or cannot be started");
       break;
     }
   }
-  posix_spawn_file_actions_destroy(&actions);
 }
 BENCHMARK(BM_DrillncPlan)->Unit(benchmark::kMillisecond)->UseRealTime();
 
