@@ -26,10 +26,6 @@ constexpr double kExtentMargin = 0.3;
 constexpr const char* kLineType = "CONTINUOUS";
 constexpr const char* kTemplateName = "TABLES";
 
-std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
-  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
-}
-
 // One group code (right-aligned in three characters) and its value.
 void Group(std::string& out, int code, std::string_view value) {
   out += common::FormatText("%3d\r\n", code);
@@ -76,9 +72,9 @@ void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight
 
 void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters) {
   for (int k = 1; k <= kLastPosition; ++k) {
-    std::string x = ReadJob(ctx, section, common::FormatText("X%d", k), kRoomValue);
+    std::string x = ReadJobKey(ctx, section, common::FormatText("X%d", k), kRoomValue);
     if (x.empty()) break;
-    std::string y = ReadJob(ctx, section, common::FormatText("Y%d", k), kRoomValue);
+    std::string y = ReadJobKey(ctx, section, common::FormatText("Y%d", k), kRoomValue);
     if (y.empty()) break;
     const DxfPoint centre{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
     for (double diameter : {diameters.holeMm, diameters.pilotMm, diameters.counterboreMm})
@@ -116,7 +112,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   };
   double values[4] = {};
   for (int i = 0; i < 4; ++i) {
-    std::string text = ReadJob(ctx, jobkey::kMainSection, kStock[i].key, kRoomValue);
+    std::string text = ReadJobKey(ctx, jobkey::kMainSection, kStock[i].key, kRoomValue);
     if (text.empty()) {
       Report(ctx, owner, kKindError, kStock[i].missing);
       return -1;
@@ -125,7 +121,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   }
   const double sx = values[0], sy = values[1], ox = values[2], oy = values[3];
 
-  std::string title = ReadJob(ctx, jobkey::kMainSection, jobkey::kTitle, kRoomTitle);
+  std::string title = ReadJobKey(ctx, jobkey::kMainSection, jobkey::kTitle, kRoomTitle);
   if (title.empty()) title = "Drilling";
   // The title becomes a file name in the DXF folder: it must stay a name.
   if (CheckFileTitle(ctx, owner, title) != 0) return -1;
@@ -171,23 +167,23 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
 
   for (int n = 1; n <= kLastHoleGroup; ++n) {
     const std::string section = common::FormatText("Hole%d", n);
-    const std::string type = ReadJob(ctx, section, jobkey::kHoleType, kRoomType);
+    const std::string type = ReadJobKey(ctx, section, jobkey::kHoleType, kRoomType);
     if (type.empty()) break;
     HoleDiameters diameters;
-    std::string hole = ReadJob(ctx, section, jobkey::kHoleDiameter, kRoomValue);
+    std::string hole = ReadJobKey(ctx, section, jobkey::kHoleDiameter, kRoomValue);
     if (hole.empty()) {
       ReportF(ctx, owner, kKindList, "[%d] エラー：穴径が空です", n);
       continue;
     }
     diameters.holeMm = common::ParseLeadingDouble(hole);
     if (type.find("タップ") != std::string::npos) {
-      std::string pilot = ReadJob(ctx, section, jobkey::kPilotDiameter, kRoomValue);
+      std::string pilot = ReadJobKey(ctx, section, jobkey::kPilotDiameter, kRoomValue);
       if (pilot.empty())
         ReportF(ctx, owner, kKindList, "[%d] エラー：タップ下穴径が空です", n);
       else
         diameters.pilotMm = common::ParseLeadingDouble(pilot);
     } else if (type.find("ザグリ") != std::string::npos) {
-      std::string counterbore = ReadJob(ctx, section, jobkey::kCboreDiameter, kRoomValue);
+      std::string counterbore = ReadJobKey(ctx, section, jobkey::kCboreDiameter, kRoomValue);
       if (counterbore.empty())
         ReportF(ctx, owner, kKindList, "[%d] エラー：座穴径が空です", n);
       else

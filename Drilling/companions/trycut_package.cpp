@@ -9,6 +9,7 @@
 #include "Drilling/app/commands.h"
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/platform.h"
@@ -37,10 +38,6 @@ constexpr const char* kCannotRun = "エラー：シミュレーション実行�
 int Fail(Context& ctx, std::string_view text) {
   SetMessage(ctx, text);
   return -1;
-}
-
-std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
-  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
 }
 
 int ReadJobInt(const Context& ctx, std::string_view section, std::string_view key) {
@@ -121,7 +118,7 @@ TrycutPackageNames PackageFileNames(const Context& ctx, std::string_view ncPath)
 }
 
 int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
-  std::string controller = ReadJob(ctx, "Drilling", "制御装置", kRoomController);
+  std::string controller = ReadJobKey(ctx, "Drilling", "制御装置", kRoomController);
   if (controller.empty()) return Fail(ctx, "エラー：制御装置取り出し失敗");
   const char* family = nullptr;
   for (const char* candidate : {"OSP", "FANUC", "MELDAS", "MAZATROL"}) {
@@ -148,7 +145,7 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
     if (ReadJobInt(ctx, section, "GCODE") != 41) continue;
     int toolD = ReadJobInt(ctx, section, "TOOLD");
     if (toolD <= 0) continue;
-    std::string diameter = ReadJob(ctx, section, "TOOLDIAM", kRoomShort);
+    std::string diameter = ReadJobKey(ctx, section, "TOOLDIAM", kRoomShort);
     if (diameter.empty()) continue;
     memory += common::FormatText("MEMORY D%02d = ", toolD) + FormatFixed(common::ParseLeadingDouble(diameter) / 2, 3) +
               "\r\n";
@@ -166,7 +163,7 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
   double v[6] = {};
   for (int i = 0; i < 6; ++i) {
     // Read whole: a value wider than its 15 bytes would be read cut (another size).
-    std::string text = ReadJob(ctx, "Drilling", kKeys[i], 1u << 16);
+    std::string text = ReadJobKey(ctx, "Drilling", kKeys[i], 1u << 16);
     if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", kKeys[i]));
     if (common::Cp932Width(text) > kRoomNumber - 1)
       return Fail(ctx, common::FormatText("エラー：%s [%s] が長すぎます（%zu バイトまで）。", kKeys[i],
@@ -245,11 +242,11 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
     written.insert(tool);
     if (n == 1) out.WriteLine(common::FormatText("INI = %s%02d", kMagazine, tool));
 
-    std::string name = ReadJob(ctx, section, "TOOLNAME", kRoomName);
+    std::string name = ReadJobKey(ctx, section, "TOOLNAME", kRoomName);
     if (name.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 工具名の定義がありません", n));
-    const double diameterMm = common::ParseLeadingDouble(ReadJob(ctx, section, "TOOLDIAM", kRoomNumber));
+    const double diameterMm = common::ParseLeadingDouble(ReadJobKey(ctx, section, "TOOLDIAM", kRoomNumber));
     const double radiusMm = diameterMm / 2;
-    std::string z = ReadJob(ctx, section, "ZCODE", kRoomNumber);
+    std::string z = ReadJobKey(ctx, section, "ZCODE", kRoomNumber);
     if (z.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 切込みＺ値がありません", n));
     const double cutLengthMm = std::fabs(common::ParseLeadingDouble(z)) + 1;  // L1
     const double toolLengthMm = cutLengthMm + 5;                               // L2
@@ -488,7 +485,7 @@ int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycu
 }
 
 int RerunTrycut(Context& ctx, common::Form& main) {
-  std::string ncFile = ReadJob(ctx, "Drilling", "NcFile", kRoomNcFile);
+  std::string ncFile = ReadJobKey(ctx, "Drilling", "NcFile", kRoomNcFile);
   if (ncFile.empty()) {
     Report(ctx, &main, kKindError, "エラー：ＮＣファイル名が未定義です。");
     return -1;

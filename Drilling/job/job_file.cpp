@@ -118,10 +118,6 @@ bool WriteJobSection(Context& ctx, common::Form* owner, std::string_view section
   return false;
 }
 
-std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
-  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
-}
-
 bool IsDeviceName(std::string_view title) {
   // The part before the first point names the device on Windows ("NUL.txt" too).
   std::string base = common::ToUpperAscii(title.substr(0, title.find('.')));
@@ -146,6 +142,10 @@ int JobFileExists(const Context& ctx) {
   if (ctx.currentJobPath.empty()) return 0;
   std::error_code ec;
   return fs::is_regular_file(ctx.currentJobPath, ec) ? 1 : 0;
+}
+
+std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
+  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
 }
 
 int OpenJobFile(Context& ctx, common::Form& main) {

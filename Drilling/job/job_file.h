@@ -63,6 +63,10 @@ constexpr int kHoleGroups = 4;
 // 1 when a file exists at the current job path, else 0.
 int JobFileExists(const Context& ctx);
 
+// The value of `key` in `section` of the current job file, read with `room`
+// (bytes with the terminating NUL); empty when absent.
+std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room);
+
 // Lets the operator choose a job file (file dialog "CAMFILE") and reads it
 // into the main form. A cancelled dialog leaves no job open. Declared with
 // the command table in Drilling/app/commands.h as well.

@@ -4,6 +4,7 @@
 
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -35,10 +36,6 @@ std::string ReadConfig(const Context& ctx, std::string_view section, std::string
   return common::ReadProfileText(section, key, def, room, ctx.configPath);
 }
 
-std::string ReadJob(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
-  return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
-}
-
 // A configured code text with a default that also replaces an empty value.
 std::string ReadConfigOrDefault(const Context& ctx, std::string_view section, std::string_view key,
                                 std::string_view def, std::size_t room) {
@@ -59,7 +56,7 @@ constexpr std::size_t kRoomWhole = 1u << 16;
 // last digits), so it fails instead (message set, false).
 bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
                     std::string& value) {
-  value = ReadJob(ctx, section, key, kRoomWhole);
+  value = ReadJobKey(ctx, section, key, kRoomWhole);
   if (common::Cp932Width(value) <= room - 1) return true;
   Fail(ctx, common::FormatText("エラー：定義ファイルの [%s] %s の値 %s が長すぎます（%zu バイトまで）。",
                                std::string(section).c_str(), std::string(key).c_str(),
@@ -142,7 +139,7 @@ bool IsPlainFileName(std::string_view name) {
 }
 
 int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
-  std::string ncFile = ReadJob(ctx, "Drilling", "NcFile", kRoomNcFile);
+  std::string ncFile = ReadJobKey(ctx, "Drilling", "NcFile", kRoomNcFile);
   if (ncFile.empty()) return Fail(ctx, "エラー：ＮＣファイル定義がありません");
   // A name with a folder part would put the program outside ncdata.
   if (!IsPlainFileName(ncFile))
@@ -177,13 +174,13 @@ int ReadProcessTools(Context& ctx, ProcessTools& tools) {
   tools = ProcessTools{};
   for (int n = 1; n <= kMaxProcesses; ++n) {
     std::string section = Key("PROCESS", n);
-    if (ReadJob(ctx, section, "TOOLNAME", kRoomName).empty()) {
+    if (ReadJobKey(ctx, section, "TOOLNAME", kRoomName).empty()) {
       tools.count = n - 1;
       return 0;
     }
-    std::string t = ReadJob(ctx, section, "TOOLT", kRoomNumber);
+    std::string t = ReadJobKey(ctx, section, "TOOLT", kRoomNumber);
     if (t.empty()) return Fail(ctx, "エラー：工具番号の定義がありません");
-    std::string h = ReadJob(ctx, section, "TOOLH", kRoomNumber);
+    std::string h = ReadJobKey(ctx, section, "TOOLH", kRoomNumber);
     if (h.empty()) return Fail(ctx, "エラー：工具長補正番号の定義がありません");
     tools.t[static_cast<std::size_t>(n)] = common::ParseLeadingInt(t);
     tools.h[static_cast<std::size_t>(n)] = common::ParseLeadingInt(h);
@@ -212,7 +209,7 @@ int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
 void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection,
                       NcRunCache* cache) {
   if (common::ReadProfileInt("NCFORMAT", "ToolInfomation", 0, ctx.configPath) != 1) return;
-  std::string toolName = ReadJob(ctx, processSection, "TOOLNAME", kRoomName);
+  std::string toolName = ReadJobKey(ctx, processSection, "TOOLNAME", kRoomName);
   if (toolName.empty()) return;
   ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
 
@@ -239,7 +236,7 @@ void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::str
     }
   }
 
-  std::string diameter = ReadJob(ctx, processSection, "TOOLDIAM", kRoomCode);
+  std::string diameter = ReadJobKey(ctx, processSection, "TOOLDIAM", kRoomCode);
   if (!diameter.empty()) {
     out.WriteLine(common::FormatText("(%s D%s)", englishName.c_str(), diameter.c_str()));
   } else {
@@ -303,9 +300,9 @@ std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
   std::string section = Key("Hole", group);
   std::vector<HolePoint> points;
   for (int k = 1; k <= kMaxHolePoints; ++k) {
-    std::string x = ReadJob(ctx, section, Key("X", k), kRoomNumber);
+    std::string x = ReadJobKey(ctx, section, Key("X", k), kRoomNumber);
     if (x.empty()) break;
-    std::string y = ReadJob(ctx, section, Key("Y", k), kRoomNumber);
+    std::string y = ReadJobKey(ctx, section, Key("Y", k), kRoomNumber);
     if (y.empty()) break;
     points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
   }
