@@ -12,11 +12,7 @@ using namespace drilling;
 // path is printed last.
 int RunDxf(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {"--no-view"}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {"--no-view"}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
   DxfDrawingOptions options;

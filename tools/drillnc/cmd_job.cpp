@@ -200,11 +200,7 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
 
 int RunShow(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
 
   common::MemoryForm main(MainDialogTemplate());

@@ -32,11 +32,7 @@ fs::path NcPathOf(const Context& ctx) {
 // is printed last.
 int RunNc(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {"--no-sim"}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   auto main = session.MainForm(false);
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
@@ -55,11 +51,7 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
 // --no-sim, started. The batch file path is printed last.
 int RunTrycut(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {"--no-sim"}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {"--no-sim"}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   fs::path ncPath = NcPathOf(ctx);
   std::error_code ec;

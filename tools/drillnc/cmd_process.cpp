@@ -83,11 +83,7 @@ int CountRows(const common::Form& form) {
 // nothing is saved and the command fails.
 int RunPlan(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   auto main = session.MainForm(false);  // no preset may stand in for a value the job lacks
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
@@ -113,11 +109,7 @@ int RunPlan(Session& session, const std::vector<std::string>& args) {
 // processes: the saved list of the job, as the process dialog loads it.
 int RunProcesses(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;

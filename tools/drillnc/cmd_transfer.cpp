@@ -59,11 +59,7 @@ std::string ReadPasswordLine() {
 // send: the job's NC program to the machine by the configured method.
 int RunSend(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  std::string error;
-  if (!ParseArguments(args, {}, {}, a, error)) return session.UsageError(error);
-  if (a.positional.size() != 1) return session.UsageError("needs JOB");
-
-  if (int started = session.StartOnJob(a.positional[0]); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
   if (TransferNcFile(ctx, nullptr) != 0) return kExitFailure;

@@ -85,6 +85,14 @@ int Session::StartOnJob(std::string_view argument) {
   return OpenJob(argument) ? kExitOk : kExitFailure;
 }
 
+int Session::StartOnJobArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
+                                 Arguments& a) {
+  std::string error;
+  if (!ParseArguments(args, {}, flags, a, error)) return UsageError(error);
+  if (a.positional.size() != 1) return UsageError("needs JOB");
+  return StartOnJob(a.positional[0]);
+}
+
 bool Session::RequireJobFile() {
   if (drilling::JobFileExists(ctx)) return true;
   drilling::Report(ctx, nullptr, drilling::kKindError, drilling::kNoJobFileText);

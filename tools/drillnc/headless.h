@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,8 @@ class HeadlessUi : public common::ScriptedUi {
   int errors_ = 0;
 };
 
+struct Arguments;
+
 class Session {
  public:
   Session(const GlobalOptions& options, const Command& command, std::FILE* out = stdout,
@@ -84,6 +87,13 @@ class Session {
   // read from or written into the file before it is known to be a job.
   // kExitOk, or the exit status the command returns.
   int StartOnJob(std::string_view argument);
+
+  // The start of a command whose one positional argument is the job: `args`
+  // parsed (bare flags `flags`, no valued options), exactly one JOB required
+  // (usage error otherwise), then StartOnJob. kExitOk with `a` filled, or the
+  // exit status the command returns.
+  int StartOnJobArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
+                          Arguments& a);
 
   // For a command that needs the job to be there: false, with the missing
   // job reported as the main window reports it, when there is no job file.
