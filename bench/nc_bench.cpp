@@ -4,7 +4,6 @@
 // check of a hand-made program of 1 MB.
 //   nc_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -18,6 +17,7 @@
 #include "common/textfile.h"
 #include "common/ui.h"
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -44,18 +44,13 @@ std::string BigJob() {
 
 // A program folder with the shipped configuration and the big job.
 struct BenchFolder {
-  fs::path home;
+  testsupport::TempFolder temp;  // removed with the folder
+  const fs::path home = temp.Path();
   BenchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "ncbench-XXXXXX").string();
-    home = mkdtemp(pattern.data());
     for (const char* sub : {"DB", "ncdata", "trycut", "DXF"}) fs::create_directories(home / sub);
     fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "Drilling.ini", home / "Drilling.ini");
     fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "Relaypane.ini", home / "Relaypane.ini");
     common::WriteFileAtomic(home / "DB" / "big.ini", common::ToCp932CrLf(BigJob()));
-  }
-  ~BenchFolder() {
-    std::error_code ec;
-    fs::remove_all(home, ec);
   }
 };
 

@@ -3,7 +3,6 @@
 // the shipped tables and tool table.
 //   process_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -19,6 +18,7 @@
 #include "common/textfile.h"
 #include "common/ui.h"
 #include "support/run_program.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -42,10 +42,9 @@ std::string FourGroupJob() {
 }
 
 struct BenchFolder {
-  fs::path home;
+  testsupport::TempFolder temp;  // removed with the folder
+  const fs::path home = temp.Path();
   BenchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "planbench-XXXXXX").string();
-    home = mkdtemp(pattern.data());
     for (const char* sub : {"DB", "ncdata", "trycut", "DXF"}) fs::create_directories(home / sub);
     for (const auto& entry : fs::directory_iterator(DRILLING_PROGRAM_DIR)) {
       std::string name = entry.path().filename().string();
@@ -54,10 +53,6 @@ struct BenchFolder {
         fs::copy_file(entry.path(), home / name);
     }
     common::WriteFileAtomic(home / "DB" / "plan4.ini", common::ToCp932CrLf(FourGroupJob()));
-  }
-  ~BenchFolder() {
-    std::error_code ec;
-    fs::remove_all(home, ec);
   }
 };
 
