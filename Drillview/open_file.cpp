@@ -31,9 +31,9 @@ bool OpenForView(const fs::path& file, const fs::path& programFolder, Scene& sce
     return false;
   }
   if (LooksLikeDxf(file, bytes)) {
-    DxfDrawing drawing;
+    dxf::Drawing drawing;
     std::string why;
-    if (!ReadDxf(bytes, drawing, why)) {
+    if (!dxf::ReadDxf(bytes, drawing, why)) {
       error = "DXFファイルとして読めません: " + file.string() + " (" + why + ")";
       return false;
     }

@@ -134,27 +134,32 @@ Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& chec
   return s;
 }
 
-Scene DrawingScene(const DxfDrawing& drawing) {
+Scene DrawingScene(const dxf::Drawing& drawing) {
   Scene s;
-  for (const DxfEntity& e : drawing.entities) {
+  int notDrawn = drawing.SkippedCount();
+  using Kind = dxf::Entity::Kind;
+  for (const dxf::Entity& e : drawing.entities) {
     switch (e.kind) {
-      case DxfEntity::Line:
-        s.top.push_back({e.x1, e.y1, e.x2, e.y2, Segment::Drawing, 0});
+      case Kind::Line:
+        s.top.push_back({e.a.x, e.a.y, e.b.x, e.b.y, Segment::Drawing, 0});
         break;
-      case DxfEntity::Circle:
-        if (e.radius > 0) AddArc(s.top, e.x1, e.y1, e.radius, 0, 2 * kPi, Segment::Drawing, 0);
+      case Kind::Circle:
+        if (e.radius > 0) AddArc(s.top, e.a.x, e.a.y, e.radius, 0, 2 * kPi, Segment::Drawing, 0);
         break;
-      case DxfEntity::Arc: {
+      case Kind::Arc: {
         double sweep = e.endDeg - e.startDeg;
         while (sweep <= 0) sweep += 360;
-        if (e.radius > 0) AddArc(s.top, e.x1, e.y1, e.radius, e.startDeg * kPi / 180, sweep * kPi / 180, Segment::Drawing, 0);
+        if (e.radius > 0) AddArc(s.top, e.a.x, e.a.y, e.radius, e.startDeg * kPi / 180, sweep * kPi / 180, Segment::Drawing, 0);
         break;
       }
-      case DxfEntity::Polyline: {
+      case Kind::Insert:
+        ++notDrawn;  // blocks are not drawn
+        break;
+      case Kind::Polyline: {
         const std::size_t n = e.vertices.size();
         for (std::size_t i = 0; i + 1 < n + (e.closed ? 1 : 0); ++i) {
-          const DxfVertex& a = e.vertices[i];
-          const DxfVertex& b = e.vertices[(i + 1) % n];
+          const dxf::Vertex& a = e.vertices[i];
+          const dxf::Vertex& b = e.vertices[(i + 1) % n];
           if (a.bulge == 0) {
             s.top.push_back({a.x, a.y, b.x, b.y, Segment::Drawing, 0});
             continue;
@@ -173,7 +178,10 @@ Scene DrawingScene(const DxfDrawing& drawing) {
       }
     }
   }
-  if (drawing.skipped > 0) s.findings.push_back("図形 " + std::to_string(drawing.skipped) + " 個は表示しません (LINE, CIRCLE, ARC, POLYLINE 以外)");
+  if (!drawing.problems.empty())
+    s.findings.push_back("数値として読めない値のある図形 " + std::to_string(drawing.problems.size()) + " 個は表示しません (" +
+                         std::to_string(drawing.problems.front().line) + " 行目から)");
+  if (notDrawn > 0) s.findings.push_back("図形 " + std::to_string(notDrawn) + " 個は表示しません (LINE, CIRCLE, ARC, POLYLINE 以外)");
   Measure(s);
   return s;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Drillview/dxf_reader.h"
+#include "dxf/dxf_reader.h"
 #include "gcode/job_facts.h"
 #include "gcode/nc_check.h"
 #include "gcode/program.h"
@@ -53,6 +53,6 @@ unsigned ToolColour(int index);
 
 // `job` may be null (no stock outline, no job checks).
 Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& check, const gcode::JobFacts* job);
-Scene DrawingScene(const DxfDrawing& drawing);
+Scene DrawingScene(const dxf::Drawing& drawing);
 
 }  // namespace drillview

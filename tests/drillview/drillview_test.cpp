@@ -9,33 +9,33 @@
 #include <QWheelEvent>
 #include <cstdlib>
 
-#include "Drillview/dxf_reader.h"
 #include "Drillview/scene.h"
 #include "Drillview/view_window.h"
+#include "dxf/dxf_reader.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using drillview::DxfEntity;
+using Kind = dxf::Entity::Kind;
 
 // The sample job's drawing as the DXF writer writes it: the stock as four
 // lines, one circle per hole and diameter (4 drill holes, 2 taps with their
 // pilot, 2 counterbores with their seat).
 TEST(DxfReader, ReadsTheDrawingOfOurWriter) {
   std::string bytes = testsupport::ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "tests/companions/golden/SAMPLE-PLATE.dxf");
-  drillview::DxfDrawing drawing;
+  dxf::Drawing drawing;
   std::string error;
-  ASSERT_TRUE(drillview::ReadDxf(bytes, drawing, error)) << error;
+  ASSERT_TRUE(dxf::ReadDxf(bytes, drawing, error)) << error;
   int lines = 0, circles = 0;
-  for (const DxfEntity& e : drawing.entities) {
-    lines += e.kind == DxfEntity::Line;
-    circles += e.kind == DxfEntity::Circle;
+  for (const dxf::Entity& e : drawing.entities) {
+    lines += e.kind == Kind::Line;
+    circles += e.kind == Kind::Circle;
   }
   EXPECT_EQ(lines, 4);
   EXPECT_EQ(circles, 4 + 2 * 2 + 2 * 2);
-  EXPECT_EQ(drawing.skipped, 0);
+  EXPECT_EQ(drawing.SkippedCount(), 0);
   drillview::Scene scene = drillview::DrawingScene(drawing);
   EXPECT_FALSE(scene.isProgram);
   EXPECT_NEAR(scene.topBounds.minX, 0, 1e-9);
@@ -53,16 +53,16 @@ TEST(DxfReader, PolylinesArcsAndBadFiles) {
       "0\nARC\n8\nA\n10\n20\n20\n0\n40\n5\n50\n0\n51\n90\n"
       "0\nPOLYLINE\n8\nB\n66\n1\n70\n0\n0\nVERTEX\n10\n30\n20\n0\n0\nVERTEX\n10\n40\n20\n-5\n0\nSEQEND\n"
       "0\nTEXT\n8\nA\n1\nNOTE\n0\nENDSEC\n0\nEOF\n";
-  drillview::DxfDrawing drawing;
+  dxf::Drawing drawing;
   std::string error;
-  ASSERT_TRUE(drillview::ReadDxf(bytes, drawing, error)) << error;
+  ASSERT_TRUE(dxf::ReadDxf(bytes, drawing, error)) << error;
   ASSERT_EQ(drawing.entities.size(), 3u);
   EXPECT_EQ(drawing.entities[0].vertices.size(), 4u);
   EXPECT_TRUE(drawing.entities[0].closed);
-  EXPECT_EQ(drawing.entities[2].kind, DxfEntity::Polyline);
+  EXPECT_EQ(drawing.entities[2].kind, Kind::Polyline);
   EXPECT_EQ(drawing.entities[2].vertices.size(), 2u);
   EXPECT_FALSE(drawing.entities[2].closed);
-  EXPECT_EQ(drawing.skipped, 1);
+  EXPECT_EQ(drawing.SkippedCount(), 1);
 
   drillview::Scene scene = drillview::DrawingScene(drawing);
   EXPECT_NEAR(scene.topBounds.maxY, 15, 1e-6);  // the half circle over the top edge
@@ -70,7 +70,7 @@ TEST(DxfReader, PolylinesArcsAndBadFiles) {
   EXPECT_NEAR(scene.topBounds.minY, -5, 1e-9);
   EXPECT_EQ(scene.findings.size(), 1u);  // the TEXT not shown
 
-  EXPECT_FALSE(drillview::ReadDxf("0\nSECTION\nabc\nENTITIES\n", drawing, error));
+  EXPECT_FALSE(dxf::ReadDxf("0\nSECTION\nabc\nENTITIES\n", drawing, error));
   EXPECT_EQ(error, "line 3: group code is not a whole number");
 }
 
