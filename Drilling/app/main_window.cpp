@@ -4,7 +4,6 @@
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
-#include "Drilling/holes/hole_controls.h"
 #include "Drilling/holes/hole_dialog.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
@@ -174,6 +173,8 @@ int OpenHoleGroup(Context& ctx, common::Form& main) {
   RefreshHoleTypes(ctx, main);
   return 0;
 }
+
+int CreateNcData(Context& ctx, common::Form& main) { return CreateNcData(ctx, main, TrycutPackageStep(true)); }
 
 int CloseMainWindow(Context& ctx, common::Form& main) {
   // No question and nothing saved: values typed but not saved are lost.

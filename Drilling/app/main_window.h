@@ -2,28 +2,11 @@
 #pragma once
 
 #include "Drilling/app/context.h"
+#include "Drilling/app/main_controls.h"
 #include "common/dialog_template.h"
 #include "common/form.h"
 
 namespace drilling {
-
-// Control identifiers of the main form.
-enum MainControl : int {
-  kTitleButton = 1000,
-  kTitleEdit = 1001,
-  kMaterialCombo = 1002,
-  kStockXEdit = 1003,
-  kStockYEdit = 1004,
-  kStockZEdit = 1005,
-  kOriginXEdit = 1006,
-  kOriginYEdit = 1007,
-  kControllerCombo = 1010,
-  kCoordSystemCombo = 1011,
-  kProgramNumberButton = 1012,
-  kProgramNumberEdit = 1013,
-  kHoleGroupButton1 = 1021,  // ... 1024
-  kHoleTypeLabel1 = 1031,    // ... 1034
-};
 
 // Menu and button commands of the main window.
 enum MainCommand : int {

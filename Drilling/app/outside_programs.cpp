@@ -1,27 +1,14 @@
 #include "Drilling/app/outside_programs.h"
 
+#include <algorithm>
 #include <system_error>
 
-#include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
-#include "Drilling/job/job_file.h"
 #include "common/profile.h"
 
 namespace fs = std::filesystem;
 
 namespace drilling {
-namespace {
-
-constexpr std::size_t kRoomNcFile = 32;       // NcFile: 31 characters
-constexpr std::size_t kRoomProgramPath = 512;  // EDITOR/FILE, NcViewer/FILE: 511 characters
-
-// Only a file counts: a folder at the path cannot be opened by an editor.
-bool IsFile(const fs::path& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_regular_file(path, ec);
-}
-
-}  // namespace
 
 common::LaunchRequest ProgramWithFile(std::string_view program, const fs::path& file) {
   common::LaunchRequest request;
@@ -46,44 +33,27 @@ bool StartProgramWithFile(Context& ctx, std::string_view program, const fs::path
   return ctx.launcher->Start(ProgramWithFile(ResolveConfiguredProgram(ctx, program), file));
 }
 
-fs::path JobNcFilePath(const Context& ctx, std::string_view fallback) {
-  if (!JobFileExists(ctx)) return {};
-  std::string name = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, fallback, kRoomNcFile,
-                                             ctx.currentJobPath);
-  if (name.empty() || !IsSafeFileTitle(name)) return {};
-  return ctx.NcFolder() / name;
-}
-
-int OpenNcFileInEditor(Context& ctx, common::Form& main) {
-  // "O" is what a job without NcFile gives: no such program exists, so the
-  // operator is asked for one.
-  fs::path path = JobNcFilePath(ctx, "O");
-  if (!IsFile(path)) {
-    std::string chosen;
-    ChooseFile(ctx, &main, chosen, "NCFILE");
-    path = chosen;
-  }
-  if (!IsFile(path)) return Report(ctx, &main, kKindList, kNoNcFileChosenText);
-
-  std::string editor = common::ReadProfileText("EDITOR", "FILE", "", kRoomProgramPath, ctx.configPath);
-  if (editor.empty()) editor = kDefaultEditorProgram;
-  if (!StartProgramWithFile(ctx, editor, path)) return Report(ctx, &main, kKindError, kEditorFailedText);
-  return 0;
-}
-
-int ShowNcDrawing(Context& ctx, common::Form& main) {
-  if (!JobFileExists(ctx) ||
-      common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile, ctx.currentJobPath).empty())
-    return Report(ctx, &main, kKindError, kNcFileNameUndefinedText);
-
-  std::string viewer = common::ReadProfileText("NcViewer", "FILE", "", kRoomProgramPath, ctx.configPath);
-  if (viewer.empty()) return Report(ctx, &main, kKindError, kNcViewerUndefinedText);
-
-  // A name with a folder part gives no path: it counts as no NC file.
-  fs::path path = JobNcFilePath(ctx, "");
-  if (!IsFile(path)) return Report(ctx, &main, kKindError, kNcFileMissingText);
-
-  if (!StartProgramWithFile(ctx, viewer, path)) return Report(ctx, &main, kKindError, kNcViewerFailedText);
+int OpenHelpFile(Context& ctx, common::Form& main) {
+  std::string value = common::ReadProfileText("Drilling", "HelpFile", "", 129, ctx.configPath);
+  if (value.empty()) return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが設定されてません。");
+#ifndef _WIN32
+  // The shipped value is written for Windows ("help\Drilling.html").
+  std::replace(value.begin(), value.end(), '\\', '/');
+#endif
+  fs::path path = ctx.programFolder / value;
+  std::error_code ec;
+  if (!fs::exists(path, ec))
+    return ReportF(ctx, &main, kKindError, "ヘルプファイル %s がありません。", path.string().c_str());
+  // The desktop's "open" for a file: its default viewer, the path as one argument.
+  common::LaunchRequest request;
+#ifdef _WIN32
+  request.program = "explorer.exe";
+#else
+  request.program = "xdg-open";
+#endif
+  request.arguments = {path.string()};
+  if (!ctx.launcher || !ctx.launcher->Start(request))
+    return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが開けません");
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // Starting the outside programs the operator configures (editor, NC viewer,
-// DXF viewer, ...) with one file to open, and the two main-window commands
-// that hand the job's NC program to the editor and the NC viewer.
+// DXF viewer, ...) with one file to open. The two main-window commands that
+// hand the job's NC program to the editor and the NC viewer are in
+// nc_file_commands.h.
 //
 // A configured program is started with an argument list: the program, then
 // the file path as one argument, blanks and all; no shell ever sees the
@@ -18,23 +19,6 @@
 
 namespace drilling {
 
-// The program that opens a file when no editor is configured: Notepad on
-// Windows; elsewhere the desktop's default application for the file
-// (xdg-open of xdg-utils).
-#ifdef _WIN32
-constexpr const char* kDefaultEditorProgram = "notepad.exe";
-#else
-constexpr const char* kDefaultEditorProgram = "xdg-open";
-#endif
-
-// Messages of the two commands.
-constexpr const char* kNoNcFileChosenText = "ＮＣファイルが選択されてません。";
-constexpr const char* kEditorFailedText = "エラー：ファイルが開けません";
-constexpr const char* kNcFileNameUndefinedText = "エラー：ＮＣファイル名が未定義です。";
-constexpr const char* kNcViewerUndefinedText = "エラー：ＮＣデータの描画が未定義です。";
-constexpr const char* kNcFileMissingText = "ＮＣファイルがありません。";
-constexpr const char* kNcViewerFailedText = "エラー：ＮＣデータの描画が実行できません";
-
 // The request that starts `program` (a path, or a name looked up on PATH)
 // with `file` as its only argument.
 common::LaunchRequest ProgramWithFile(std::string_view program, const std::filesystem::path& file);
@@ -50,19 +34,9 @@ std::string ResolveConfiguredProgram(const Context& ctx, std::string_view progra
 // could not be started (or there is no launcher); nothing is reported here.
 bool StartProgramWithFile(Context& ctx, std::string_view program, const std::filesystem::path& file);
 
-// ncdata/<NcFile> of the current job, read with room for 31 characters and
-// `fallback` when the key is absent. Empty when no job is open, the name is
-// empty, or it has a folder part (it would point outside the NC folder).
-std::filesystem::path JobNcFilePath(const Context& ctx, std::string_view fallback);
-
-// ＮＣファイル (40001): the job's NC program in the configured editor
-// (EDITOR/FILE; kDefaultEditorProgram when not set); the NC file dialog when
-// the job has no NC program. 0, or the result of the report it made.
-int OpenNcFileInEditor(Context& ctx, common::Form& main);
-
-// NCデータ描画 (40021): the job's NC program in the NC viewer
-// (NcViewer/FILE, no fallback). 0 when the viewer was started, else the
-// result of the error report (-1).
-int ShowNcDrawing(Context& ctx, common::Form& main);
+// ヘルプ of the main window and of the process dialog: the file named by
+// Drilling/HelpFile (a path in the program folder) in the desktop's viewer.
+// 0, or the result of the error report.
+int OpenHelpFile(Context& ctx, common::Form& main);
 
 }  // namespace drilling

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "Drilling/app/build_record.h"
+#include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
 #include "common/placement.h"
 #include "common/profile.h"
@@ -79,9 +80,9 @@ int ApplyUserStartup(Context& ctx, common::Form& main) {
     int list;
   };
   static const Preset kPresets[] = {
-      {"WorkType", 8, kMaterialList},
-      {"Machine", 32, kControllerList},
-      {"CoordSystem", 8, kCoordSystemList},
+      {"WorkType", 8, kMaterialCombo},
+      {"Machine", 32, kControllerCombo},
+      {"CoordSystem", 8, kCoordSystemCombo},
   };
   for (const auto& preset : kPresets) {
     std::string value = common::ReadProfileText("UserStartup", preset.key, "", preset.room, ctx.configPath);

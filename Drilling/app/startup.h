@@ -12,11 +12,6 @@
 
 namespace drilling {
 
-// Control identifiers of the main form that start-up presets.
-constexpr int kMaterialList = 1002;
-constexpr int kControllerList = 1010;
-constexpr int kCoordSystemList = 1011;
-
 // Everything before the first window: paths from `programFolder`, the message
 // window identity, the rights notice, the data folders DB, ncdata, DXF and
 // trycut (created when missing; a failure shows its box and gives -1), the

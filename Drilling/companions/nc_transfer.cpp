@@ -2,7 +2,6 @@
 
 #include <system_error>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/outside_programs.h"
 #include "Drilling/app/startup.h"

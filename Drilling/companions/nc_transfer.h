@@ -57,7 +57,7 @@ int FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& n
                 bool* reported = nullptr);
 
 // The whole command; 0 or -1 (each failure reported with one error box).
-// Declared with the command table in Drilling/app/commands.h as well.
+// An entry of the main window's command table.
 int TransferNcFile(Context& ctx, common::Form& main);
 int TransferNcFile(Context& ctx, common::Form* main);
 

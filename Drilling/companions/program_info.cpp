@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/message_channel.h"
 #include "common/build_date.h"
 #include "common/platform.h"
@@ -148,30 +147,6 @@ common::DialogProc ProgramInfoProc(Context& ctx) {
 int ShowProgramInfo(Context& ctx, common::Form& main) {
   if (!ctx.ui) return 0;
   return ctx.ui->RunModal(&main, ProgramInfoTemplate(), ProgramInfoProc(ctx));
-}
-
-int OpenHelpFile(Context& ctx, common::Form& main) {
-  std::string value = common::ReadProfileText("Drilling", "HelpFile", "", 129, ctx.configPath);
-  if (value.empty()) return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが設定されてません。");
-#ifndef _WIN32
-  // The shipped value is written for Windows ("help\Drilling.html").
-  std::replace(value.begin(), value.end(), '\\', '/');
-#endif
-  fs::path path = ctx.programFolder / value;
-  std::error_code ec;
-  if (!fs::exists(path, ec))
-    return ReportF(ctx, &main, kKindError, "ヘルプファイル %s がありません。", path.string().c_str());
-  // The desktop's "open" for a file: its default viewer, the path as one argument.
-  common::LaunchRequest request;
-#ifdef _WIN32
-  request.program = "explorer.exe";
-#else
-  request.program = "xdg-open";
-#endif
-  request.arguments = {path.string()};
-  if (!ctx.launcher || !ctx.launcher->Start(request))
-    return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが開けません");
-  return 0;
 }
 
 }  // namespace drilling

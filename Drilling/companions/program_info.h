@@ -53,4 +53,10 @@ common::DialogProc VersionBoxProc();
 // The application text of the version box for `caption`.
 std::string VersionBoxApplicationText(const std::string& caption);
 
+// Entries of the main window: the start-up banner, バージョン (40031) and
+// プログラム情報 (40032). ヘルプ (40030) is OpenHelpFile (outside_programs.h).
+int ShowProgramBanner(Context& ctx, common::Form& main);
+int ShowVersionBox(Context& ctx, common::Form& main, const char* application);
+int ShowProgramInfo(Context& ctx, common::Form& main);
+
 }  // namespace drilling

@@ -4,7 +4,6 @@
 #include <system_error>
 #include <vector>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"

@@ -6,7 +6,6 @@
 #include <set>
 #include <system_error>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/job/job_file.h"
@@ -482,6 +481,12 @@ int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycu
   ReportF(ctx, main, kKindList, "実行 %s", names.batchPath.string().c_str());
   StartTrycutBatch(ctx, main, names.batchPath);
   return 0;
+}
+
+TrycutStep TrycutPackageStep(bool startSimulator) {
+  return [startSimulator](Context& ctx, common::Form* main, std::string_view trycutExe, std::string_view ncPath) {
+    return CreateTrycutPackage(ctx, main, trycutExe, ncPath, startSimulator);
+  };
 }
 
 int RerunTrycut(Context& ctx, common::Form& main) {

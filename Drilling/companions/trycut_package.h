@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "Drilling/ncout/nc_creation.h"
 #include "common/form.h"
 #include "common/launch.h"
 
@@ -89,5 +90,12 @@ int StartTrycutBatch(Context& ctx, common::Form* main, const std::filesystem::pa
 // but not started (the command line's --no-sim).
 int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycutExe, std::string_view ncPath,
                         bool startSimulator = true);
+
+// The TRYCUT step of NC creation: CreateTrycutPackage for the written
+// program, started or not as `startSimulator` says.
+TrycutStep TrycutPackageStep(bool startSimulator);
+
+// TRYCUT再実行 (40020): starts the batch file of the job's NC program again.
+int RerunTrycut(Context& ctx, common::Form& main);
 
 }  // namespace drilling

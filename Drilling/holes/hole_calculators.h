@@ -7,7 +7,7 @@
 #pragma once
 
 #include "Drilling/app/context.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "common/form.h"
 

@@ -5,7 +5,7 @@
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/holes/hole_calculators.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/planning/dimension_tables.h"

@@ -1,6 +1,6 @@
 #include "Drilling/holes/hole_dialog_template.h"
 
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "common/text.h"
 
 namespace drilling {

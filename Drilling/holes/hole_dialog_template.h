@@ -1,7 +1,8 @@
 // The templates of the hole definition dialog "HOLEDEFINEDIALOG" (menu
 // "HOLEDEFINEMENU") and of its two calculators (menu "CALCULATMENU"), as
 // data: the screen, the in-memory form and drillnc build the same controls
-// from them (identifiers in hole_controls.h).
+// from them (the hole dialog's identifiers in Drilling/job/hole_controls.h,
+// the calculators' here).
 #pragma once
 
 #include "common/dialog_template.h"
@@ -28,6 +29,26 @@ enum CalculatorCommand : int {
   kCalcCmdClose = 40071,
   kCalcCmdHelp = 40072,
   kCalcCmdCalculate = 40081,
+};
+
+// The bolt-circle calculator "CALCIRCLECOORDINATEDLG".
+enum CircleControl : int {
+  kCircleDiameterEdit = 1520,        // circle diameter, required
+  kCircleCentreXEdit = 1521,         // required
+  kCircleCentreYEdit = 1522,         // required
+  kCircleStartAngleEdit = 1523,      // degrees, counter-clockwise from +X; empty means 0
+  kCircleHoleCountEdit = 1524,       // empty means 0
+  kCircleReferenceAngleEdit = 1525,  // read-only: 360 / number of holes
+};
+
+// The coordinate copy "COORDINATEMOVEDLG".
+enum CopyControl : int {
+  kCopyBaseXEdit = 1530,
+  kCopyBaseYEdit = 1531,
+  kCopyStepXEdit = 1532,
+  kCopyStepYEdit = 1533,
+  kCopyCountXEdit = 1534,  // copies in X, the base point not counted
+  kCopyCountYEdit = 1535,
 };
 
 // "円上等角度の座標計算": holes at equal angles on a circle.

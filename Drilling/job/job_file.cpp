@@ -5,10 +5,10 @@
 
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/file_dialogs.h"
-#include "Drilling/app/main_window.h"
+#include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "common/profile.h"
 #include "common/text.h"
 #include "common/textfile.h"

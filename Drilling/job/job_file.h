@@ -6,7 +6,7 @@
 //
 // The main-form operations take the main window's form; LoadHoleGroup and
 // SaveHoleGroup take the hole definition dialog's form (its controls are in
-// Drilling/holes/hole_controls.h).
+// Drilling/job/hole_controls.h).
 #pragma once
 
 #include <filesystem>
@@ -69,7 +69,7 @@ std::string ReadJobKey(const Context& ctx, std::string_view section, std::string
 
 // Lets the operator choose a job file (file dialog "CAMFILE") and reads it
 // into the main form. A cancelled dialog leaves no job open. Declared with
-// the command table in Drilling/app/commands.h as well.
+// the main window's command table.
 int OpenJobFile(Context& ctx, common::Form& main);
 
 // Copies section "Drilling" and the four hole types into the main form.

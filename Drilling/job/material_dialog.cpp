@@ -1,7 +1,7 @@
 #include "Drilling/job/material_dialog.h"
 
 #include "Drilling/app/field_check.h"
-#include "Drilling/app/main_window.h"
+#include "Drilling/app/main_controls.h"
 #include "Drilling/app/number_text.h"
 #include "common/profile.h"
 #include "common/text.h"

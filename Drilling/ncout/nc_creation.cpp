@@ -2,10 +2,8 @@
 
 #include <system_error>
 
-#include "Drilling/app/commands.h"
-#include "Drilling/app/main_window.h"
+#include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
-#include "Drilling/companions/trycut_package.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/profile.h"
 #include "common/text.h"
@@ -27,7 +25,7 @@ int Fail(Context& ctx, common::Form& main, const std::string& text) {
 
 }  // namespace
 
-int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& options) {
+int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep) {
   // One operation reads hundreds of keys: look at each file on disk once.
   common::ProfileReadBatch batch;
   const fs::path& job = ctx.currentJobPath;
@@ -60,11 +58,9 @@ int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& opti
     return Fail(ctx, main, common::FormatText("エラー：実行ファイル %s がありません", trycut.c_str()));
   // The package's result is not looked at: it has reported its own failures,
   // and the NC program stands either way.
-  CreateTrycutPackage(ctx, &main, trycut, ncPath.string(), options.startSimulator);
+  if (trycutStep) trycutStep(ctx, &main, trycut, ncPath.string());
   if (main.IsMinimised()) main.Restore();
   return 0;
 }
-
-int CreateNcData(Context& ctx, common::Form& main) { return CreateNcData(ctx, main, NcCreationOptions{}); }
 
 }  // namespace drilling

@@ -1,24 +1,29 @@
 // The NC creation driver behind "【ＮＣデータ作成】": checks that the job
 // names an NC file and a FANUC controller, runs the NC program writer,
-// checks that the program is there and hands it to the TRYCUT package when
-// a TRYCUT executable is configured.
+// checks that the program is there and, when a TRYCUT executable is
+// configured, runs the TRYCUT step its caller hands over (the package is a
+// companion output, built above this folder).
 #pragma once
+
+#include <functional>
+#include <string_view>
 
 #include "Drilling/app/context.h"
 #include "common/form.h"
 
 namespace drilling {
 
-struct NcCreationOptions {
-  // False: the TRYCUT package is written but the simulator is not started
-  // (the command line's --no-sim).
-  bool startSimulator = true;
-};
+// What runs after the program is written when TRYCUT/FILE names an existing
+// executable: `trycutExe` is that value, `ncPath` the written program. Its
+// result is not looked at: it reports its own failures, and the program
+// stands either way.
+using TrycutStep = std::function<int(Context& ctx, common::Form* main, std::string_view trycutExe,
+                                     std::string_view ncPath)>;
 
 // 0, or -1 after every failure has been reported with kind -1. The form is
 // the main window (its program number field decides whether a missing NC
-// file name is an error). CreateNcData(ctx, main) of the command table is
-// this with the default options.
-int CreateNcData(Context& ctx, common::Form& main, const NcCreationOptions& options);
+// file name is an error). An empty `trycut` writes no package. The command
+// table's CreateNcData(ctx, main) is this with the TRYCUT package.
+int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycut);
 
 }  // namespace drilling

@@ -5,7 +5,7 @@
 
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/planning/number_table.h"
 #include "common/text.h"
 

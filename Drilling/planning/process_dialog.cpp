@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/field_check.h"
-#include "Drilling/app/main_window.h"
+#include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/outside_programs.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/planning/process_generation.h"
 #include "Drilling/planning/process_grid.h"

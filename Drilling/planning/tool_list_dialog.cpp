@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "Drilling/app/commands.h"
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/planning/tool_table.h"

@@ -31,4 +31,7 @@ common::DialogProc ToolListDialogProc(Context& ctx);
 // result of LocateToolTable (the list then keeps what it showed).
 int RefreshToolList(Context& ctx, common::Form& window);
 
+// 工具リスト登録 (40013): the dialog over the main window.
+int RunToolListDialog(Context& ctx, common::Form& main);
+
 }  // namespace drilling

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "common/form.h"
 #include "common/profile.h"
 #include "common/sjis.h"

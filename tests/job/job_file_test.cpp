@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "job/job_fixture.h"
 

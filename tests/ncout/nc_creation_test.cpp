@@ -118,7 +118,7 @@ TEST_F(NcCreationTest, HandsTheProgramToTrycut) {
 
   // Without starting the simulator (the command line's --no-sim).
   ui.answers = {true, true, true};
-  EXPECT_EQ(CreateNcData(ctx, main, NcCreationOptions{false}), 0) << LastErrorBox();
+  EXPECT_EQ(CreateNcData(ctx, main, TrycutPackageStep(false)), 0) << LastErrorBox();
   EXPECT_EQ(launcher.started.size(), 1u);
 }
 

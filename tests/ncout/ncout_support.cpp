@@ -38,8 +38,8 @@ std::string NcFolderTest::Bytes(const fs::path& path) {
   return common::ReadFileBytes(path, bytes) ? bytes : "<missing>";
 }
 
-std::string NcFolderTest::Golden(std::string_view name) {
-  return Bytes(fs::path(DRILLING_SOURCE_DIR) / "tests" / "ncout" / "golden" / std::string(name));
+std::string NcFolderTest::Golden(std::string_view name) const {
+  return Bytes(fs::path(DRILLING_SOURCE_DIR) / "tests" / goldenFolder / "golden" / std::string(name));
 }
 
 std::string NcFolderTest::Cp932(std::string_view utf8Text) { return common::ToCp932CrLf(utf8Text); }

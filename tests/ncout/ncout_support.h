@@ -29,8 +29,8 @@ class NcFolderTest : public ::testing::Test {
 
   // The raw bytes of a file ("<missing>" when it cannot be read).
   static std::string Bytes(const std::filesystem::path& path);
-  // A golden file of tests/ncout/golden.
-  static std::string Golden(std::string_view name);
+  // A golden file of tests/<goldenFolder>/golden.
+  std::string Golden(std::string_view name) const;
   // Code page 932 with CR LF from UTF-8 with "\n".
   static std::string Cp932(std::string_view utf8Text);
 
@@ -40,6 +40,8 @@ class NcFolderTest : public ::testing::Test {
   bool Reported(std::string_view line) const;
 
   std::filesystem::path folder;
+  // The test folder whose golden files Golden reads.
+  std::string goldenFolder = "ncout";
   common::ScriptedUi ui;
   common::RecordingLauncher launcher;
   std::vector<std::string> lines;

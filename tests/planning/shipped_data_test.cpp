@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/planning/condition_tables.h"
 #include "Drilling/planning/dimension_tables.h"

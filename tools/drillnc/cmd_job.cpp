@@ -5,7 +5,7 @@
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/job/material_dialog.h"

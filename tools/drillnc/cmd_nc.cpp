@@ -39,9 +39,7 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
 
   // A save that fails (a refused value) stops the road before the program.
   if (SaveJobMainFields(ctx, *main) != 0) return kExitFailure;
-  NcCreationOptions options;
-  options.startSimulator = !a.Has("--no-sim");
-  if (CreateNcData(ctx, *main, options) < 0) return kExitFailure;
+  if (CreateNcData(ctx, *main, TrycutPackageStep(!a.Has("--no-sim"))) < 0) return kExitFailure;
   session.Print(NcPathOf(ctx).string());
   // The program stands; a failed simulation package still fails the command.
   return session.ErrorCount() == 0 ? kExitOk : kExitFailure;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Drilling/app/commands.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/job/material_dialog.h"
 #include "job/job_fixture.h"

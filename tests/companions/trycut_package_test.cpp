@@ -33,7 +33,10 @@ constexpr const char* kToolProcesses =
 
 class TrycutTest : public NcFolderTest {
  protected:
-  TrycutTest() { WriteText(folder / "FANUC.CTL", "; test template\nMACHINE = FANUC\n"); }
+  TrycutTest() {
+    goldenFolder = "companions";
+    WriteText(folder / "FANUC.CTL", "; test template\nMACHINE = FANUC\n");
+  }
 
   // A job with stock, a FANUC controller, the NC file O12.nc and `extra`.
   void JobWith(const std::string& extra, const char* controller = "FANUC 0i-MF") {
