@@ -6,6 +6,7 @@
 #include "Drilling/app/outside_programs.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
+#include "Drilling/planning/hole_kinds.h"
 #include "common/profile.h"
 #include "common/text.h"
 #include "common/textfile.h"
@@ -77,7 +78,7 @@ void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, 
     std::string y = ReadJobKey(ctx, section, common::FormatText("Y%d", k), kRoomValue);
     if (y.empty()) break;
     const DxfPoint centre{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
-    for (double diameter : {diameters.holeMm, diameters.pilotMm, diameters.counterboreMm})
+    for (double diameter : {diameters.holeMm, diameters.kindCircleMm})
       if (diameter > 0) WriteDxfCircle(out, centre, diameter / 2, kLineType);
   }
 }
@@ -176,18 +177,13 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
       continue;
     }
     diameters.holeMm = common::ParseLeadingDouble(hole);
-    if (type.find("タップ") != std::string::npos) {
-      std::string pilot = ReadJobKey(ctx, section, jobkey::kPilotDiameter, kRoomValue);
-      if (pilot.empty())
-        ReportF(ctx, owner, kKindList, "[%d] エラー：タップ下穴径が空です", n);
+    const HoleKindDescription* kind = FindHoleKind(type);
+    if (kind && kind->circle.key) {
+      std::string circle = ReadJobKey(ctx, section, kind->circle.key, kRoomValue);
+      if (circle.empty())
+        ReportF(ctx, owner, kKindList, kind->circle.missingText, n);
       else
-        diameters.pilotMm = common::ParseLeadingDouble(pilot);
-    } else if (type.find("ザグリ") != std::string::npos) {
-      std::string counterbore = ReadJobKey(ctx, section, jobkey::kCboreDiameter, kRoomValue);
-      if (counterbore.empty())
-        ReportF(ctx, owner, kKindList, "[%d] エラー：座穴径が空です", n);
-      else
-        diameters.counterboreMm = common::ParseLeadingDouble(counterbore);
+        diameters.kindCircleMm = common::ParseLeadingDouble(circle);
     }
     WriteHoleCircles(ctx, out, section, diameters);
   }

@@ -25,11 +25,12 @@ struct DxfPoint {
   double yMm = 0;
 };
 
-// The diameters of one hole group (mm); 0 where a group has none.
+// The circle diameters of one hole group (mm), in the order they are drawn:
+// the hole, then the circle its kind draws besides it (the pilot hole of a
+// tap, the counterbore; hole_kinds.h); 0 where a group has none.
 struct HoleDiameters {
   double holeMm = 0;
-  double pilotMm = 0;        // tap groups
-  double counterboreMm = 0;  // counterbore groups
+  double kindCircleMm = 0;
 };
 
 struct DxfDrawingOptions {
@@ -58,8 +59,8 @@ void WriteDxfCircle(std::string& out, DxfPoint centre, double radiusMm, std::str
 // Bottom, top, left, right edge, in that order.
 void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight);
 // The circles of every position X1/Y1, X2/Y2, ... of the job's `section` up to
-// the first absent or empty coordinate: hole, pilot, counterbore diameter, each
-// only when above 0.
+// the first absent or empty coordinate: the hole diameter, then the kind's
+// circle, each only when above 0.
 void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters);
 
 }  // namespace drilling

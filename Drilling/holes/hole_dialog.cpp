@@ -9,6 +9,7 @@
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/planning/dimension_tables.h"
+#include "Drilling/planning/hole_kinds.h"
 #include "common/profile.h"
 #include "common/text.h"
 
@@ -24,35 +25,6 @@ constexpr const char* kHelpText = "ヘルプファイルは作成中です。";
 // The fields a leaving hole diameter empties before its look-up.
 constexpr int kDerivedFields[] = {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kCboreDiameterEdit,
                                   kCboreDepthEdit};
-
-void EnableAll(common::Form& dialog, std::initializer_list<int> ids, bool enabled) {
-  for (int id : ids) dialog.Enable(id, enabled);
-}
-
-// The table look-up of the kind. The diameter must be a number: text that is
-// not one is refused with the error naming the field instead of being looked
-// up as its leading digits. An empty field goes to the look-up, which reports
-// that it cannot get the diameter.
-void LookUpSizes(Context& ctx, common::Form& dialog, HoleKind kind) {
-  if (kind != HoleKind::Counterbore && kind != HoleKind::Tap && kind != HoleKind::Reamer) return;
-  double diameter = 0;
-  if (ReadNumberField(ctx, dialog, kHoleDiameterEdit, kSizeRoom, "穴　径", &diameter) < 0) return;
-  if (kind == HoleKind::Counterbore)
-    LookUpCounterbore(ctx, dialog);
-  else if (kind == HoleKind::Tap)
-    LookUpTapSizes(ctx, dialog);
-  else
-    LookUpReamerSizes(ctx, dialog);
-}
-
-// The diameter field lost the focus: the derived sizes belong to the old
-// diameter, so they go before the look-up of the new one.
-void HoleDiameterLeft(Context& ctx, common::Form& dialog) {
-  std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
-  if (type.empty()) return;
-  for (int id : kDerivedFields) dialog.SetText(id, "");
-  LookUpSizes(ctx, dialog, HoleKindOf(type));
-}
 
 // Any close request: the fields are emptied and nothing is saved.
 void CloseHoleDialog(Context& ctx, common::Form& dialog) {
@@ -94,16 +66,6 @@ void HoleCommand(Context& ctx, common::Form& dialog, int id) {
 
 }  // namespace
 
-HoleKind HoleKindOf(std::string_view holeType) {
-  // Byte-wise search of UTF-8 text finds exactly the whole characters.
-  auto has = [&](std::string_view word) { return holeType.find(word) != std::string_view::npos; };
-  if (has("ドリル")) return HoleKind::Drill;
-  if (has("ザグリ")) return HoleKind::Counterbore;
-  if (has("タップ")) return HoleKind::Tap;
-  if (has("リーマ")) return HoleKind::Reamer;
-  return HoleKind::None;
-}
-
 void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
   dialog.SetText(kHoleTypeCombo, "");
   for (int id = kHoleDiameterEdit; id <= kCboreDepthEdit; ++id)
@@ -121,32 +83,34 @@ void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
   }
 }
 
+void EnableHoleTypeFields(common::Form& dialog) {
+  const HoleKindDescription* kind = FindHoleKind(dialog.Text(kHoleTypeCombo, kTypeRoom));
+  if (!kind) return;
+  for (int id : kind->disabledFields)
+    if (id != 0) dialog.Enable(id, false);
+  for (int id : kind->enabledFields)
+    if (id != 0) dialog.Enable(id, true);
+}
+
+void LookUpHoleSizes(Context& ctx, common::Form& dialog) {
+  const std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
+  const HoleKindDescription* kind = FindHoleKind(type);
+  if (!kind || !kind->sizes) return;
+  double diameter = 0;
+  if (ReadNumberField(ctx, dialog, kHoleDiameterEdit, kSizeRoom, "穴　径", &diameter) < 0) return;
+  LookUpSizesForHoleType(ctx, dialog, type);
+}
+
 void ApplyHoleType(Context& ctx, common::Form& dialog) {
-  std::string type = dialog.Text(kHoleTypeCombo, kTypeRoom);
-  if (type.empty()) return;
-  const bool hasDiameter = !dialog.Text(kHoleDiameterEdit, kSizeRoom).empty();
-  // Drills, taps and reamers are chamfered: the chamfer field a counterbore
-  // disabled comes back with them, so a table's chamfer depth never lands
-  // in a disabled field.
-  switch (HoleKind kind = HoleKindOf(type)) {
-    case HoleKind::Drill:
-      EnableAll(dialog, {kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit, kCboreDiameterEdit, kCboreDepthEdit}, false);
-      dialog.Enable(kChamferDepthEdit, true);
-      break;
-    case HoleKind::Counterbore:
-      EnableAll(dialog, {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, false);
-      EnableAll(dialog, {kCboreDiameterEdit, kCboreDepthEdit}, true);
-      if (hasDiameter) LookUpSizes(ctx, dialog, kind);
-      break;
-    case HoleKind::Tap:
-    case HoleKind::Reamer:
-      EnableAll(dialog, {kChamferDepthEdit, kPilotDiameterEdit, kPilotDepthEdit, kPitchEdit}, true);
-      EnableAll(dialog, {kCboreDiameterEdit, kCboreDepthEdit}, false);
-      if (hasDiameter) LookUpSizes(ctx, dialog, kind);
-      break;
-    case HoleKind::None:
-      break;
-  }
+  if (dialog.Text(kHoleTypeCombo, kTypeRoom).empty()) return;
+  EnableHoleTypeFields(dialog);
+  if (!dialog.Text(kHoleDiameterEdit, kSizeRoom).empty()) LookUpHoleSizes(ctx, dialog);
+}
+
+void HoleDiameterLeft(Context& ctx, common::Form& dialog) {
+  if (dialog.Text(kHoleTypeCombo, kTypeRoom).empty()) return;
+  for (int id : kDerivedFields) dialog.SetText(id, "");
+  LookUpHoleSizes(ctx, dialog);
 }
 
 void DeletePositionRow(common::Form& dialog, int row) {

@@ -4,28 +4,36 @@
 // or the hole diameter changes, and saves only on the save command.
 #pragma once
 
-#include <string_view>
-
 #include "Drilling/app/context.h"
 #include "common/form.h"
 
 namespace drilling {
-
-// What a hole type text names, by the words it contains, tested in this
-// order: "ドリル", "ザグリ", "タップ", "リーマ". A text with none of them is a
-// type without a kind: no field changes state and no table is looked up.
-enum class HoleKind { None, Drill, Counterbore, Tap, Reamer };
-HoleKind HoleKindOf(std::string_view holeType);
 
 // Empties the type, the size fields (the pitch 1106 keeps its text) and the
 // twenty position rows; with `fillList`, adds the hole types of Drilling.ini
 // (section HoleType, HoleType0, HoleType1, ... up to the first absent key).
 void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList);
 
-// Enables the size fields that apply to the current type and, when the hole
-// diameter field holds text, fills the derived sizes from the type's table.
-// Nothing for an empty type; a field a branch does not name keeps its state.
+// The fields that apply to the kind of the current type enabled, those that
+// do not disabled (hole_kinds.h); a field the kind names neither way keeps
+// its state. Nothing for an empty type or a type without a kind.
+void EnableHoleTypeFields(common::Form& dialog);
+
+// The derived sizes of the current type's kind from its dimension table, for
+// the hole diameter typed. The diameter must be a number: text that is not
+// one is refused with the error naming the field instead of being looked up
+// as its leading digits; an empty field goes to the look-up, which reports
+// that it cannot get the diameter. Nothing for a kind without a table.
+void LookUpHoleSizes(Context& ctx, common::Form& dialog);
+
+// The operator picked a type: EnableHoleTypeFields, then, when the hole
+// diameter field holds text, LookUpHoleSizes. Nothing for an empty type.
 void ApplyHoleType(Context& ctx, common::Form& dialog);
+
+// The operator left the hole diameter field: the derived sizes belong to the
+// old diameter, so they are emptied (for any type that is not empty) before
+// LookUpHoleSizes of the new one.
+void HoleDiameterLeft(Context& ctx, common::Form& dialog);
 
 // Empties row `row` (1-20) and moves the rows below up by one until the
 // first row that lacks X or Y.

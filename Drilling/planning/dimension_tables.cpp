@@ -6,6 +6,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
 #include "Drilling/job/hole_controls.h"
+#include "Drilling/planning/hole_kinds.h"
 #include "Drilling/planning/number_table.h"
 #include "common/text.h"
 
@@ -13,54 +14,6 @@ namespace drilling {
 namespace {
 
 constexpr std::size_t kHoleDiameterRoom = 16;  // 15 bytes
-
-struct DimensionTable {
-  const char* file;
-  int width;
-  int keyColumn;             // 0-based
-  unsigned negativeColumns;  // depths may be negative
-  const char* tableLine;     // kind 0, with the path
-  const char* missing;       // kind -1
-  const char* openError;     // kind -1, with the path
-  const char* name;          // in the bad-data error
-  const char* noRow;         // kind 1
-};
-
-const DimensionTable kCounterbore = {
-    kCounterboreSizesFile,
-    4,
-    1,
-    1u << 3,
-    "ザグリ・テーブル %s",
-    "ザグリ（六角穴）・テーブルがありません。",
-    "ザグリ（六角穴）・テーブル %s オープン・エラー",
-    "ザグリ（六角穴）・テーブル",
-    "ザグリ（六角穴）・テーブルに同じデータはありません",
-};
-
-const DimensionTable kTap = {
-    kTapSizesFile,
-    6,
-    0,
-    (1u << 3) | (1u << 4) | (1u << 5),
-    "タップ・テーブル %s",
-    "タップ（並目）・テーブルがありません。",
-    "タップ（並目）・テーブル %s オープン・エラー",
-    "タップ（並目）・テーブル",
-    "タップ（並目）・テーブルに同じデータはありません",
-};
-
-const DimensionTable kReamer = {
-    kReamerSizesFile,
-    6,
-    0,
-    (1u << 3) | (1u << 4) | (1u << 5),
-    "リーマ・テーブル %s",
-    "リーマ・テーブルがありません。",
-    "リーマ・テーブル %s オープン・エラー",
-    "リーマ・テーブル",
-    "リーマ・テーブルに同じデータはありません",
-};
 
 // Finds the row for the dialog's hole diameter. 0 with `row` filled, 1 when
 // there is none (reported), or a negative report result.
@@ -105,41 +58,76 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
 
 void WriteSize(common::Form& dialog, int id, double value) { dialog.SetText(id, FormatNumber(value, 0)); }
 
+}  // namespace
+
+const DimensionTable kCounterboreSizes = {
+    kCounterboreSizesFile,
+    4,
+    1,
+    1u << 3,
+    {{{2, kCboreDiameterEdit, false}, {3, kCboreDepthEdit, false}}},
+    2,
+    "ザグリ・テーブル %s",
+    "ザグリ（六角穴）・テーブルがありません。",
+    "ザグリ（六角穴）・テーブル %s オープン・エラー",
+    "ザグリ（六角穴）・テーブル",
+    "ザグリ（六角穴）・テーブルに同じデータはありません",
+};
+
 // Tap and reamer rows: the pilot diameter always, each depth only when it
-// is negative (a depth to fill in).
-int ApplyPilotRow(Context& ctx, common::Form& dialog, const DimensionTable& table) {
+// is negative (a depth to fill in), pilot depth, hole depth, chamfer depth.
+const DimensionTable kTapSizes = {
+    kTapSizesFile,
+    6,
+    0,
+    (1u << 3) | (1u << 4) | (1u << 5),
+    {{{2, kPilotDiameterEdit, false}, {5, kPilotDepthEdit, true}, {4, kHoleDepthEdit, true},
+      {3, kChamferDepthEdit, true}}},
+    4,
+    "タップ・テーブル %s",
+    "タップ（並目）・テーブルがありません。",
+    "タップ（並目）・テーブル %s オープン・エラー",
+    "タップ（並目）・テーブル",
+    "タップ（並目）・テーブルに同じデータはありません",
+};
+
+const DimensionTable kReamerSizes = {
+    kReamerSizesFile,
+    6,
+    0,
+    (1u << 3) | (1u << 4) | (1u << 5),
+    {{{2, kPilotDiameterEdit, false}, {5, kPilotDepthEdit, true}, {4, kHoleDepthEdit, true},
+      {3, kChamferDepthEdit, true}}},
+    4,
+    "リーマ・テーブル %s",
+    "リーマ・テーブルがありません。",
+    "リーマ・テーブル %s オープン・エラー",
+    "リーマ・テーブル",
+    "リーマ・テーブルに同じデータはありません",
+};
+
+int LookUpDimensions(Context& ctx, common::Form& dialog, const DimensionTable& table) {
   double row[kMaxTableRowWidth] = {};
   int r = FindDimensionRow(ctx, dialog, table, row);
   if (r != 0) return r;
-  WriteSize(dialog, kPilotDiameterEdit, row[2]);
-  if (row[5] < 0) WriteSize(dialog, kPilotDepthEdit, row[5]);
-  if (row[4] < 0) WriteSize(dialog, kHoleDepthEdit, row[4]);
-  if (row[3] < 0) WriteSize(dialog, kChamferDepthEdit, row[3]);
+  for (int i = 0; i < table.fillCount; ++i) {
+    const SizeColumn& fill = table.fills[static_cast<std::size_t>(i)];
+    const double value = row[fill.column];
+    if (!fill.onlyBelowZero || value < 0) WriteSize(dialog, fill.field, value);
+  }
   return 0;
 }
 
-}  // namespace
+int LookUpCounterbore(Context& ctx, common::Form& dialog) { return LookUpDimensions(ctx, dialog, kCounterboreSizes); }
 
-int LookUpCounterbore(Context& ctx, common::Form& dialog) {
-  double row[kMaxTableRowWidth] = {};
-  int r = FindDimensionRow(ctx, dialog, kCounterbore, row);
-  if (r != 0) return r;
-  WriteSize(dialog, kCboreDiameterEdit, row[2]);
-  WriteSize(dialog, kCboreDepthEdit, row[3]);
-  return 0;
-}
+int LookUpTapSizes(Context& ctx, common::Form& dialog) { return LookUpDimensions(ctx, dialog, kTapSizes); }
 
-int LookUpTapSizes(Context& ctx, common::Form& dialog) { return ApplyPilotRow(ctx, dialog, kTap); }
-
-int LookUpReamerSizes(Context& ctx, common::Form& dialog) { return ApplyPilotRow(ctx, dialog, kReamer); }
+int LookUpReamerSizes(Context& ctx, common::Form& dialog) { return LookUpDimensions(ctx, dialog, kReamerSizes); }
 
 int LookUpSizesForHoleType(Context& ctx, common::Form& dialog, std::string_view holeType) {
-  auto has = [&](std::string_view word) { return holeType.find(word) != std::string_view::npos; };
-  if (holeType.empty() || has("ドリル")) return 2;
-  if (has("ザグリ")) return LookUpCounterbore(ctx, dialog);
-  if (has("タップ")) return LookUpTapSizes(ctx, dialog);
-  if (has("リーマ")) return LookUpReamerSizes(ctx, dialog);
-  return 2;
+  const HoleKindDescription* kind = FindHoleKind(holeType);
+  if (!kind || !kind->sizes) return 2;
+  return LookUpDimensions(ctx, dialog, *kind->sizes);
 }
 
 }  // namespace drilling

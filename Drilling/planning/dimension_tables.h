@@ -14,6 +14,7 @@
 // operator's value.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 #include "Drilling/app/context.h"
@@ -25,18 +26,49 @@ inline constexpr const char* kCounterboreSizesFile = "Zaguri.tbl";
 inline constexpr const char* kTapSizesFile = "mTapN.tbl";
 inline constexpr const char* kReamerSizesFile = "Reamer.tbl";
 
-// Each reads the hole diameter (field 1101) of the hole definition dialog
-// and writes the sizes of the matching row into its fields. 0 when a row was
-// applied, 1 when the table has no row for the diameter (reported as
-// information), a negative value after an error report; fields change only
-// when a row is applied.
+// A column of a table row (0-based) and the hole definition dialog field it
+// fills; with onlyBelowZero only when the value is negative.
+struct SizeColumn {
+  int column;
+  int field;
+  bool onlyBelowZero;
+};
+
+// One hole dimension table: its file, its rows, the fields a row fills (in
+// this order) and its texts.
+struct DimensionTable {
+  const char* file;
+  int width;
+  int keyColumn;             // 0-based, compared exactly with the hole diameter
+  unsigned negativeColumns;  // bit c: column c may be negative (depths)
+  std::array<SizeColumn, 4> fills;
+  int fillCount;
+  const char* tableLine;  // kind 0, with the path
+  const char* missing;    // kind -1
+  const char* openError;  // kind -1, with the path
+  const char* name;       // in the bad-data error
+  const char* noRow;      // kind 1
+};
+
+// The three tables (the hole kinds of hole_kinds.h name them).
+extern const DimensionTable kCounterboreSizes;
+extern const DimensionTable kTapSizes;
+extern const DimensionTable kReamerSizes;
+
+// Reads the hole diameter (field 1101) of the hole definition dialog and
+// writes the sizes of the matching row of `table` into its fields. 0 when a
+// row was applied, 1 when the table has no row for the diameter (reported
+// as information), a negative value after an error report; fields change
+// only when a row is applied.
+int LookUpDimensions(Context& ctx, common::Form& dialog, const DimensionTable& table);
+
+// LookUpDimensions of each table.
 int LookUpCounterbore(Context& ctx, common::Form& dialog);
 int LookUpTapSizes(Context& ctx, common::Form& dialog);
 int LookUpReamerSizes(Context& ctx, common::Form& dialog);
 
-// The look-up the hole type asks for, by the words tested in the dialog's
-// order: "ドリル" (none), "ザグリ", "タップ", "リーマ". The look-up's result,
-// or 2 when the type asks for none.
+// The look-up of the kind the hole type names (hole_kinds.h): the look-up's
+// result, or 2 when the type names no kind or one without a table.
 int LookUpSizesForHoleType(Context& ctx, common::Form& dialog, std::string_view holeType);
 
 }  // namespace drilling

@@ -34,63 +34,6 @@ void SetCell(common::Form& window, int column, int row, const std::string& text)
   SetCellText(window, column, row, text);
 }
 
-struct HoleValueText {
-  const char* key;
-  const char* missingText;
-};
-
-// The failure texts of a missing hole group key, by plan and key.
-constexpr const char* kNoDrillDiameter = "エラー：ドリル穴径の定義が見つかりません。";
-constexpr const char* kNoDrillDepth = "エラー：ドリル切込深さの定義が見つかりません。";
-constexpr const char* kNoPilotDiameter = "エラー：ドリル下穴径の定義が見つかりません。";
-constexpr const char* kNoChamferDepth = "エラー：面取り切込深さの定義が見つかりません。";
-constexpr const char* kNoTapDiameter = "エラー：タップ穴径の定義が見つかりません。";
-constexpr const char* kNoTapDepth = "エラー：タップ切込深さの定義が見つかりません。";
-constexpr const char* kNoCboreDiameter = "エラー：ザグリ穴径の定義が見つかりません。";
-constexpr const char* kNoCboreDepth = "エラー：ザグリ切込深さの定義が見つかりません。";
-constexpr const char* kNoReamerDiameter = "エラー：リーマ穴径の定義が見つかりません。";
-constexpr const char* kNoReamerDepth = "エラー：リーマ切込深さの定義が見つかりません。";
-
-// One process of a plan: its kind and the hole group keys of its diameter
-// and depth. A chamfer takes the diameter of the group's drill process and
-// reads only its depth.
-struct PlannedProcess {
-  ProcessKind kind;
-  HoleValueText diameter;  // key nullptr: the drill's diameter
-  HoleValueText depth;
-  bool optional;           // a missing depth ends the group without error
-};
-
-struct Plan {
-  const char* word;        // the hole type contains it
-  const char* traceLine;   // printed when the planner starts, or nullptr
-  PlannedProcess processes[3];
-  int count;
-};
-
-const Plan kPlans[] = {
-    {"ドリル", nullptr,
-     {{ProcessKind::Drill, {jobkey::kHoleDiameter, kNoDrillDiameter}, {jobkey::kHoleDepth, kNoDrillDepth}, false},
-      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, nullptr}, true}},
-     2},
-    {"タップ", "Tap NcProc Start\n",
-     {{ProcessKind::Drill, {jobkey::kPilotDiameter, kNoPilotDiameter}, {jobkey::kPilotDepth, kNoDrillDepth}, false},
-      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, kNoChamferDepth}, false},
-      {ProcessKind::Tap, {jobkey::kHoleDiameter, kNoTapDiameter}, {jobkey::kHoleDepth, kNoTapDepth}, false}},
-     3},
-    {"ザグリ", nullptr,
-     {{ProcessKind::Drill, {jobkey::kHoleDiameter, kNoDrillDiameter}, {jobkey::kHoleDepth, kNoDrillDepth}, false},
-      {ProcessKind::Counterbore, {jobkey::kCboreDiameter, kNoCboreDiameter}, {jobkey::kCboreDepth, kNoCboreDepth},
-       false}},
-     2},
-    {"リーマ", "Reamer NcProc Start\n",
-     {{ProcessKind::Drill, {jobkey::kPilotDiameter, kNoPilotDiameter}, {jobkey::kPilotDepth, kNoDrillDepth}, false},
-      {ProcessKind::Chamfer, {nullptr, nullptr}, {jobkey::kChamferDepth, kNoChamferDepth}, false},
-      {ProcessKind::Reamer, {jobkey::kHoleDiameter, kNoReamerDiameter}, {jobkey::kHoleDepth, kNoReamerDepth},
-       false}},
-     3},
-};
-
 // A hole group value as a number. 1 read, 0 absent or empty, -1 present but
 // not a number (reported: a hand-edited "8,5" must not plan a drill of 8).
 int ReadHoleValue(Context& ctx, common::Form& window, int group, const char* key, double* value) {
@@ -102,13 +45,14 @@ int ReadHoleValue(Context& ctx, common::Form& window, int group, const char* key
   return checked == 0 ? 0 : checked;
 }
 
-// Runs one plan for hole group `group` from row `row`; advances `row` past
-// every process written. 0, or -1 after a reported failure.
-int RunGroupPlanner(Context& ctx, common::Form& window, const Plan& plan, int group, int& row) {
-  if (plan.traceLine) ctx.Trace("%s", plan.traceLine);
+// Runs the plan of the group's kind for hole group `group` from row `row`;
+// advances `row` past every process written. 0, or -1 after a reported
+// failure.
+int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescription& kind, int group, int& row) {
+  if (kind.planTrace) ctx.Trace("%s", kind.planTrace);
   double drillDiameter = 0;
-  for (int i = 0; i < plan.count; ++i) {
-    const PlannedProcess& p = plan.processes[i];
+  for (int i = 0; i < kind.planCount; ++i) {
+    const PlannedProcess& p = kind.plan[static_cast<std::size_t>(i)];
     CuttingConditions record;
     if (p.diameter.key) {
       int got = ReadHoleValue(ctx, window, group, p.diameter.key, &record.Diameter);
@@ -285,12 +229,8 @@ int GenerateProcesses(Context& ctx, common::Form& window) {
     std::string type = common::ReadProfileText(jobkey::HoleSection(group), jobkey::kHoleType, "", kHoleTypeRoom,
                                                ctx.currentJobPath);
     if (type.empty()) break;
-    for (const Plan& plan : kPlans) {
-      if (type.find(plan.word) == std::string::npos) continue;
-      // A failed planner has reported; the next group starts where it stopped.
-      RunGroupPlanner(ctx, window, plan, group, row);
-      break;
-    }
+    // A failed planner has reported; the next group starts where it stopped.
+    if (const HoleKindDescription* kind = FindHoleKind(type)) RunGroupPlanner(ctx, window, *kind, group, row);
   }
 
   AssignToolNumbers(ctx, window);

@@ -7,18 +7,10 @@
 
 #include "Drilling/app/context.h"
 #include "Drilling/planning/condition_tables.h"
+#include "Drilling/planning/hole_kinds.h"
 #include "common/form.h"
 
 namespace drilling {
-
-enum class ProcessKind {
-  CentreDrill,
-  Drill,
-  Chamfer,
-  Tap,
-  Counterbore,
-  Reamer,
-};
 
 // Tool name the kind selects in the tool name box (as `TOOLLIST` names it).
 const char* ProcessToolName(ProcessKind kind);

@@ -51,6 +51,8 @@ TEST_F(ProcessGeneration, ThePlanIsChosenByTheFirstWordTheTypeContains) {
       {"ザグリ", false, {"ドリル", "エンドミル"}},
       {"リーマ", true, {"ドリル", "面取りカッター", "リーマ"}},
       {"キー溝", true, {}},
+      // Two words: the kinds' order decides, as in the dialog and the drawing.
+      {"タップザグリ", true, {"ドリル", "エンドミル"}},
   };
   for (const auto& c : cases) {
     testsupport::ProcessFixture::SetHole(1, {{"種類", c.type}, {"穴径", "8"}, {"深さ", "-20"}, {"下穴径", "6.8"},

@@ -6,10 +6,10 @@
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/hole_controls.h"
+#include "Drilling/holes/hole_dialog.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/job/material_dialog.h"
-#include "Drilling/planning/dimension_tables.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -181,13 +181,15 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
   if (type) dialog.SetText(kHoleTypeCombo, *type);
   for (const SizeOption& s : kSizes)
     if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
-  // A new type or diameter fills the derived sizes from the dimension tables,
-  // as the dialog does; the sizes given here win over the table's.
-  if ((type || a.Has("--diameter")) && !dialog.Text(kHoleDiameterEdit, 16).empty() &&
-      LookUpSizesForHoleType(ctx, dialog, dialog.Text(kHoleTypeCombo, 32)) != 2) {
-    for (const SizeOption& s : kSizes)
-      if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
-  }
+  // A new type or diameter fills the derived sizes from the dimension tables
+  // the way the dialog does when the operator picks the type or leaves the
+  // diameter field; the sizes given here win over the table's.
+  if (type)
+    ApplyHoleType(ctx, dialog);
+  else if (a.Has("--diameter"))
+    HoleDiameterLeft(ctx, dialog);
+  for (const SizeOption& s : kSizes)
+    if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
   if (!positions.empty()) {
     for (int row = 0; row < kHoleRows; ++row) {
       bool given = row < static_cast<int>(positions.size());
