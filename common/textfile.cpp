@@ -68,7 +68,45 @@ bool IsAbandoned(const fs::path& tmp, std::string_view hex) {
   return fs::file_time_type::clock::now() - changed > std::chrono::hours(1);
 }
 
+// Longest chain of symbolic links followed to the file a write changes (the
+// platform's own limit is of this order).
+constexpr int kMaxLinkHops = 40;
+
 }  // namespace
+
+bool ResolveWriteTarget(const fs::path& path, fs::path& target, std::string* error) {
+  target = path;
+  for (int hops = 0; hops <= kMaxLinkHops; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(target, ec))) return true;
+    fs::path link = fs::read_symlink(target, ec);
+    if (ec) {
+      SetError(error, "cannot read the link " + target.string() + ": " + ec.message());
+      return false;
+    }
+    // A relative link is relative to the folder the link is in.
+    target = link.is_absolute() ? link : target.parent_path() / link;
+  }
+  SetError(error, "cannot write " + path.string() + ": too many levels of symbolic links");
+  return false;
+}
+
+bool IsWriteProtected(const fs::path& path) {
+#ifdef _WIN32
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  return !ec && fs::exists(st) && (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+#else
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // The super-user may write anything, so access() would always allow it:
+  // for that user a file is protected when no one has write permission (the
+  // read-only file of other platforms); for any other user the permission
+  // that applies to it decides.
+  if (::geteuid() == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+#endif
+}
 
 int RemoveStaleTemporaries(const fs::path& target) {
   const std::string prefix = target.filename().string() + ".";
@@ -96,7 +134,18 @@ int RemoveStaleTemporaries(const fs::path& target) {
   return removed;
 }
 
-bool WriteFileAtomic(const fs::path& path, std::string_view bytes, FileMode mode, std::string* error) {
+bool WriteFileAtomic(const fs::path& requested, std::string_view bytes, FileMode mode, std::string* error) {
+  // A symbolic link stays a link: the file it points to is the one replaced,
+  // by a temporary in that file's own folder (a rename is atomic only within
+  // one file system).
+  fs::path path;
+  if (!ResolveWriteTarget(requested, path, error)) return false;
+  // A file without write permission is not replaced, although the folder
+  // would allow the rename over it.
+  if (IsWriteProtected(path)) {
+    SetError(error, "cannot write " + path.string() + ": the file is write-protected (no write permission)");
+    return false;
+  }
   // A write killed before its rename left its temporary behind: the next
   // write of the same target takes it away.
   RemoveStaleTemporaries(path);

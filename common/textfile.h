@@ -17,10 +17,22 @@ enum class FileMode {
 
 // Writes `bytes` to `path` atomically. False (with `error`, when given, set to
 // a short English reason) when anything failed; the target is then untouched
-// and no temporary file is left behind.
+// and no temporary file is left behind. A symbolic link is written through:
+// the file it points to is replaced and the link stays. A file without write
+// permission is refused (also for the super-user), as the copy of a
+// read-only file would be.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                      FileMode mode = FileMode::Normal, std::string* error = nullptr);
 
+// The file a write of `path` changes: `path`, or the file its chain of
+// symbolic links ends at (which need not exist yet). False, with `error`,
+// for a link that cannot be read or a chain that does not end.
+bool ResolveWriteTarget(const std::filesystem::path& path, std::filesystem::path& target,
+                        std::string* error = nullptr);
+
+// True when `path` is an existing file this process must not replace: no
+// write permission for it (for the super-user: for no one).
+bool IsWriteProtected(const std::filesystem::path& path);
 // Removes the temporaries "<target>.<16 hex digits>.tmp" that writes of
 // `target` killed before their rename left beside it, when no running
 // process can still be writing them (their writer's process is gone, or they

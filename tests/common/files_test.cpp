@@ -58,6 +58,64 @@ TEST(TextFile, SecretsAreOwnerOnlyAndReplacedFilesKeepTheirMode) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+// What a write changes: a link is written through to its file (the link
+// stays, the temporary is made beside the file), a file without write
+// permission is refused and kept (this also runs as the super-user).
+TEST(TextFile, LinksAreWrittenThroughAndWriteProtectedFilesKept) {
+  TempFolder dir;
+  fs::create_directories(dir / "jobs");
+  fs::create_directories(dir / "elsewhere");
+  struct Case {
+    const char* name;
+    fs::path write;       // the path written
+    fs::path file;        // the file that must hold the new bytes (or the old ones)
+    unsigned mode;        // of that file before the write; 0: none there
+    bool written;
+  };
+  const Case cases[] = {
+      {"link to a file in another folder", dir / "jobs" / "link.ini", dir / "elsewhere" / "real.ini", 0640, true},
+      {"relative link to a link", dir / "jobs" / "chain.ini", dir / "elsewhere" / "end.ini", 0644, true},
+      {"link to a file not there yet", dir / "jobs" / "dangling.ini", dir / "elsewhere" / "new.ini", 0, true},
+      {"read-only file", dir / "jobs" / "ro.nc", dir / "jobs" / "ro.nc", 0444, false},
+      {"link to a read-only file", dir / "jobs" / "ro-link.nc", dir / "elsewhere" / "ro.nc", 0400, false},
+      {"writable by its group only", dir / "jobs" / "g.nc", dir / "jobs" / "g.nc", 0464, true},
+  };
+  fs::create_symlink(dir / "elsewhere" / "real.ini", dir / "jobs" / "link.ini");
+  fs::create_symlink("../elsewhere/mid.ini", dir / "jobs" / "chain.ini");
+  fs::create_symlink("end.ini", dir / "elsewhere" / "mid.ini");
+  fs::create_symlink(dir / "elsewhere" / "new.ini", dir / "jobs" / "dangling.ini");
+  fs::create_symlink(dir / "elsewhere" / "ro.nc", dir / "jobs" / "ro-link.nc");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.mode != 0) {
+      WriteBytes(c.file, "old");
+      ASSERT_EQ(::chmod(c.file.c_str(), c.mode), 0);
+    }
+    std::string error;
+    EXPECT_EQ(common::WriteFileAtomic(c.write, "new", common::FileMode::Normal, &error), c.written) << error;
+    EXPECT_EQ(ReadBytes(c.file), c.written ? "new" : "old");
+    if (!c.written) {
+      EXPECT_NE(error.find("write-protected"), std::string::npos) << error;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(c.file.c_str(), &st), 0);
+    if (c.mode != 0) {
+      EXPECT_EQ(st.st_mode & 0777, c.mode);
+    }
+    if (c.write != c.file) {
+      EXPECT_TRUE(fs::is_symlink(c.write));
+    }
+  }
+  // Nothing but the links and files: no temporary left in either folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "jobs"), fs::directory_iterator()), 6);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "elsewhere"), fs::directory_iterator()), 5);
+  // A chain of links that never ends is refused.
+  fs::create_symlink("loop-b", dir / "jobs" / "loop-a");
+  fs::create_symlink("loop-a", dir / "jobs" / "loop-b");
+  EXPECT_FALSE(common::WriteFileAtomic(dir / "jobs" / "loop-a", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "jobs" / "loop-a"));
+}
+
 TEST(Launch, ArgumentsTravelAsAListNeverThroughAShell) {
   TempFolder dir;
   fs::path script = dir / "echo args.sh";

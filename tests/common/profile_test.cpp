@@ -147,6 +147,20 @@ TEST(ProfileWrite, ReportsFailureAndLeavesNothingBehind) {
   EXPECT_EQ(entries, 2) << "no temporary file is left";
 }
 
+// A job kept elsewhere and linked into DB: a save changes the file the link
+// points to and the link stays a link.
+TEST(ProfileWrite, WritesThroughALinkedFile) {
+  TempFolder dir;
+  std::filesystem::create_directory(dir / "shared");
+  std::filesystem::create_directory(dir / "DB");
+  WriteBytes(dir / "shared" / "JOB.ini", "[Drilling]\r\ntitle=JOB\r\n");
+  std::filesystem::create_symlink("../shared/JOB.ini", dir / "DB" / "JOB.ini");
+  ASSERT_TRUE(WriteProfileText("Drilling", "NcFile", "O1.nc", dir / "DB" / "JOB.ini"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "DB" / "JOB.ini"));
+  EXPECT_EQ(ReadBytes(dir / "shared" / "JOB.ini"), "[Drilling]\r\ntitle=JOB\r\nNcFile=O1.nc\r\n");
+  EXPECT_EQ(Read(dir / "DB" / "JOB.ini", "Drilling", "NcFile"), "O1.nc");
+}
+
 TEST(ProfileRead, SeesChangesMadeByOtherPrograms) {
   TempFolder dir;
   auto f = dir / "c.ini";

@@ -151,6 +151,16 @@ TEST_F(DxfDrawingTest, DefaultTitleAndUnwritableFolder) {
   EXPECT_TRUE(fs::is_regular_file(Drawing("Drilling")));
   EXPECT_EQ(ctx.dialogFolder, ctx.DxfFolder().string());
 
+  // A drawing made write-protected is kept as it is (also for the super-user).
+  testsupport::WriteBytes(Drawing("Drilling"), "kept");
+  fs::permissions(Drawing("Drilling"), fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_EQ(Write(), -1);
+  EXPECT_EQ(testsupport::ReadBytes(Drawing("Drilling")), "kept");
+  EXPECT_EQ(ErrorBoxes(),
+            std::vector<std::string>{"図面ファイルオープンエラー " + (ctx.DxfFolder() / "Drilling.dxf").string()});
+  EXPECT_EQ(DxfFolderNames(), std::vector<std::string>{"Drilling.dxf"});
+  ui.boxes.clear();
+
   fs::remove_all(ctx.DxfFolder());
   testsupport::WriteBytes(ctx.DxfFolder(), "not a folder");
   EXPECT_EQ(Write(), -1);

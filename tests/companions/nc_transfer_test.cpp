@@ -157,6 +157,19 @@ TEST_F(Transfer, AFailedCopyLeavesTheTargetFolderAsItWasAndIsReported) {
       EXPECT_EQ(std::distance(fs::directory_iterator(target.Path()), fs::directory_iterator()), 1);
       EXPECT_FALSE(fs::exists(target / "missing"));
     }
+    // A program made write-protected at the target (checked by the machine's
+    // operator, say) is not replaced, also when the copy runs as root.
+    testsupport::TempFolder locked;
+    WriteBytes(locked / "O1001.nc", "checked program");
+    fs::permissions(locked / "O1001.nc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ui.boxes.clear();
+    lines.clear();
+    SetTransfer(std::string("PROTOCOL=") + c.key + "\n" + c.key + "=" + locked.Path().string() + "\n");
+    EXPECT_EQ(TransferNcFile(ctx, nullptr), -1);
+    EXPECT_EQ(Boxes(common::BoxIcon::Error), std::vector<std::string>{c.error});
+    EXPECT_EQ(ReadBytes(locked / "O1001.nc"), "checked program");
+    EXPECT_TRUE(Listed("write-protected")) << ::testing::PrintToString(lines);
+    EXPECT_EQ(std::distance(fs::directory_iterator(locked.Path()), fs::directory_iterator()), 1);
   }
 }
 
