@@ -28,10 +28,10 @@ constexpr std::size_t kRoomFtpAccount = 32;
 constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
 constexpr const char* kNoNcProgramText = "エラー：ＮＣ計算が終了していません。";
 constexpr const char* kUnknownMethodText = "エラー：転送方法がわかりません";
-constexpr const char* kDncFailedText = "エラー：ＭＣへファイル転送に失敗しました。";
-constexpr const char* kNetworkFailedText = "エラー：ネットワークドライブへファイル転送に失敗しました。";
-constexpr const char* kUsbFailedText = "エラー：USBメモリへファイル転送に失敗しました。";
-constexpr const char* kFtpFailedText = "エラー：ＭＣデータサーバーへのファイル転送に失敗しました。";
+// The operator stopped the send (中止): what reached the server may be part
+// of the program.
+constexpr const char* kStoppedFormat =
+    "ＮＣファイル %s\n送り先 %s\n転送を中止しました。送り先のファイルは不完全な場合があります。";
 constexpr const char* kFtpNotRunText = "エラー：ファイル転送に失敗しました。";
 
 // The Debian ftp client (tnftp): no automatic log-in (the script logs in),
@@ -87,25 +87,36 @@ int CopyIntoFolder(const fs::path& ncPath, const fs::path& folder, const std::st
   return 0;
 }
 
-int CopyTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const std::string& ncFile,
-                 const std::string& destination, const char* failedText, const char* doneFormat) {
+// NETWORK and USB: the NC file copied into the destination folder.
+SendOutcome CopyTransfer(Context& ctx, common::Form* main, const TransferJob& job) {
   std::string why;
-  if (CopyIntoFolder(ncPath, fs::path(destination), ncFile, why) != 0) {
-    Report(ctx, main, kKindList, why);
-    return Fail(ctx, main, failedText);
-  }
-  ReportF(ctx, main, kKindInformation, doneFormat, ncFile.c_str(), destination.c_str());
-  return 0;
+  if (CopyIntoFolder(job.ncPath, fs::path(job.destination), job.ncFile, why) == 0) return SendOutcome::Sent;
+  Report(ctx, main, kKindList, why);
+  return SendOutcome::Failed;
 }
 
-int DncTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, const std::string& program) {
+SendOutcome DncTransfer(Context& ctx, common::Form* main, const TransferJob& job) {
   StopDncSoftware(ctx, main);
-  if (!StartProgramWithFile(ctx, program, ncPath)) {
-    ReportF(ctx, main, kKindList, "%s を起動できません", program.c_str());
-    return Fail(ctx, main, kDncFailedText);
-  }
-  return 0;
+  if (StartProgramWithFile(ctx, job.destination, job.ncPath)) return SendOutcome::Sent;
+  ReportF(ctx, main, kKindList, "%s を起動できません", job.destination.c_str());
+  return SendOutcome::Failed;
 }
+
+SendOutcome FtpSend(Context& ctx, common::Form* main, const TransferJob& job) {
+  bool reported = false;
+  if (FtpTransfer(ctx, main, job.ncPath, job.destination, &reported) == 0) return SendOutcome::Sent;
+  return reported ? SendOutcome::FailedReported : SendOutcome::Failed;
+}
+
+constexpr TransferMethod kMethods[] = {
+    {"DNC", DncTransfer, "エラー：ＭＣへファイル転送に失敗しました。", nullptr, false},
+    {"USB", CopyTransfer, "エラー：USBメモリへファイル転送に失敗しました。",
+     "ＮＣファイル %s\nUSBメモリ %s\nコピーしました。", false},
+    {"FTP", FtpSend, "エラー：ＭＣデータサーバーへのファイル転送に失敗しました。",
+     "ＮＣファイル %s\nホスト名 [IP Address] %s\n転送しました。", true},
+    {"NETWORK", CopyTransfer, "エラー：ネットワークドライブへファイル転送に失敗しました。",
+     "ＮＣファイル %s\nネットワークパス %s\nコピーしました。", false},
+};
 
 }  // namespace
 
@@ -229,46 +240,77 @@ int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::s
   return -1;
 }
 
-int TransferNcFile(Context& ctx, common::Form* main) {
-  std::string ncFile = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile,
-                                               ctx.currentJobPath);
-  if (ncFile.empty()) return Fail(ctx, main, kNoNcFileNameText);
+std::span<const TransferMethod> TransferMethods() { return kMethods; }
+
+const TransferMethod* FindTransferMethod(std::string_view name) {
+  for (const TransferMethod& method : kMethods)
+    if (common::EqualsNoCase(name, method.name)) return &method;
+  return nullptr;
+}
+
+std::string TransferMethodNames() {
+  std::string names;
+  for (const TransferMethod& method : kMethods) {
+    if (!names.empty()) names += ", ";
+    names += method.name;
+  }
+  return names;
+}
+
+int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
+  job.ncFile = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile, ctx.currentJobPath);
+  if (job.ncFile.empty()) return Fail(ctx, main, kNoNcFileNameText);
   // A name with a folder part would send a file from outside ncdata.
-  if (!IsPlainFileName(ncFile))
+  if (!IsPlainFileName(job.ncFile))
     return Fail(ctx, main,
                 common::FormatText("エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）",
-                                   ncFile.c_str()));
+                                   job.ncFile.c_str()));
   SetDialogFolder(ctx, "NC");
-  fs::path ncPath = fs::path(ctx.dialogFolder) / ncFile;
-  ctx.Trace("%s\n", ncPath.string().c_str());
+  job.ncPath = fs::path(ctx.dialogFolder) / job.ncFile;
+  ctx.Trace("%s\n", job.ncPath.string().c_str());
   std::error_code ec;
-  if (!fs::is_regular_file(ncPath, ec)) return Fail(ctx, main, kNoNcProgramText);
+  if (!fs::is_regular_file(job.ncPath, ec)) return Fail(ctx, main, kNoNcProgramText);
 
   std::string method = common::ReadProfileText(kTransferSection, "PROTOCOL", "", kRoomProtocol, ctx.configPath);
   if (method.empty()) method = "DNC";
-  std::string destination = common::ReadProfileText(kTransferSection, method, "", kRoomDestination, ctx.configPath);
-  if (destination.empty()) return Fail(ctx, main, kUnknownMethodText);
+  // A method of another name (a typing slip) would send nothing and look
+  // like a sent program.
+  job.method = FindTransferMethod(method);
+  if (!job.method)
+    return Fail(ctx, main,
+                common::FormatText("エラー：転送方法 %s がわかりません（%s のどれかを設定して下さい）", method.c_str(),
+                                   TransferMethodNames().c_str()));
+  job.destination = common::ReadProfileText(kTransferSection, method, "", kRoomDestination, ctx.configPath);
+  if (job.destination.empty()) return Fail(ctx, main, kUnknownMethodText);
+  return 0;
+}
 
-  if (common::EqualsNoCase(method, "DNC")) return DncTransfer(ctx, main, ncPath, destination);
-  if (common::EqualsNoCase(method, "NETWORK"))
-    return CopyTransfer(ctx, main, ncPath, ncFile, destination, kNetworkFailedText,
-                        "ＮＣファイル %s\nネットワークパス %s\nコピーしました。");
-  if (common::EqualsNoCase(method, "USB"))
-    return CopyTransfer(ctx, main, ncPath, ncFile, destination, kUsbFailedText,
-                        "ＮＣファイル %s\nUSBメモリ %s\nコピーしました。");
-  if (common::EqualsNoCase(method, "FTP")) {
-    bool reported = false;
-    if (FtpTransfer(ctx, main, ncPath, destination, &reported) != 0) {
-      // One error box per failure: when the client step has shown its own,
-      // the transfer's text goes to the list only.
-      Report(ctx, main, reported ? kKindList : kKindError, kFtpFailedText);
+int SendByMethod(Context& ctx, common::Form* main, const TransferJob& job) {
+  const TransferMethod& method = *job.method;
+  switch (method.send(ctx, main, job)) {
+    case SendOutcome::Sent:
+      if (method.doneFormat)
+        ReportF(ctx, main, kKindInformation, method.doneFormat, job.ncFile.c_str(), job.destination.c_str());
+      return 0;
+    case SendOutcome::Failed:
+      return Fail(ctx, main, method.failedText);
+    case SendOutcome::FailedReported:
+      // One error box per failure: the step has shown its own.
+      Report(ctx, main, kKindList, method.failedText);
       return -1;
-    }
-    ReportF(ctx, main, kKindInformation, "ＮＣファイル %s\nホスト名 [IP Address] %s\n転送しました。", ncFile.c_str(),
-            destination.c_str());
-    return 0;
+    case SendOutcome::Stopped:
+      ReportF(ctx, main, kKindWarning, kStoppedFormat, job.ncFile.c_str(), job.destination.c_str());
+      return -1;
   }
-  return 0;  // a method of another name: nothing to do
+  return -1;
+}
+
+int TransferNcFile(Context& ctx, common::Form* main) {
+  TransferJob job;
+  if (PrepareTransfer(ctx, main, job) != 0) return -1;
+  // Anything that must hold before a program leaves for the machine is
+  // checked here, between knowing what goes where and sending it.
+  return SendByMethod(ctx, main, job);
 }
 
 int TransferNcFile(Context& ctx, common::Form& main) { return TransferNcFile(ctx, &main); }

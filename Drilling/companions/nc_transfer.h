@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "Drilling/companions/transfer_methods.h"
 #include "common/form.h"
 
 namespace drilling {
@@ -56,7 +57,14 @@ int StopDncSoftware(Context& ctx, common::Form* main);
 int FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& ncPath, std::string_view host,
                 bool* reported = nullptr);
 
-// The whole command; 0 or -1 (each failure reported with one error box).
+// The two steps of the command. PrepareTransfer reads what goes where (the
+// job's NcFile, the program in ncdata, the method and its destination) and
+// reports what is missing; SendByMethod runs the method and reports its
+// outcome. Each 0 or -1 (a failure reported with one error box).
+int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job);
+int SendByMethod(Context& ctx, common::Form* main, const TransferJob& job);
+
+// The whole command: prepare, then send; 0 or -1.
 // An entry of the main window's command table.
 int TransferNcFile(Context& ctx, common::Form& main);
 int TransferNcFile(Context& ctx, common::Form* main);

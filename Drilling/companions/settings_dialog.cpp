@@ -8,6 +8,7 @@
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/companions/nc_transfer.h"
+#include "Drilling/companions/transfer_methods.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -28,8 +29,6 @@ constexpr const char* kProgramsFolder = "C:\\Program Files";
 #else
 constexpr const char* kProgramsFolder = "/usr/bin";
 #endif
-
-constexpr const char* kMethods[] = {"DNC", "USB", "FTP", "NETWORK"};
 
 // The five path rows: button, field, where the value is kept, the field's
 // name in error lines.
@@ -55,7 +54,11 @@ std::string ReadTransfer(const Context& ctx, std::string_view key, std::size_t r
   return common::ReadProfileText(kTransferSection, key, "", room, ctx.configPath);
 }
 
-bool IsFtp(std::string_view method) { return common::EqualsNoCase(method, "FTP"); }
+// Whether the method of that name logs in with the FTP account.
+bool UsesFtpAccount(std::string_view method) {
+  const TransferMethod* known = FindTransferMethod(method);
+  return known && known->usesFtpAccount;
+}
 
 void EnableFtpFields(common::Form& dialog, bool enabled) {
   dialog.Enable(kFtpUserField, enabled);
@@ -68,15 +71,6 @@ void ShowFtpAccount(const Context& ctx, common::Form& dialog) {
   if (!user.empty()) dialog.SetText(kFtpUserField, user);
   std::string password = ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom);
   if (!password.empty()) dialog.SetText(kFtpPasswordField, password);
-}
-
-// The method names the key its destination is kept under: it must not hold
-// what would end the key name or start a section or a comment in the file,
-// nor name one of the section's other keys (the destination would replace it).
-bool IsDestinationKey(std::string_view method) {
-  for (const char* other : {"PROTOCOL", "FTPUSER", "FTPPASS", "FTPEXTENTION"})
-    if (common::EqualsNoCase(method, other)) return false;
-  return method.find_first_of("=[];") == std::string_view::npos;
 }
 
 // Drilling.ini holds the FTP password in plain text: before it is written
@@ -147,7 +141,7 @@ const common::DialogTemplate& InitialSettingsDialogTemplate() {
 
 int LoadInitialSettings(Context& ctx, common::Form& dialog) {
   dialog.ResetEntries(kMethodCombo);
-  for (const char* method : kMethods) dialog.AddEntry(kMethodCombo, method);
+  for (const TransferMethod& method : TransferMethods()) dialog.AddEntry(kMethodCombo, method.name);
   EnableFtpFields(dialog, false);
 
   for (const PathRow& row : kPathRows) {
@@ -162,7 +156,7 @@ int LoadInitialSettings(Context& ctx, common::Form& dialog) {
     std::string destination = ReadTransfer(ctx, method, kSettingsPathRoom);
     if (!destination.empty()) dialog.SetText(kDestinationField, destination);
   }
-  if (IsFtp(method)) ShowFtpAccount(ctx, dialog);
+  if (UsesFtpAccount(method)) ShowFtpAccount(ctx, dialog);
   Report(ctx, &dialog, kKindList, "既存値を読み込みました。");
   return 0;
 }
@@ -174,7 +168,7 @@ int ChangeTransferMethod(Context& ctx, common::Form& dialog) {
   // previous method's destination (a DNC program, say) must not be saved as
   // this method's (an FTP host).
   dialog.SetText(kDestinationField, ReadTransfer(ctx, method, kSettingsPathRoom));
-  if (IsFtp(method))
+  if (UsesFtpAccount(method))
     ShowFtpAccount(ctx, dialog);
   else
     EnableFtpFields(dialog, false);
@@ -208,21 +202,26 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
       return -1;
     }
   }
-  if (!IsDestinationKey(method)) {
-    ReportF(ctx, &dialog, kKindError, "エラー：ファイル転送方法 [%s] は使えません。", method.c_str());
+  // The method names the key its destination is kept under; only the
+  // methods the transfer knows are saved (stored under their own spelling).
+  const TransferMethod* known = FindTransferMethod(method);
+  if (!method.empty() && !known) {
+    ReportF(ctx, &dialog, kKindError, "エラー：ファイル転送方法 [%s] は使えません（%s のどれかです）。", method.c_str(),
+            TransferMethodNames().c_str());
     return -1;
   }
+  const std::string methodName = known ? known->name : "";
 
-  const bool ftp = IsFtp(method);
+  const bool ftp = known && known->usesFtpAccount;
   const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom).empty();
   // All of it in one write: a failure leaves the file as it was, never the
   // paths of the new settings with the transfer of the old.
   std::vector<common::ProfileSectionChange> changes;
   for (std::size_t i = 0; i < std::size(kPathRows); ++i)
     changes.push_back({kPathRows[i].section, kPathRows[i].key, paths[i].text});
-  changes.push_back({kTransferSection, "PROTOCOL", method});
+  changes.push_back({kTransferSection, "PROTOCOL", methodName});
   // Without a method there is no key to keep the destination under.
-  if (!method.empty()) changes.push_back({kTransferSection, method, destination});
+  if (known) changes.push_back({kTransferSection, methodName, destination});
   if (ftp && !user.empty()) changes.push_back({kTransferSection, "FTPUSER", user});
   if (ftp && !password.empty()) changes.push_back({kTransferSection, "FTPPASS", password});
   const bool ok = (!holdsPassword || MakeConfigPrivate(ctx.configPath)) &&

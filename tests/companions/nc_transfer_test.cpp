@@ -68,8 +68,9 @@ TEST_F(Transfer, ChecksBeforeAnyMethodEachGiveTheirOneError) {
     std::string ncFile;
     bool programThere;
     std::string transfer;
-    std::string error;  // empty: no message at all, result 0
+    std::string error;
   };
+  const std::string unknown = "がわかりません（DNC, USB, FTP, NETWORK のどれかを設定して下さい）";
   const Case cases[] = {
       {"no NcFile", "", true, "PROTOCOL=USB\nUSB=/tmp\n", "エラー：ＮＣファイル名が未定義です。"},
       {"NcFile leaving ncdata", "../DB/JOB.ini", true, "PROTOCOL=USB\nUSB=/tmp\n",
@@ -78,7 +79,11 @@ TEST_F(Transfer, ChecksBeforeAnyMethodEachGiveTheirOneError) {
       {"method without destination", "O1001.nc", true, "PROTOCOL=NETWORK\nUSB=/tmp\n", "エラー：転送方法がわかりません"},
       {"no PROTOCOL and no DNC key", "O1001.nc", true, "FTP=127.0.0.1\n", "エラー：転送方法がわかりません"},
       {"empty PROTOCOL and no DNC key", "O1001.nc", true, "PROTOCOL=\nUSB=/tmp\n", "エラー：転送方法がわかりません"},
-      {"another method name", "O1001.nc", true, "PROTOCOL=LAN\nLAN=//server/nc\n", ""},
+      {"a method of another name", "O1001.nc", true, "PROTOCOL=LAN\nLAN=//server/nc\n",
+       "エラー：転送方法 LAN " + unknown},
+      {"a misspelt method", "O1001.nc", true, "PROTOCOL=NETWORKS\nNETWORKS=/tmp\n",
+       "エラー：転送方法 NETWORKS " + unknown},
+      {"a misspelt method without its key", "O1001.nc", true, "PROTOCOL=ftpp\n", "エラー：転送方法 ftpp " + unknown},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -87,15 +92,8 @@ TEST_F(Transfer, ChecksBeforeAnyMethodEachGiveTheirOneError) {
     MakeJob(c.ncFile, "1001");
     if (!c.programThere) fs::remove(ctx.NcFolder() / "O1001.nc");
     SetTransfer(c.transfer);
-    int result = TransferNcFile(ctx, nullptr);
-    if (c.error.empty()) {
-      EXPECT_EQ(result, 0);
-      EXPECT_TRUE(ui.boxes.empty());
-      EXPECT_TRUE(lines.empty());
-    } else {
-      EXPECT_EQ(result, -1);
-      EXPECT_EQ(Boxes(common::BoxIcon::Error), std::vector<std::string>{c.error});
-    }
+    EXPECT_EQ(TransferNcFile(ctx, nullptr), -1);
+    EXPECT_EQ(Boxes(common::BoxIcon::Error), std::vector<std::string>{c.error});
     EXPECT_TRUE(launcher.started.empty());
     WriteBytes(ctx.NcFolder() / "O1001.nc", kProgram);
   }

@@ -11,6 +11,7 @@
 
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
+#include "Drilling/companions/transfer_methods.h"
 #include "common/memory_form.h"
 #include "common/profile.h"
 #include "common/text.h"
@@ -157,6 +158,28 @@ TEST_F(SettingsDialog, SaveWritesTheFieldsAndKeepsWhatItMustNotTouch) {
   }
 }
 
+// The dialog offers the transfer's own methods: each one saved comes back
+// as the method the transfer runs, with the FTP account fields for the one
+// that logs in.
+TEST_F(SettingsDialog, EveryTransferMethodIsOfferedSavedAndFoundByTheTransfer) {
+  for (const TransferMethod& method : TransferMethods()) {
+    SCOPED_TRACE(method.name);
+    Config("");
+    auto form = Open();
+    const int index = form->FindExact(kMethodCombo, common::ToLowerAscii(method.name));
+    ASSERT_GE(index, 0);
+    form->Choose(kMethodCombo, index);
+    EXPECT_EQ(form->IsEnabled(kFtpUserField), method.usesFtpAccount);
+    form->SetText(kDestinationField, "/srv/target");
+    form->Click(kSettingsCmdSave);
+    ASSERT_TRUE(form->HasEnded());
+    const std::string stored = Stored("NcFileTransfer", "PROTOCOL");
+    EXPECT_EQ(FindTransferMethod(stored), &method);
+    EXPECT_EQ(Stored("NcFileTransfer", method.name), "/srv/target");
+  }
+  EXPECT_EQ(TransferMethods().size(), 4u);
+}
+
 TEST_F(SettingsDialog, SavedSettingsComeBackWhenTheDialogOpensAgain) {
   Config("[COLOR]\nWINDOW1=200,200,200\n");
   chmod(ctx.configPath.c_str(), 0644);
@@ -190,8 +213,9 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
   const Case cases[] = {
       {kDestinationField, "10.0.0.5\nopen evil", "エラー：NCファイル転送先 に改行や NUL 文字は使えません。"},
       {kFtpPasswordField, "pw\r", "エラー：FTP パスワード に改行や NUL 文字は使えません。"},
-      {kMethodCombo, "A=B", "エラー：ファイル転送方法 [A=B] は使えません。"},
-      {kMethodCombo, "ftppass", "エラー：ファイル転送方法 [ftppass] は使えません。"},
+      {kMethodCombo, "A=B", "エラー：ファイル転送方法 [A=B] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
+      {kMethodCombo, "ftppass", "エラー：ファイル転送方法 [ftppass] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
+      {kMethodCombo, "NETWORKS", "エラー：ファイル転送方法 [NETWORKS] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
       {kToolFileField, "/srv/cam/tables/machining-centre-01/magazine/2024-spring/MCTOOL-2024.ini",
        "エラー：工具ファイル のパスは 63 バイトまでです。"},
   };
