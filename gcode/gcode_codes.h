@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gcode {
 
@@ -25,6 +26,7 @@ enum class Code {
   kArcWithoutCentre,
   kArcEndOffCircle,
   kCoordSystemNumber,
+  kOutOfRange,
   // Warnings: the program still runs as read.
   kUnknownWord,
   kUnknownGCode,
@@ -32,6 +34,9 @@ enum class Code {
   kUnclosedComment,
   kToolChangeWithoutT,
   kBlockAfterEnd,
+  kNoDecimalPoint,
+  kNotFinite,
+  kNotKept,
   // Findings of the check.
   kOffsetNotTool,
   kSpindleStopped,
@@ -42,6 +47,7 @@ enum class Code {
   kOutsideStock,
   kBelowUnderside,
   kProgramNumber,
+  kRunTimeTooLong,
 };
 
 // The fixed text of a code (English, as the rest of drillnc's own lines).
@@ -56,6 +62,27 @@ struct Diagnostic {
 
   // "error: line N: text (detail)" or "warning: line N: text (detail)".
   std::string Text() const;
+};
+
+// At most this many diagnostics of one code are kept; the rest are counted
+// (a program of a million faulty lines must not hold a million texts).
+inline constexpr int kMostDiagnosticsPerCode = 1000;
+
+// Lets through at most kMostDiagnosticsPerCode diagnostics of each code and
+// counts the others.
+class DiagnosticLimit {
+ public:
+  // True when `d` is to be kept.
+  bool Admit(const Diagnostic& d);
+  // One diagnostic per code that overflowed, on the line of the first one
+  // held back: "(and N more up to line L)".
+  std::vector<Diagnostic> Remainder() const;
+
+ private:
+  struct Count {
+    int kept = 0, more = 0, firstLine = 0, lastLine = 0;
+  };
+  std::vector<Count> counts_;
 };
 
 }  // namespace gcode

@@ -1,8 +1,8 @@
 #include "gcode/gcode_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 
 #include "gcode/canned_cycle.h"
 #include "gcode/gcode_words.h"
@@ -13,27 +13,36 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 // An arc whose end lies farther than this from its circle is refused (mm).
 constexpr double kArcTolerance = 0.01;
+// The least input increment a number without a decimal point counts in.
+constexpr double kIncrementMm = 0.001, kIncrementInch = 0.0001, kIncrementSeconds = 0.001;
+// The largest length a control takes (eight digits of the least increment).
+constexpr double kMostMm = 99999.999, kMostInch = 9999.9999;
+// The largest repeat count K (L) of a canned cycle.
+constexpr double kMostRepeats = 9999;
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // The modal groups, named as in RS274/NGC; FANUC keeps the canned cycles in
 // a group of their own (09) beside the motion group (01), so that "X Y"
-// after G80 moves in the G00/G01 mode set before the cycle.
+// after G80 moves in the G00/G01 mode set before the cycle. kNoEffect holds
+// codes a drilling program commonly sets that change nothing read here
+// (G94 feed per minute, G15, G50, G50.1, G64, G67, G69 cancels).
 enum Group { kNonModal, kMotion, kPlane, kDistance, kUnits, kCompensation, kLength, kCycle, kReturn, kCoord,
-             kStop, kToolChange, kSpindle, kCoolant, kGroupCount };
+             kFeedMode, kStop, kToolChange, kSpindle, kCoolant, kRigidTap, kGroupCount };
 
 // G codes are kept as ten times their number (G54.1 is 541).
 int GroupOfG(int g10) {
+  if (g10 % 10 == 0 && (g10 == 800 || FindCannedCycle(g10 / 10))) return kCycle;
   switch (g10) {
     case 0: case 10: case 20: case 30: return kMotion;
-    case 40: case 280: case 300: return kNonModal;
+    case 40: case 280: case 300: case 530: return kNonModal;
     case 170: case 180: case 190: return kPlane;
     case 200: case 210: return kUnits;
     case 400: case 410: case 420: return kCompensation;
     case 430: case 490: return kLength;
     case 540: case 541: case 550: case 560: case 570: case 580: case 590: return kCoord;
-    case 730: case 740: case 800: case 810: case 820: case 830: case 840: case 850: case 860: case 870:
-    case 880: case 890: return kCycle;
     case 900: case 910: return kDistance;
     case 980: case 990: return kReturn;
+    case 940: case 150: case 500: case 501: case 640: case 670: case 690: return kFeedMode;
     default: return -1;
   }
 }
@@ -44,9 +53,23 @@ int GroupOfM(int m) {
     case 6: return kToolChange;
     case 3: case 4: case 5: return kSpindle;
     case 7: case 8: case 9: return kCoolant;
+    case 29: return kRigidTap;
     default: return -1;
   }
 }
+
+// The largest value of the addresses that take whole numbers (0: no limit
+// here, a length or a feed checked elsewhere).
+double MostOf(char letter) {
+  switch (letter) {
+    case 'H': case 'D': return 999;
+    case 'T': case 'O': case 'N': case 'P': case 'F': return 99999999;
+    case 'S': return 99999;
+    default: return 0;
+  }
+}
+
+bool IsLengthLetter(char letter) { return std::string_view("XYZIJKRQ").find(letter) != std::string_view::npos; }
 
 // The one block after the first two steps: the codes by group, the other
 // words by letter.
@@ -54,6 +77,8 @@ struct Parsed {
   int line = 0;
   int code[kGroupCount];  // -1 where the block holds no code of the group
   bool has[26] = {};
+  bool point[26] = {};
+  bool fits[26] = {};
   double value[26] = {};
   std::string_view text[26];
   Parsed() {
@@ -64,26 +89,71 @@ struct Parsed {
   bool HasAxis() const { return Has('X') || Has('Y') || Has('Z'); }
 };
 
-std::string Word(char letter, std::string_view number) { return letter + std::string(number); }
+// A word as printed in a diagnostic: its letter and number, cut.
+std::string Word(char letter, std::string_view number) {
+  constexpr std::size_t kMostShown = 24;
+  std::string text = letter + Printable(number.substr(0, kMostShown));
+  if (number.size() > kMostShown) text += "...";
+  return text;
+}
 
 bool IsWhole(double v) { return v == std::floor(v); }
+bool Finite(const Point& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
+// A comment's "D" beyond this is no tool diameter (millimetres).
+constexpr double kMostDiameterMm = 1e6;
+
+// The last "D<number>" of a comment that stands as a word of its own; 0 when
+// there is none. `beyond` is set when it gives a number beyond any tool
+// (then 0 too).
+double ScanDiameter(std::string_view comment, bool& beyond) {
+  double found = 0;
+  for (std::size_t i = 0; i < comment.size(); ++i) {
+    char c = comment[i];
+    if ((c != 'D' && c != 'd') || (i > 0 && comment[i - 1] != ' ' && comment[i - 1] != '(')) continue;
+    std::size_t j = i + 1;
+    std::size_t digits = 0;
+    bool point = false;
+    double value = 0, scale = 0.1;
+    for (; j < comment.size(); ++j) {
+      if (comment[j] >= '0' && comment[j] <= '9') {
+        if (point) value += (comment[j] - '0') * scale, scale /= 10;
+        else value = value * 10 + (comment[j] - '0');
+        ++digits;
+      } else if (comment[j] == '.' && !point) {
+        point = true;
+      } else {
+        break;
+      }
+    }
+    if (digits == 0 || (j != comment.size() && comment[j] != ' ' && comment[j] != ')')) continue;
+    beyond = !(value <= kMostDiameterMm);
+    found = beyond ? 0 : value;
+  }
+  return found;
+}
 
 class Reader {
  public:
-  Reader(const ReaderOptions& options, Program& program) : options_(options), p_(program) {
+  Reader(const ReaderOptions& options, ReadSink& sink, ProgramFacts& facts)
+      : options_(options), sink_(sink), p_(facts) {
     state_.position = options.referenceMm;
+    sink_.OnState(0, state_);
   }
 
   void ReadLine(std::string_view text, int lineNo) {
-    if (!SplitBlock(text, lineNo, block_, p_.diagnostics)) return Keep();
+    split_.clear();
+    const bool split = SplitBlock(text, lineNo, block_, split_);
+    for (const Diagnostic& d : split_) Report(d);
+    if (!split) return;
     if (block_.words.empty()) {
       NoteComment();
-      return Keep();
+      return;
     }
     if (ended_) {
-      if (!warnedAfterEnd_) p_.diagnostics.push_back({lineNo, Code::kBlockAfterEnd, {}});
+      if (!warnedAfterEnd_) Report({lineNo, Code::kBlockAfterEnd, {}});
       warnedAfterEnd_ = true;
-      return Keep();
+      return;
     }
     p_.lastLine = lineNo;
     Parsed parsed;
@@ -91,20 +161,29 @@ class Reader {
     if (CollectWords(parsed) && CheckValues(parsed)) {
       NoteComment();
       Execute(parsed);
+      sink_.OnState(lineNo, state_);
     }
-    Keep();
   }
 
-  // A line that is not read as a block (the % lines) keeps the state.
-  void Keep() { p_.lines.push_back(state_); }
+  void Finish() {
+    for (const Diagnostic& d : limit_.Remainder()) sink_.OnDiagnostic(d);
+  }
 
  private:
-
   void NoteComment() {
     if (!block_.comment.empty()) commentSinceHole_ = block_.comment;
   }
 
-  void Error(int line, Code code, std::string detail = {}) { p_.diagnostics.push_back({line, code, std::move(detail)}); }
+  void Report(const Diagnostic& d) {
+    if (limit_.Admit(d)) sink_.OnDiagnostic(d);
+  }
+  void Error(int line, Code code, std::string detail = {}) { Report({line, code, std::move(detail)}); }
+
+  // A result beyond any number: reported the first time only, and left out.
+  void NotFinite(int line, const char* what) {
+    if (!notFiniteReported_) Error(line, Code::kNotFinite, what);
+    notFiniteReported_ = true;
+  }
 
   // Step 2: every code into its group (two of one group refused), every other
   // word under its letter (the same letter twice refused).
@@ -113,6 +192,10 @@ class Reader {
     for (const gcode::Word& w : block_.words) {
       if (w.letter == 'G' || w.letter == 'M') {
         int group = -1, number = 0;
+        if (!w.fits || std::fabs(w.value) >= (w.letter == 'G' ? 1000 : 1e8)) {
+          Error(line, Code::kOutOfRange, Word(w.letter, w.text));
+          return false;
+        }
         if (w.letter == 'G') {
           number = static_cast<int>(std::lround(w.value * 10));
           if (std::fabs(w.value * 10 - number) < 1e-6) group = GroupOfG(number);
@@ -147,28 +230,61 @@ class Reader {
       }
       parsed.has[i] = true;
       parsed.value[i] = w.value;
+      parsed.point[i] = w.point;
+      parsed.fits[i] = w.fits;
       parsed.text[i] = w.text;
     }
-    if (parsed.code[kMotion] >= 0 && parsed.code[kCycle] > 0) {
+    // G80 beside a motion code is common ("G00 G80 Z50."): the cycle ends
+    // and the motion code takes effect. A cycle beside one is refused.
+    if (parsed.code[kMotion] >= 0 && parsed.code[kCycle] >= 0 && parsed.code[kCycle] != 800) {
       Error(line, Code::kMotionAndCycle);
       return false;
     }
     return true;
   }
 
+  // Whether `letter` of the block is a length (K is a repeat count in a cycle,
+  // X a time in a dwell).
+  bool IsLength(const Parsed& b, char letter) const {
+    if (!IsLengthLetter(letter)) return false;
+    if (letter == 'K') return CycleAfter(b) == 0;
+    if (letter == 'X') return b.code[kNonModal] != 40;
+    return true;
+  }
+
   // Step 3: every value, and what the block needs from the state it meets.
-  bool CheckValues(const Parsed& b) {
+  bool CheckValues(Parsed& b) {
     const int line = b.line;
+    const bool metric = b.code[kUnits] >= 0 ? b.code[kUnits] == 210 : state_.metric;
+    for (int i = 0; i < 26; ++i) {
+      if (!b.has[i]) continue;
+      const char letter = static_cast<char>('A' + i);
+      const bool repeat = (letter == 'K' || letter == 'L') && !IsLength(b, letter);
+      double most = repeat ? kMostRepeats : MostOf(letter);
+      if (IsLength(b, letter)) most = metric ? kMostMm : kMostInch;
+      if (letter == 'X' && !IsLength(b, letter)) most = 99999.999;  // dwell, seconds
+      // Without a decimal point a length (or a dwell X) counts in the least
+      // input increment.
+      if (IsLengthLetter(letter) && !repeat && !b.point[i] && !options_.calculatorInput && b.value[i] != 0) {
+        b.value[i] *= IsLength(b, letter) ? (metric ? kIncrementMm : kIncrementInch) : kIncrementSeconds;
+        noPoint_[i] = true;
+      }
+      if (!b.fits[i] || (most > 0 && std::fabs(b.value[i]) > most * (1 + 1e-12))) {
+        std::string detail = Word(letter, b.text[i]);
+        if (repeat) detail += ", at most 9999";
+        Error(line, Code::kOutOfRange, detail);
+        return false;
+      }
+    }
     for (char letter : {'T', 'H', 'D', 'O', 'K', 'L'}) {
-      if (!b.Has(letter)) continue;
-      if (letter == 'K' && !CycleAfter(b)) continue;  // an arc's K is a length
+      if (!b.Has(letter) || IsLength(b, letter)) continue;
       if (!IsWhole(b.Value(letter))) {
         Error(line, Code::kNotWholeNumber, Word(letter, b.text[letter - 'A']));
         return false;
       }
     }
     for (char letter : {'T', 'H', 'D', 'O', 'K', 'L', 'S', 'F', 'P'}) {
-      if (!b.Has(letter) || (letter == 'K' && !CycleAfter(b))) continue;
+      if (!b.Has(letter) || IsLength(b, letter)) continue;
       if (b.Value(letter) < 0) {
         Error(line, Code::kNegativeValue, Word(letter, b.text[letter - 'A']));
         return false;
@@ -195,7 +311,8 @@ class Reader {
         return false;
       }
       double q = b.Has('Q') ? b.Value('Q') : q_;
-      if ((cycle == 730 || cycle == 830) && !(q > 0)) {
+      const CannedCycle* c = FindCannedCycle(cycle / 10);
+      if (c && c->peck && !(q > 0)) {
         Error(line, Code::kPeckWithoutQ);
         return false;
       }
@@ -220,6 +337,20 @@ class Reader {
     return true;
   }
 
+  // The words without a decimal point met for the first time: one warning
+  // per address, when the block is acted upon.
+  void WarnNoPoint(const Parsed& b) {
+    for (int i = 0; i < 26; ++i) {
+      if (!noPoint_[i]) continue;
+      noPoint_[i] = false;
+      if (warnedNoPoint_[i]) continue;
+      warnedNoPoint_[i] = true;
+      char value[48];
+      std::snprintf(value, sizeof value, "%.4f", b.value[i]);
+      Error(b.line, Code::kNoDecimalPoint, Word(static_cast<char>('A' + i), b.text[i]) + " = " + value);
+    }
+  }
+
   // The canned cycle in force after the block (ten times the G number), 0 for none.
   int CycleAfter(const Parsed& b) const {
     if (b.code[kCycle] >= 0) return b.code[kCycle] == 800 ? 0 : b.code[kCycle];
@@ -235,6 +366,7 @@ class Reader {
   // Step 4: act in the order of execution.
   void Execute(const Parsed& b) {
     const int line = b.line;
+    WarnNoPoint(b);
     if (b.Has('O') && p_.programNumber < 0) {
       p_.programNumber = static_cast<int>(b.Value('O'));
       p_.programNumberLine = line;
@@ -253,7 +385,7 @@ class Reader {
       state_.coordSystem = b.code[kCoord] == 541 ? 5400 + static_cast<int>(b.Value('P')) : b.code[kCoord] / 10;
     if (b.code[kDistance] >= 0) state_.absolute = b.code[kDistance] == 900;
     if (b.code[kReturn] >= 0) state_.returnLevel = b.code[kReturn] / 10;
-    if (b.code[kNonModal] == 280 || b.code[kNonModal] == 300) {
+    if (b.code[kNonModal] == 280 || b.code[kNonModal] == 300 || b.code[kNonModal] == 530) {
       ReferenceReturn(b);
     } else if (b.code[kNonModal] != 40) {
       Move(b);
@@ -270,7 +402,7 @@ class Reader {
     if (selectedTool_ < 0) Error(line, Code::kToolChangeWithoutT);
     state_.tool = selectedTool_;
     state_.spindle = 5;  // the change stops the spindle
-    p_.toolChangeLines.push_back(line);
+    ++p_.toolChanges;
     StartToolBlock(line);
   }
 
@@ -304,6 +436,10 @@ class Reader {
   bool SpindleRunning() const { return (state_.spindle == 3 || state_.spindle == 4) && state_.spindleRpm > 0; }
 
   void AddMotion(MotionKind kind, Point to, int line, Point centre = {}) {
+    if (!Finite(to) || !Finite(centre)) {
+      NotFinite(line, "motion");
+      return;
+    }
     Motion m;
     m.kind = kind;
     m.from = state_.position;
@@ -312,7 +448,7 @@ class Reader {
     m.feedMmPerMin = kind == MotionKind::Rapid ? 0 : state_.feedMmPerMin;
     m.line = line;
     m.spindleRunning = SpindleRunning();
-    p_.motions.push_back(m);
+    sink_.OnMotion(m);
     state_.position = to;
   }
 
@@ -333,11 +469,15 @@ class Reader {
   }
 
   // G28/G30: through the intermediate point the axis words name, then to the
-  // reference point in those axes only.
+  // reference point in those axes only. G53 (machine coordinates) goes
+  // there straight.
   void ReferenceReturn(const Parsed& b) {
     if (!b.HasAxis()) return;
-    Point middle = Target(b, state_.position);
-    AddMotion(MotionKind::Rapid, middle, b.line);
+    Point middle = state_.position;
+    if (b.code[kNonModal] != 530) {
+      middle = Target(b, state_.position);
+      AddMotion(MotionKind::Rapid, middle, b.line);
+    }
     Point end = middle;
     if (b.Has('X')) end.x = options_.referenceMm.x;
     if (b.Has('Y')) end.y = options_.referenceMm.y;
@@ -400,7 +540,7 @@ class Reader {
       double r1 = std::hypot(from.x - centre.x, from.y - centre.y);
       double r2 = std::hypot(to.x - centre.x, to.y - centre.y);
       if (std::fabs(r1 - r2) > kArcTolerance) {
-        char detail[64];
+        char detail[96];
         std::snprintf(detail, sizeof detail, "radius %.3f at the start, %.3f at the end", r1, r2);
         Error(b.line, Code::kArcEndOffCircle, detail);
         return;
@@ -442,17 +582,16 @@ class Reader {
       h.clearanceMm = options_.peckClearanceMm;
       h.spindleRunning = SpindleRunning();
       h.line = b.line;
-      strokes_.clear();
-      state_.position = AppendCycleMotions(h, state_.position, strokes_, p_.dwellSeconds);
-      double rapidMm = 0, feedMm = 0;
-      for (const Motion& m : strokes_) {
-        if (m.from.x != m.to.x || m.from.y != m.to.y) {
-          p_.motions.push_back(m);
-          continue;
-        }
-        (m.kind == MotionKind::Rapid ? rapidMm : feedMm) += std::fabs(m.to.z - m.from.z);
+      if (!Finite({h.xMm, h.yMm, h.rMm}) || !Finite({h.bottomMm, h.initialZMm, 0})) {
+        NotFinite(b.line, "hole");
+        return;
       }
-      RecordHole(h, rapidMm, feedMm);
+      xyMoves_.clear();
+      CycleStrokes strokes;
+      state_.position = MeasureCycle(h, state_.position, xyMoves_, strokes);
+      p_.dwellSeconds += strokes.dwellSeconds;
+      for (const Motion& m : xyMoves_) sink_.OnMotion(m);
+      RecordHole(h, strokes.rapidMm, strokes.feedMm);
     }
   }
 
@@ -461,7 +600,9 @@ class Reader {
     ToolBlock& block = p_.toolBlocks[block_index_];
     if (block.holeCount == 0) {
       block.comment = commentSinceHole_;
-      block.diameterMm = DiameterInComment(block.comment);
+      bool beyond = false;
+      block.diameterMm = ScanDiameter(block.comment, beyond);
+      if (beyond) NotFinite(c.line, "tool diameter in the comment");
     }
     commentSinceHole_.clear();
     ++block.holeCount;
@@ -477,33 +618,65 @@ class Reader {
     h.lengthOffset = state_.lengthOffset;
     h.spindleRpm = state_.spindleRpm;
     h.spindleRunning = c.spindleRunning;
+    h.coolant = state_.coolant;
+    h.absolute = state_.absolute;
     h.feedMmPerMin = c.feedMmPerMin;
     h.line = c.line;
     h.block = block_index_;
     h.strokeRapidMm = strokeRapidMm;
     h.strokeFeedMm = strokeFeedMm;
-    p_.holes.push_back(h);
+    sink_.OnHole(h, block);
   }
 
   const ReaderOptions& options_;
-  Program& p_;
+  ReadSink& sink_;
+  ProgramFacts& p_;
+  DiagnosticLimit limit_;
+  std::vector<Diagnostic> split_;
   LineState state_;
   Block block_;
-  bool ended_ = false, warnedAfterEnd_ = false;
+  bool ended_ = false, warnedAfterEnd_ = false, notFiniteReported_ = false;
+  bool noPoint_[26] = {}, warnedNoPoint_[26] = {};
   int selectedTool_ = -1;
   int block_index_ = -1;
   std::string commentSinceHole_;
-  std::vector<Motion> strokes_;  // the motions of one hole, reused
+  std::vector<Motion> xyMoves_;  // the moves in X and Y of one hole, reused
   // The words a canned cycle keeps until G80 or a motion code.
   double initialZ_ = 0, r_ = 0, z_ = 0, q_ = 0, dwellMs_ = 0;
   bool haveR_ = false, haveZ_ = false;
 };
 
+// Keeps everything the reader gives, up to kMostKeptMotions and
+// kMostKeptHoles.
+class Collector : public ReadSink {
+ public:
+  explicit Collector(Program& program) : p_(program) {}
+  void OnMotion(const Motion& motion) override {
+    if (p_.motions.size() < kMostKeptMotions) p_.motions.push_back(motion);
+    else NotKept(motion.line);
+  }
+  void OnHole(const Hole& hole, const ToolBlock&) override {
+    if (p_.holes.size() < kMostKeptHoles) p_.holes.push_back(hole);
+    else NotKept(hole.line);
+  }
+  void OnDiagnostic(const Diagnostic& diagnostic) override { p_.diagnostics.push_back(diagnostic); }
+  void OnState(int line, const LineState& state) override { p_.states.emplace_back(line, state); }
+
+ private:
+  void NotKept(int line) {
+    if (!notKept_) p_.diagnostics.push_back({line, Code::kNotKept, {}});
+    notKept_ = true;
+  }
+  Program& p_;
+  bool notKept_ = false;
+};
+
 }  // namespace
 
-Program ReadProgram(std::string_view bytes, const ReaderOptions& options) {
-  Program program;
-  Reader reader(options, program);
+ProgramFacts ReadProgram(std::string_view bytes, const ReaderOptions& options, ReadSink& sink) {
+  ProgramFacts facts;
+  Reader reader(options, sink, facts);
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) bytes.remove_prefix(kUtf8Mark.size());
   int lineNo = 0;
   bool started = false;
   std::size_t at = 0;
@@ -517,39 +690,36 @@ Program ReadProgram(std::string_view bytes, const ReaderOptions& options) {
     while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
     while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
     if (trimmed == "%") {
-      reader.Keep();
-      if (started || program.lastLine > 0) break;  // the closing %: the rest is not read
+      if (started || facts.lastLine > 0) break;  // the closing %: the rest is not read
       started = true;
       continue;
     }
     reader.ReadLine(line, lineNo);
   }
+  facts.lineCount = lineNo;
+  reader.Finish();
+  return facts;
+}
+
+Program ReadProgram(std::string_view bytes, const ReaderOptions& options) {
+  Program program;
+  Collector collector(program);
+  static_cast<ProgramFacts&>(program) = ReadProgram(bytes, options, collector);
+  std::stable_sort(program.diagnostics.begin(), program.diagnostics.end(),
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
   return program;
 }
 
+LineState Program::StateAfter(int line) const {
+  auto it = std::upper_bound(states.begin(), states.end(), line,
+                             [](int l, const std::pair<int, LineState>& s) { return l < s.first; });
+  if (it == states.begin()) return LineState{};
+  return std::prev(it)->second;
+}
+
 double DiameterInComment(std::string_view comment) {
-  double found = 0;
-  for (std::size_t i = 0; i < comment.size(); ++i) {
-    char c = comment[i];
-    if ((c != 'D' && c != 'd') || (i > 0 && comment[i - 1] != ' ' && comment[i - 1] != '(')) continue;
-    std::size_t j = i + 1;
-    std::size_t digits = 0;
-    bool point = false;
-    double value = 0, scale = 0.1;
-    for (; j < comment.size(); ++j) {
-      if (comment[j] >= '0' && comment[j] <= '9') {
-        if (point) value += (comment[j] - '0') * scale, scale /= 10;
-        else value = value * 10 + (comment[j] - '0');
-        ++digits;
-      } else if (comment[j] == '.' && !point) {
-        point = true;
-      } else {
-        break;
-      }
-    }
-    if (digits > 0 && (j == comment.size() || comment[j] == ' ' || comment[j] == ')')) found = value;
-  }
-  return found;
+  bool beyond = false;
+  return ScanDiameter(comment, beyond);
 }
 
 }  // namespace gcode

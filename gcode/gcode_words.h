@@ -12,20 +12,30 @@ namespace gcode {
 
 struct Word {
   char letter = 0;        // upper case
-  double value = 0;
+  double value = 0;       // 0 when the number does not fit a double (`fits` false)
   std::string_view text;  // the number as written ("-12.5"), points into the line
+  bool point = false;     // written with a decimal point
+  bool fits = true;       // false: more digits than any control takes, or beyond a double
 };
 
 struct Block {
   int line = 0;
   std::vector<Word> words;
-  std::string comment;   // the comments of the line, as stored (code page of the file)
+  std::string comment;   // the comments of the line, as stored (code page of the file), cut
 };
+
+// The longest comment a block keeps (bytes): enough for any tool name, and a
+// comment line of megabytes costs nothing.
+inline constexpr std::size_t kMostCommentBytes = 200;
 
 // Splits one line (its line end removed). Blanks between and inside words are
 // ignored, "(...)" is a comment, ";" ends the block (as FANUC screens show
 // it), a leading "/" (block delete) is read as an ordinary block. False, with
 // the error in `diagnostics`, when the line cannot be split into words.
 bool SplitBlock(std::string_view line, int lineNo, Block& block, std::vector<Diagnostic>& diagnostics);
+
+// Bytes as they may be printed: printable ASCII as is, every other byte as
+// \xHH, so no raw byte of a program reaches a terminal or a log.
+std::string Printable(std::string_view bytes);
 
 }  // namespace gcode

@@ -1,5 +1,5 @@
 // What the reader yields for one program: its motions, its holes, its tool
-// blocks, the machine state after every line, and the diagnostics. Lengths
+// blocks, the machine state after every block, and the diagnostics. Lengths
 // are millimetres in work coordinates (a program in G20 is converted), feeds
 // millimetres per minute.
 #pragma once
@@ -38,9 +38,11 @@ struct Hole {
   int lengthOffset = -1;    // H of the active length offset, -1 without G43
   double spindleRpm = 0;
   bool spindleRunning = false;
+  bool coolant = false;     // M07 or M08 in force
+  bool absolute = true;     // drilled in G90
   double feedMmPerMin = 0;
   int line = 0;
-  int block = -1;           // index into Program::toolBlocks
+  int block = -1;           // index into ProgramFacts::toolBlocks
   // The strokes in Z of the cycle at this hole (approach to R, pecks,
   // retracts), summed by kind: a deep-hole program would otherwise hold
   // millions of motions. AppendCycleMotions gives them one by one.
@@ -54,7 +56,7 @@ struct ToolBlock {
   int tool = -1;
   int lengthOffset = -1;
   int offsetLine = 0;        // the G43 line of the block; 0 without one
-  std::string comment;       // the last comment before the block's first hole, as stored
+  std::string comment;       // the last comment before the block's first hole, as stored (cut)
   double diameterMm = 0;     // "D<number>" in that comment; 0 when it gives none
   std::size_t holeCount = 0;
 };
@@ -76,20 +78,52 @@ struct LineState {
   int returnLevel = 98;    // 98 initial level, 99 R level
 };
 
-struct Program {
-  // Every motion outside the cycles, and of a cycle the move in X and Y to
-  // each hole; the cycle's strokes in Z are summed in its Hole.
-  std::vector<Motion> motions;
-  std::vector<Hole> holes;
+// What the reader knows of a program once it has read it, whatever its
+// receiver kept of the motions and holes on the way.
+struct ProgramFacts {
   std::vector<ToolBlock> toolBlocks;
-  std::vector<LineState> lines;  // index = line number - 1
-  std::vector<Diagnostic> diagnostics;
-  std::vector<int> toolChangeLines;
+  int toolChanges = 0;       // M06 blocks
   double dwellSeconds = 0;   // G04 and cycle dwells, all together
   int programNumber = -1;    // the O word; -1 when there is none
   int programNumberLine = 0;
   int endLine = 0;           // the line of M02/M30; 0 when the program has no end
   int lastLine = 0;          // the last line that holds a block
+  int lineCount = 0;         // lines of the file read (up to the closing %)
+};
+
+// The receiver of a reading, told of each motion, hole and diagnostic in
+// the order of the lines. The program check listens this way, so that it
+// needs no more memory than its findings, whatever the program's size.
+class ReadSink {
+ public:
+  virtual ~ReadSink() = default;
+  virtual void OnMotion(const Motion& motion) = 0;
+  // `block` is the tool block of the hole, as far as it is known.
+  virtual void OnHole(const Hole& hole, const ToolBlock& block) = 0;
+  virtual void OnDiagnostic(const Diagnostic& diagnostic) = 0;
+  // After each line that holds a block acted upon.
+  virtual void OnState(int /*line*/, const LineState& /*state*/) {}
+};
+
+// A read program keeps at most this many motions and holes (a few hundred
+// megabytes); a program of more, which repeat counts can make of a few lines,
+// is counted whole but kept only so far (a kNotKept warning says where).
+inline constexpr std::size_t kMostKeptMotions = 2'000'000;
+inline constexpr std::size_t kMostKeptHoles = 1'000'000;
+
+struct Program : ProgramFacts {
+  // Every motion outside the cycles, and of a cycle the move in X and Y to
+  // each hole; the cycle's strokes in Z are summed in its Hole.
+  std::vector<Motion> motions;
+  std::vector<Hole> holes;
+  std::vector<Diagnostic> diagnostics;
+  // The state after each line that holds a block, by line; lines between
+  // keep the state before them.
+  std::vector<std::pair<int, LineState>> states;
+
+  // The state after line `line` (1-based): that of the last block at or
+  // before it; the state at the start for a line before the first block.
+  LineState StateAfter(int line) const;
 };
 
 }  // namespace gcode

@@ -9,6 +9,7 @@
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
+#include "gcode/canned_cycle.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -260,7 +261,8 @@ int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& 
   if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
   values.zMm = common::ParseLeadingDouble(z);
   if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, "ZCODE", z);
-  if (values.cycle == 83 || values.cycle == 73) {
+  const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
+  if (cycle && cycle->peck) {
     std::string q;
     if (!ReadJobFitting(ctx, processSection, "QCODE", kRoomNumber, q)) return -1;
     if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
@@ -275,22 +277,16 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
   // adds before the feed.
   std::string line = common::FormatText("G%d X%s Y%s R%s Z%s", values.cycle, Num(firstPoint.xMm).c_str(),
                                         Num(firstPoint.yMm).c_str(), Num(values.rMm).c_str(), Num(values.zMm).c_str());
-  switch (values.cycle) {
-    case 81:
-    case 84:
-      break;
-    case 82:
-      // The dwell word as configured; an empty value leaves the blank.
-      line += ' ';
-      line += ReadConfig(ctx, "G82", "pcode", "P100", kRoomCode);
-      break;
-    case 83:
-    case 73:
-      line += " Q" + Num(values.qMm);
-      break;
-    default:
-      return Fail(ctx, common::FormatText("サイクルG%dコードはサポートしてません。", values.cycle));
+  const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
+  if (!cycle || !cycle->written)
+    return Fail(ctx, common::FormatText("サイクルG%dコードはサポートしてません。", values.cycle));
+  if (cycle->dwell == gcode::CycleDwell::kAlways) {
+    // The dwell word as configured in the cycle's section ([G82] pcode); an
+    // empty value leaves the blank.
+    line += ' ';
+    line += ReadConfig(ctx, common::FormatText("G%d", cycle->g), "pcode", "P100", kRoomCode);
   }
+  if (cycle->peck) line += " Q" + Num(values.qMm);
   line += common::FormatText(" F%d", values.feedMmPerMin);
   out.WriteLine(line);
   return 0;

@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <tuple>
 
 #include "common/text.h"
 #include "common/textfile.h"
+#include "support/memory_limit.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -191,11 +193,143 @@ TEST(GcodeReader, FanucReadingAndRefusedBlocks) {
   EXPECT_EQ(seen, (std::vector<std::pair<int, gcode::Code>>{{9, gcode::Code::kUnknownWord},
                                                              {12, gcode::Code::kModalGroupConflict},
                                                              {13, gcode::Code::kRepeatedWord}}));
-  EXPECT_EQ(p.lines.size(), 15u);
-  EXPECT_DOUBLE_EQ(p.lines[12].position.x, 50.8);  // line 13 refused: still where line 10 left it
+  EXPECT_EQ(p.lineCount, 15);
+  EXPECT_DOUBLE_EQ(p.StateAfter(13).position.x, 50.8);  // line 13 refused: still where line 10 left it
   EXPECT_EQ(gcode::DiameterInComment("TAP D10."), 10);
   EXPECT_EQ(gcode::DiameterInComment("DRILL D8.5 DEEP"), 8.5);
   EXPECT_EQ(gcode::DiameterInComment("FANUC 0i-MF"), 0);
+}
+
+
+using gcode::Code;
+using Found = std::vector<std::pair<int, Code>>;
+
+Found Diagnosed(const gcode::Program& p) {
+  Found found;
+  for (const auto& d : p.diagnostics) found.emplace_back(d.line, d.code);
+  return found;
+}
+
+// Lines other controls' users and CAM systems write, read as a control reads
+// them: each case a program, the holes it drills, the diagnostics (line and
+// code) and what else it must show.
+TEST(GcodeReader, ReadsCommonLinesAsAControlDoes) {
+  const std::string digits400(400, '7');
+  struct Case {
+    const char* name;
+    std::string program;
+    bool calculatorInput;
+    std::size_t holes;
+    Found diagnostics;
+    std::function<void(const gcode::Program&)> more;
+  };
+  const Case cases[] = {
+      {"G80 beside a motion code ends the cycle; the block's G90 and M codes count",
+       "%\nO1000\nG00 G17 G40 G49 G80 G90\nT1 M06\nG54 X15. Y15. S1000 M03\nG43 H1 Z50. M08\n"
+       "G81 G99 X15. Y15. R2. Z-5. F100\nX45.\nY45.\nX15.\nG80 G00 Z50. M09\nG91 G28 Z0.\nT2 M06\n"
+       "G00 G17 G40 G49 G80 G90\nG54 X15. Y85. S800 M03\nG43 H2 Z50. M08\nG83 G98 X15. Y85. R2. Z-20. Q5. F80\n"
+       "X45.\nG80 G00 Z50. M05\nM30\n%\n",
+       false, 6, {},
+       [](const gcode::Program& p) {
+         EXPECT_DOUBLE_EQ(p.holes[4].xMm, 15);
+         EXPECT_DOUBLE_EQ(p.holes[4].yMm, 85);
+         EXPECT_DOUBLE_EQ(p.holes[5].xMm, 45);
+         EXPECT_FALSE(p.StateAfter(11).coolant);
+         EXPECT_EQ(p.StateAfter(11).cycle, 0);
+         EXPECT_DOUBLE_EQ(p.StateAfter(11).position.z, 50);
+       }},
+      {"a cycle beside a motion code is still refused", "%\nO1\nG00 G81 X1. Y1. R2. Z-3. F10\nM30\n%\n", false, 0,
+       {{3, Code::kMotionAndCycle}}, nullptr},
+      {"a byte order mark, rigid tapping M29, G94 and G53",
+       "\xEF\xBB\xBF%\nO2\nG94 G53 Z0.\nT3 M06\nG43 H3 Z50.\nS500 M03\nM29 S500\nG84 X0. Y0. R5. Z-10. F750\nG80\nM30\n%\n",
+       false, 1, {}, [](const gcode::Program& p) { EXPECT_EQ(p.programNumber, 2); }},
+      {"a stray byte is named, not printed raw", "%\nO1\nG00 X0. \xEF Y0.\nM30\n%\n", false, 0,
+       {{3, Code::kBadCharacter}},
+       [](const gcode::Program& p) { EXPECT_EQ(p.diagnostics[0].Text(), "error: line 3: character not allowed outside a comment (\\xEF)"); }},
+      {"numbers no address takes are refused, naming the word",
+       "%\nO1\nT1 M06\nG43 H1 Z50.\nS1000 M03\nG00 X" + digits400 + ".\nG" + digits400 +
+           "\nG81 X1. Y1. R2. Z-5. K100000000000000000000 F100\nG81 X1. Y1. R2. Z-5. K99999999 F100\n"
+           "T100000000000\nH100000000000\nO100000000000\nG81 X1. Y1. R2. Z-5. K2 F100\nG80\nM30\n%\n",
+       false, 2,
+       {{6, Code::kOutOfRange}, {7, Code::kOutOfRange}, {8, Code::kOutOfRange}, {9, Code::kOutOfRange},
+        {10, Code::kOutOfRange}, {11, Code::kOutOfRange}, {12, Code::kOutOfRange}},
+       [](const gcode::Program& p) {
+         EXPECT_EQ(p.diagnostics[0].detail, "X777777777777777777777777...");
+         EXPECT_EQ(p.diagnostics[3].detail, "K99999999, at most 9999");
+         EXPECT_EQ(p.programNumber, 1);
+         EXPECT_EQ(p.StateAfter(12).tool, 1);
+       }},
+      {"lengths without a point count in thousandths, warned once per address",
+       "%\nO1\nT1 M06\nG43 H1 Z50\nS1000 M03\nG81 X10 Y20. R2000 Z-5000 F100\nX20\nG80\nG20 G00 X10\nM30\n%\n", false,
+       2, {{4, Code::kNoDecimalPoint}, {6, Code::kNoDecimalPoint}, {6, Code::kNoDecimalPoint}},
+       [](const gcode::Program& p) {
+         EXPECT_DOUBLE_EQ(p.holes[0].xMm, 0.010);
+         EXPECT_DOUBLE_EQ(p.holes[0].rMm, 2);
+         EXPECT_DOUBLE_EQ(p.holes[0].bottomMm, -5);
+         EXPECT_DOUBLE_EQ(p.holes[1].xMm, 0.020);
+         EXPECT_DOUBLE_EQ(p.StateAfter(9).position.x, 0.0254);  // 0.0010 inch
+       }},
+      {"calculator-type input reads them as millimetres",
+       "%\nO1\nT1 M06\nG43 H1 Z50\nS1000 M03\nG81 X10 Y20. R2 Z-5 F100\nG80\nM30\n%\n", true, 1, {},
+       [](const gcode::Program& p) {
+         EXPECT_DOUBLE_EQ(p.holes[0].xMm, 10);
+         EXPECT_DOUBLE_EQ(p.holes[0].bottomMm, -5);
+       }},
+      {"a tool diameter beyond any number is reported once and left out",
+       "%\nO1\n(DRILL D" + digits400 + ")\nT1 M06\nG43 H1 Z50.\nS1000 M03\nG81 X1. Y1. R2. Z-5. F100\n(DRILL D" +
+           digits400 + ")\nG80\nT2 M06\nG43 H2 Z50.\nG81 X2. Y1. R2. Z-5. F100\nG80\nM30\n%\n",
+       false, 2, {{7, Code::kNotFinite}},
+       [](const gcode::Program& p) { EXPECT_EQ(p.toolBlocks[0].diameterMm, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gcode::ReaderOptions options;
+    options.calculatorInput = c.calculatorInput;
+    const gcode::Program p = gcode::ReadProgram(c.program, options);
+    EXPECT_EQ(p.holes.size(), c.holes);
+    EXPECT_EQ(Diagnosed(p), c.diagnostics);
+    if (c.more && p.holes.size() == c.holes && Diagnosed(p) == c.diagnostics) c.more(p);
+  }
+}
+
+// Programs that once took gigabytes or never ended: each read in a child
+// that may add some hundred megabytes (what a kept program may hold at most,
+// for the last), and must end with what it should give.
+TEST(GcodeReader, HostileProgramsStayWithinMemory) {
+  struct Case {
+    const char* name;
+    std::string program;
+    std::function<bool(const gcode::Program&)> expected;
+    std::size_t budgetMb = 256;
+  };
+  std::string emptyLines(10'000'000, '\n');
+  std::string longComment = "%\nO1\n(" + std::string(10'000'000, 'C') + ")\nM30\n%\n";
+  std::string repeats = "%\nO1\nT1 M06\nG43 H1 Z50.\nS1000 M03\nG91 G81 X0.001 Y0. R-48. Z-2. K9999 F100\n";
+  for (int i = 0; i < 110; ++i) repeats += "X0.001 K9999\n";
+  repeats += "G80\nM30\n%\n";
+  const Case cases[] = {
+      {"a repeat count of 99999999", "%\nO1\nG81 X1. Y1. R2. Z-3. K99999999 F10\nM30\n%\n",
+       [](const gcode::Program& p) { return p.holes.empty() && p.diagnostics.size() == 1; }},
+      {"a micron of Q over 200 metres",
+       "%\nO1\nT1 M06\nG43 H1 Z50.\nS100 M03\nG83 X0. Y0. R99999. Z-99999. Q0.001 F100\nG73 Y1. Q0.001\nM30\n%\n",
+       [](const gcode::Program& p) {
+         return p.holes.size() == 2 && std::isfinite(p.holes[0].strokeFeedMm) && p.holes[0].strokeFeedMm >= 199998;
+       }},
+      {"10 MB of empty lines", emptyLines, [](const gcode::Program& p) { return p.lineCount == 10'000'000; }},
+      {"a comment line of 10 MB", longComment, [](const gcode::Program& p) { return p.endLine == 4; }},
+      {"111 blocks of 9999 repeats", repeats,
+       [](const gcode::Program& p) {
+         return p.holes.size() == gcode::kMostKeptHoles && p.toolBlocks[0].holeCount == 111u * 9999u;
+       },
+       640},
+  };
+  for (const Case& c : cases) {
+    const int status = testsupport::RunUnderMemoryLimit(c.budgetMb << 20, [&] {
+      const gcode::Program p = gcode::ReadProgram(c.program);
+      return c.expected(p);
+    });
+    EXPECT_EQ(status, 0) << c.name;
+  }
 }
 
 }  // namespace

@@ -99,9 +99,67 @@ TEST(NcCheck, RunTimeOfASmallProgram) {
   options.rapidMmPerMin = 1000;
   gcode::CheckResult result = gcode::CheckProgram(p, options);
   EXPECT_NEAR(result.runSeconds, 33.98, 1e-9);
-  std::vector<std::string> summary = gcode::SummaryLines(p, result);
-  EXPECT_EQ(summary, (std::vector<std::string>{"T01 H01 G81 holes 1 Z-10. R2. F120 S1000", "holes total 1",
+  EXPECT_EQ(result.summary, (std::vector<std::string>{"T01 H01 G81 holes 1 Z-10. R2. F120 S1000", "holes total 1",
                                                "time 0:34"}));
+}
+
+// Programs too big to list value by value: a field of many distinct values
+// gives its range and count, a run time beyond printing gives "?:??" and a
+// finding, and more than a thousand findings of one kind end in one that
+// counts the rest. Read and checked in one pass or checked after reading:
+// the same report.
+TEST(NcCheck, ReportStaysReadableForHugePrograms) {
+  auto holes = [](int n, double stepZ, double startX) {
+    std::string text = "%\nO1234\nT01 M06\nG43 H01 Z50.\nS1000 M03\nG81 X1. Y1. R2. Z-1. F100\n";
+    for (int i = 1; i < n; ++i)
+      text += "X" + gcode::MmText(startX + i) + " Z" + gcode::MmText(-1 - stepZ * i) + "\n";
+    return text + "G80\nM30\n%\n";
+  };
+  struct Case {
+    const char* name;
+    std::string program;
+    std::vector<std::string> summary;
+    std::vector<std::pair<int, Code>> findings;  // the first ones
+    std::size_t findingCount;
+    std::string lastFinding;
+    bool withJob = false;
+  };
+  const gcode::JobFacts job = Job();
+  const Case cases[] = {
+      // By hand: rapids 352.414 mm at 10000, feeds 12 mm at 100, a tool change.
+      {"three depths are listed", holes(3, 1, 0),
+       {"T01 H01 G81 holes 3 Z-1./-2./-3. R2. F100 S1000", "holes total 3", "time 0:14"}, {}, 0, ""},
+      // Rapids 22039.414 mm, feeds 2590 mm, a tool change: 1691.2 s.
+      {"200 depths give their range", holes(200, 0.1, 0),
+       {"T01 H01 G81 holes 200 Z-20.9 to -1. (200 values) R2. F100 S1000", "holes total 200", "time 28:11"}, {}, 0,
+       ""},
+      {"a run time of years", "%\nO1234\nT01 M06\nG43 H01 Z50.\nS1000 M03\nG01 X99999. F0.001\nM30\n%\n",
+       {"holes total 0", "time ?:??"}, {{0, Code::kRunTimeTooLong}}, 1, "warning: estimated run time too long to print"},
+      // The first hole (line 6) lies on the stock, the 1499 after it beyond.
+      {"1499 holes outside the stock", holes(1500, 0, 200), {}, {{7, Code::kOutsideStock}}, 1001,
+       "warning: line 1007: hole outside the stock (and 499 more up to line 1505)", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gcode::CheckOptions options;
+    if (c.withJob) options.job = &job;
+    const gcode::CheckResult streamed = gcode::ReadAndCheck(c.program, {}, options);
+    const gcode::CheckResult kept = gcode::CheckProgram(gcode::ReadProgram(c.program), options);
+    if (!c.summary.empty()) {
+      EXPECT_EQ(streamed.summary, c.summary);
+    }
+    EXPECT_EQ(streamed.summary, kept.summary);
+    ASSERT_EQ(streamed.findings.size(), c.findingCount);
+    ASSERT_EQ(kept.findings.size(), c.findingCount);
+    for (std::size_t i = 0; i < c.findings.size(); ++i) {
+      EXPECT_EQ(streamed.findings[i].line, c.findings[i].first);
+      EXPECT_EQ(streamed.findings[i].code, c.findings[i].second);
+    }
+    if (c.findingCount > 0) {
+      EXPECT_EQ(streamed.findings.back().Text(), c.lastFinding);
+      EXPECT_EQ(kept.findings.back().Text(), c.lastFinding);
+    }
+  }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "common/memory_form.h"
 #include "common/text.h"
 #include "common/textfile.h"
-#include "ncout/gcode_reader_support.h"
 #include "ncout/ncout_support.h"
 
 namespace fs = std::filesystem;
@@ -65,10 +64,10 @@ TEST_F(NcRoadsTest, WindowAndCommandLineWriteTheSameFiles) {
   for (std::size_t i = 0; i < window.size(); ++i) ASSERT_NE(window[i], "<missing>") << kOutputs[i];
 
   // The program is sound for the machine.
-  GcodeReading reading = ReadGcode(window[0]);
+  ReadBack reading = ReadBackProgram(window[0]);
   for (const auto& p : reading.problems) ADD_FAILURE() << p;
-  EXPECT_EQ(reading.programNumber, 1001);
-  EXPECT_EQ(reading.holes.size(), 8u + 4 + 2 + 2 + 4 + 2 + 2 + 2);
+  EXPECT_EQ(reading.program.programNumber, 1001);
+  EXPECT_EQ(reading.program.holes.size(), 8u + 4 + 2 + 2 + 4 + 2 + 2 + 2);
 
   // The command line over the same program folder.
   RemoveOutputs();

@@ -9,7 +9,6 @@
 
 #include "common/text.h"
 #include "common/textfile.h"
-#include "ncout/gcode_reader_support.h"
 #include "ncout/ncout_support.h"
 
 namespace fs = std::filesystem;
@@ -416,14 +415,14 @@ TEST_F(NcWriterTest, FifteenProcessesOverFourGroupsOfNinetyEightPoints) {
   Config(std::string("[NCFORMAT]\nToolInfomation=1\n") + kToolList);
   Job(BigJob());
   ASSERT_EQ(Write(), 0) << LastErrorBox();
-  GcodeReading reading = ReadGcode(Bytes(Nc("O4321.nc")));
+  ReadBack reading = ReadBackProgram(Bytes(Nc("O4321.nc")));
   for (const auto& p : reading.problems) ADD_FAILURE() << p;
-  EXPECT_EQ(reading.programNumber, 4321);
+  EXPECT_EQ(reading.program.programNumber, 4321);
   // Groups: n % 5 == 0 drills all four groups, otherwise the one named.
   std::size_t expected = 0;
   for (int n = 1; n <= 15; ++n) expected += n % 5 == 0 ? 4 * 98 : 98;
-  ASSERT_EQ(reading.holes.size(), expected);
-  EXPECT_EQ(reading.toolChanges, 8);  // processes sharing a tool number change only once
+  ASSERT_EQ(reading.program.holes.size(), expected);
+  EXPECT_EQ(reading.program.toolChanges, 8);  // processes sharing a tool number change only once
   // Every hole lies where the job says, at its process's depth.
   std::size_t i = 0;
   const int cycles[] = {81, 83, 73, 82, 84};
@@ -431,13 +430,13 @@ TEST_F(NcWriterTest, FifteenProcessesOverFourGroupsOfNinetyEightPoints) {
     for (int g = 1; g <= 4; ++g) {
       if (n % 5 != 0 && g != n % 5) continue;
       for (int k = 1; k <= 98; ++k, ++i) {
-        const DrilledHole& h = reading.holes[i];
+        const gcode::Hole& h = reading.program.holes[i];
         ASSERT_EQ(h.cycle, cycles[(n - 1) % 5]) << n;
         EXPECT_EQ(h.tool, n / 2 + 1);
         EXPECT_EQ(h.lengthOffset, n / 2 + 1);
         EXPECT_DOUBLE_EQ(h.xMm, 10 * k + g / 10.0);
         EXPECT_DOUBLE_EQ(h.yMm, 50 * g + 0.25);
-        EXPECT_DOUBLE_EQ(h.zMm, -(n + 0.5));
+        EXPECT_DOUBLE_EQ(h.bottomMm, -(n + 0.5));
         EXPECT_EQ(h.spindleRpm, 500 + 100 * n);
         EXPECT_EQ(h.feedMmPerMin, 40 + n);
       }
@@ -457,7 +456,7 @@ TEST_F(NcWriterTest, BigProgramRunsThroughTheRs274Interpreter) {
   Job(BigJob());
   ASSERT_EQ(Write(), 0) << LastErrorBox();
   std::string program = Bytes(Nc("O4321.nc"));
-  GcodeReading reading = ReadGcode(program);
+  ReadBack reading = ReadBackProgram(program);
   ASSERT_TRUE(reading.problems.empty());
   std::size_t trailer = program.rfind("\r\nX0. Y0.\r\n");
   ASSERT_NE(trailer, std::string::npos);
@@ -479,9 +478,9 @@ TEST_F(NcWriterTest, BigProgramRunsThroughTheRs274Interpreter) {
     auto [it, fresh] = moved.emplace(key(x, y), z);
     if (!fresh) it->second = std::min(it->second, z);
   }
-  for (const DrilledHole& h : reading.holes) {
-    auto [it, fresh] = expected.emplace(key(h.xMm, h.yMm), h.zMm);
-    if (!fresh) it->second = std::min(it->second, h.zMm);
+  for (const gcode::Hole& h : reading.program.holes) {
+    auto [it, fresh] = expected.emplace(key(h.xMm, h.yMm), h.bottomMm);
+    if (!fresh) it->second = std::min(it->second, h.bottomMm);
   }
   ASSERT_EQ(expected.size(), 4u * 98u);
   ASSERT_EQ(moved.size(), expected.size());
@@ -491,24 +490,24 @@ TEST_F(NcWriterTest, BigProgramRunsThroughTheRs274Interpreter) {
   }
 }
 
-// The reader itself must catch what breaks a tool; otherwise the test above
+// The read-back must catch what breaks a tool; otherwise the test above
 // proves nothing.
-TEST(GcodeReader, CatchesUnsoundPrograms) {
+TEST(ReadBack, CatchesUnsoundPrograms) {
   const char* sound = "%\r\nO1\r\nT1\r\nM06\r\nG90 G00 G54 X0. Y0.\r\nG43 H01 Z50.\r\nS100 M03\r\nM08\r\n"
                       "G81 X1. Y1. R2. Z-3. F50\r\nG80\r\nM09\r\nM05\r\nM30\r\n%\r\n";
-  EXPECT_EQ(ReadGcode(sound).problems.size(), 0u);
+  EXPECT_EQ(ReadBackProgram(sound).problems.size(), 0u);
   std::string deep = sound;
   deep.replace(deep.find("Z-3."), 4, "Z3.5");  // Z above R
-  EXPECT_GT(ReadGcode(deep).problems.size(), 0u);
+  EXPECT_GT(ReadBackProgram(deep).problems.size(), 0u);
   std::string noSpindle = sound;
   noSpindle.replace(noSpindle.find("S100 M03"), 8, "S100");
-  EXPECT_GT(ReadGcode(noSpindle).problems.size(), 0u);
+  EXPECT_GT(ReadBackProgram(noSpindle).problems.size(), 0u);
   std::string lf = sound;
   lf.erase(lf.find('\r'), 1);
-  EXPECT_GT(ReadGcode(lf).problems.size(), 0u);
+  EXPECT_GT(ReadBackProgram(lf).problems.size(), 0u);
   std::string peck = sound;
   peck.replace(peck.find("G81"), 3, "G83");  // no Q
-  EXPECT_GT(ReadGcode(peck).problems.size(), 0u);
+  EXPECT_GT(ReadBackProgram(peck).problems.size(), 0u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "common/launch.h"
 #include "common/message_transport.h"
 #include "common/ui.h"
+#include "gcode/program.h"
 
 namespace drilling::testing {
 
@@ -48,5 +49,18 @@ class NcFolderTest : public ::testing::Test {
   common::CallbackTransport transport{[this](const std::string& line) { lines.push_back(line); }};
   Context ctx;
 };
+
+// A written program as the machine reads it (the reader of gcode/, which
+// knows nothing of the writer), with every problem: the reader's and the
+// check's findings, and what the writer promises beyond what a control
+// refuses (CR LF on every line, % frames, the O word first, every hole drilled
+// absolute with a tool, its length offset, the spindle and coolant on, depth
+// words only on a cycle line, the spindle stopped at a tool change, no cycle
+// left active at the end).
+struct ReadBack {
+  gcode::Program program;
+  std::vector<std::string> problems;  // empty for a sound program
+};
+ReadBack ReadBackProgram(std::string_view bytes);
 
 }  // namespace drilling::testing

@@ -31,7 +31,7 @@ fs::path ResolveProgramPath(const drilling::Context& ctx, const std::string& arg
 int RunCheck(Session& session, const std::vector<std::string>& args) {
   Arguments a;
   std::string error;
-  if (!ParseArguments(args, {"--job", "--rapid"}, {}, a, error)) return session.UsageError(error);
+  if (!ParseArguments(args, {"--job", "--rapid"}, {"--calculator-input"}, a, error)) return session.UsageError(error);
   if (a.positional.size() != 1) return session.UsageError("needs PROGRAM");
 
   if (int started = session.Start(); started != kExitOk) return started;
@@ -63,9 +63,10 @@ int RunCheck(Session& session, const std::vector<std::string>& args) {
     options.job = &job;
   }
 
-  gcode::Program program = gcode::ReadProgram(bytes);
-  gcode::CheckResult result = gcode::CheckProgram(program, options);
-  for (const std::string& line : gcode::SummaryLines(program, result)) session.Print(line);
+  gcode::ReaderOptions reader;
+  reader.calculatorInput = a.Has("--calculator-input");
+  gcode::CheckResult result = gcode::ReadAndCheck(bytes, reader, options);
+  for (const std::string& line : result.summary) session.Print(line);
   for (const gcode::Diagnostic& d : result.findings) session.Print(d.Text());
   return result.findings.empty() ? kExitOk : kExitFailure;
 }

@@ -62,9 +62,9 @@ const Command kCommands[] = {
      "[--destination D] [--ftp-user U] [--ftp-password-stdin]",
      "print the initial settings (password as ***), or change and save them; the FTP password is read "
      "from standard input"},
-    {"check", RunCheck, "PROGRAM [--job JOB] [--rapid MM_PER_MIN]",
+    {"check", RunCheck, "PROGRAM [--job JOB] [--rapid MM_PER_MIN] [--calculator-input]",
      "read an NC program as the machine would: tool blocks, holes, run time, findings; exit 0 clean, 1 findings, "
-     "2 unreadable"},
+     "2 unreadable; --calculator-input reads numbers without a point as mm, not 0.001 mm"},
 };
 
 }  // namespace
