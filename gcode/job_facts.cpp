@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/text.h"
 
@@ -10,13 +11,14 @@ namespace fs = std::filesystem;
 namespace gcode {
 namespace {
 
-constexpr std::size_t kRoomNumber = 16;  // numbers are stored with at most 15 characters
-constexpr std::size_t kRoomTitle = 64;
-constexpr std::size_t kRoomNcFile = 32;
+namespace job = filekeys::job;
 
-bool ReadNumber(const fs::path& file, const char* key, double& value) {
-  std::string text = common::ReadProfileText("Drilling", key, "", kRoomNumber, file);
-  return common::ParseNumber(text, &value);
+std::string Read(const fs::path& file, const filekeys::Key& key) {
+  return common::ReadProfileText(key.section, key.name, "", key.room, file);
+}
+
+bool ReadNumber(const fs::path& file, const filekeys::Key& key, double& value) {
+  return common::ParseNumber(Read(file, key), &value);
 }
 
 }  // namespace
@@ -26,11 +28,12 @@ bool ReadJobFacts(const fs::path& jobFile, JobFacts& facts) {
   if (!fs::is_regular_file(jobFile, ec)) return false;
   facts = JobFacts{};
   facts.file = jobFile;
-  facts.title = common::ReadProfileText("Drilling", "title", "", kRoomTitle, jobFile);
-  facts.hasStock = ReadNumber(jobFile, "材料X", facts.stockXMm) && ReadNumber(jobFile, "材料Y", facts.stockYMm) &&
-                   ReadNumber(jobFile, "材料Z", facts.stockZMm) && ReadNumber(jobFile, "原点X", facts.originXMm) &&
-                   ReadNumber(jobFile, "原点Y", facts.originYMm);
-  std::string number = std::string(common::Trim(common::ReadProfileText("Drilling", "Ｏ番号", "", kRoomNumber, jobFile)));
+  facts.title = Read(jobFile, job::kTitle);
+  facts.hasStock = ReadNumber(jobFile, job::kStockX, facts.stockXMm) && ReadNumber(jobFile, job::kStockY, facts.stockYMm) &&
+                   ReadNumber(jobFile, job::kStockZ, facts.stockZMm) &&
+                   ReadNumber(jobFile, job::kOriginX, facts.originXMm) &&
+                   ReadNumber(jobFile, job::kOriginY, facts.originYMm);
+  std::string number = std::string(common::Trim(Read(jobFile, job::kProgramNumberForCheck)));
   if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
     facts.programNumber = common::LeadingDigitsValue(number);
   return true;
@@ -41,7 +44,7 @@ fs::path FindJobOfProgram(const fs::path& jobFolder, std::string_view programFil
   fs::directory_iterator it(jobFolder, ec), end;
   for (; !ec && it != end; it.increment(ec)) {
     if (!common::EqualsNoCase(it->path().extension().string(), ".ini") || !it->is_regular_file(ec)) continue;
-    std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFile, it->path());
+    std::string ncFile = Read(it->path(), job::kNcFile);
     if (!ncFile.empty() && common::EqualsNoCase(ncFile, programFileName)) return it->path();
   }
   return {};

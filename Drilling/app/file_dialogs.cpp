@@ -27,12 +27,12 @@ int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::stri
   std::string title;
   if (common::EqualsNoCase(kind, "CAMFILE")) {
     SetDialogFolder(ctx, "DB");
-    extension = common::ReadProfileText("FILES", "CAMFILE", "dri", 16, ctx.configPath);
+    extension = ReadConfigKey(ctx, filekeys::config::kJobFileExtension, "dri");
     label = "Save Files";
     title = "定義ファイルを開く";
   } else if (common::EqualsNoCase(kind, "NCFILE")) {
     SetDialogFolder(ctx, "NC");
-    extension = common::ReadProfileText("FILES", "NCFILE", "ncd", 16, ctx.configPath);
+    extension = ReadConfigKey(ctx, filekeys::config::kNcFileExtension, "ncd");
     label = "NC Files";
     title = "ＮＣファイルを開く";
   } else if (common::EqualsNoCase(kind, "EXEFILE")) {

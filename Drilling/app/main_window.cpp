@@ -117,19 +117,19 @@ int ClearMainForm(common::Form& main, int mode) {
 
 int FillMainLists(Context& ctx, common::Form& main) {
   struct ListSource {
-    const char* section;
+    filekeys::Key key;  // numbered: WorkType0, WorkType1, ...
     int list;
-    std::size_t room;
   };
   static const ListSource kLists[] = {
-      {"WorkType", kMaterialCombo, 16},
-      {"Machine", kControllerCombo, 64},
-      {"CoordSystem", kCoordSystemCombo, 16},
+      {filekeys::config::kMaterialList, kMaterialCombo},
+      {filekeys::config::kControllerList, kControllerCombo},
+      {filekeys::config::kCoordSystemList, kCoordSystemCombo},
   };
   for (const auto& source : kLists) {
-    for (int i = 0; i <= 98; ++i) {
-      std::string key = common::FormatText("%s%d", source.section, i);
-      std::string value = common::ReadProfileText(source.section, key, "", source.room, ctx.configPath);
+    for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
+      const filekeys::Key& key = source.key;
+      std::string value = common::ReadProfileText(key.section, filekeys::Numbered(key.name, i), "", key.room,
+                                                  ctx.configPath);
       if (value.empty()) break;
       main.AddEntry(source.list, value);
     }

@@ -5,6 +5,7 @@
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/outside_programs.h"
+#include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
 #include "common/profile.h"
 
@@ -12,9 +13,6 @@ namespace fs = std::filesystem;
 
 namespace drilling {
 namespace {
-
-constexpr std::size_t kRoomNcFile = 32;       // NcFile: 31 characters
-constexpr std::size_t kRoomProgramPath = 512;  // EDITOR/FILE, NcViewer/FILE: 511 characters
 
 // Only a file counts: a folder at the path cannot be opened by an editor.
 bool IsFile(const fs::path& path) {
@@ -26,8 +24,8 @@ bool IsFile(const fs::path& path) {
 
 fs::path JobNcFilePath(const Context& ctx, std::string_view fallback) {
   if (!JobFileExists(ctx)) return {};
-  std::string name = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, fallback, kRoomNcFile,
-                                             ctx.currentJobPath);
+  std::string name = common::ReadProfileText(jobkey::kNcFile.section, jobkey::kNcFile.name, fallback,
+                                             jobkey::kNcFile.room, ctx.currentJobPath);
   if (name.empty() || !IsSafeFileTitle(name)) return {};
   return ctx.NcFolder() / name;
 }
@@ -43,7 +41,7 @@ int OpenNcFileInEditor(Context& ctx, common::Form& main) {
   }
   if (!IsFile(path)) return Report(ctx, &main, kKindList, kNoNcFileChosenText);
 
-  std::string editor = common::ReadProfileText("EDITOR", "FILE", "", kRoomProgramPath, ctx.configPath);
+  std::string editor = ReadConfigKey(ctx, filekeys::config::kEditor);
   if (editor.empty()) editor = kDefaultEditorProgram;
   if (!StartProgramWithFile(ctx, editor, path)) return Report(ctx, &main, kKindError, kEditorFailedText);
   return 0;
@@ -51,10 +49,10 @@ int OpenNcFileInEditor(Context& ctx, common::Form& main) {
 
 int ShowNcDrawing(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx) ||
-      common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile, ctx.currentJobPath).empty())
+      ReadJobKey(ctx, jobkey::kNcFile).empty())
     return Report(ctx, &main, kKindError, kNcFileNameUndefinedText);
 
-  std::string viewer = common::ReadProfileText("NcViewer", "FILE", "", kRoomProgramPath, ctx.configPath);
+  std::string viewer = ReadConfigKey(ctx, filekeys::config::kNcViewer);
   if (viewer.empty()) return Report(ctx, &main, kKindError, kNcViewerUndefinedText);
 
   // A name with a folder part gives no path: it counts as no NC file.

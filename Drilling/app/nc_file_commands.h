@@ -29,7 +29,7 @@ constexpr const char* kNcViewerUndefinedText = "エラー：ＮＣデータの�
 constexpr const char* kNcFileMissingText = "ＮＣファイルがありません。";
 constexpr const char* kNcViewerFailedText = "エラー：ＮＣデータの描画が実行できません";
 
-// ncdata/<NcFile> of the current job, read with room for 31 characters and
+// ncdata/<NcFile> of the current job, read with the key's room and
 // `fallback` when the key is absent. Empty when no job is open, the name is
 // empty, or it has a folder part (it would point outside the NC folder).
 std::filesystem::path JobNcFilePath(const Context& ctx, std::string_view fallback);

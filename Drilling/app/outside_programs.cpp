@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
 #include "common/profile.h"
 
 namespace fs = std::filesystem;
@@ -34,7 +35,7 @@ bool StartProgramWithFile(Context& ctx, std::string_view program, const fs::path
 }
 
 int OpenHelpFile(Context& ctx, common::Form& main) {
-  std::string value = common::ReadProfileText("Drilling", "HelpFile", "", 129, ctx.configPath);
+  std::string value = ReadConfigKey(ctx, filekeys::config::kHelpFile);
   if (value.empty()) return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが設定されてません。");
 #ifndef _WIN32
   // The shipped value is written for Windows ("help\Drilling.html").

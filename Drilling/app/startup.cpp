@@ -44,13 +44,13 @@ int StartUp(Context& ctx, const fs::path& programFolder) {
 
   ctx.windowColour = {210, 210, 210};
   ctx.textColour = {0, 0, 0};
-  ReadColour(ctx, "WINDOW1", ctx.windowColour);
-  ReadColour(ctx, "TEXT1", ctx.textColour);
+  ReadColour(ctx, filekeys::config::kWindowColour.name, ctx.windowColour);
+  ReadColour(ctx, filekeys::config::kTextColour.name, ctx.textColour);
   return 0;
 }
 
 void OpenTraceConsole(Context& ctx, std::FILE* console) {
-  if (common::ReadProfileInt("Drilling", "DebugWindow", 0, ctx.configPath) != 1) {
+  if (ReadConfigInt(ctx, filekeys::config::kDebugWindow, 0) != 1) {
     ctx.traceOut = nullptr;
     return;
   }
@@ -59,13 +59,21 @@ void OpenTraceConsole(Context& ctx, std::FILE* console) {
   ctx.Trace("PATH = %s\n", ctx.programFolder.string().c_str());
 }
 
+std::string ReadConfigKey(const Context& ctx, const filekeys::Key& key, std::string_view defaultValue) {
+  return common::ReadProfileText(key.section, key.name, defaultValue, key.room, ctx.configPath);
+}
+
+int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue) {
+  return common::ReadProfileInt(key.section, key.name, defaultValue, ctx.configPath);
+}
+
 int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour) {
   return common::ReadColour(key, colour, ctx.configPath);
 }
 
 int PlaceMainWindow(Context& ctx, common::Form& main) {
-  double x = common::PlacementFraction(common::ReadProfileText("WINDOW", "X", "0", 8, ctx.configPath));
-  double y = common::PlacementFraction(common::ReadProfileText("WINDOW", "Y", "0", 8, ctx.configPath));
+  double x = common::PlacementFraction(ReadConfigKey(ctx, filekeys::config::kWindowX, "0"));
+  double y = common::PlacementFraction(ReadConfigKey(ctx, filekeys::config::kWindowY, "0"));
   common::ScreenInfo screen = ctx.ui ? ctx.ui->Screen() : common::ScreenInfo{};
   common::Rect frame = main.Frame();
   common::Point at = common::PlaceWindow(x, y, screen.desktop, screen.taskbarHeight, frame.Width(), frame.Height());
@@ -75,21 +83,20 @@ int PlaceMainWindow(Context& ctx, common::Form& main) {
 
 int ApplyUserStartup(Context& ctx, common::Form& main) {
   struct Preset {
-    const char* key;
-    std::size_t room;
+    filekeys::Key key;
     int list;
   };
   static const Preset kPresets[] = {
-      {"WorkType", 8, kMaterialCombo},
-      {"Machine", 32, kControllerCombo},
-      {"CoordSystem", 8, kCoordSystemCombo},
+      {filekeys::config::kStartMaterial, kMaterialCombo},
+      {filekeys::config::kStartController, kControllerCombo},
+      {filekeys::config::kStartCoordSystem, kCoordSystemCombo},
   };
   for (const auto& preset : kPresets) {
-    std::string value = common::ReadProfileText("UserStartup", preset.key, "", preset.room, ctx.configPath);
+    std::string value = ReadConfigKey(ctx, preset.key);
     if (value.empty()) continue;
     int index = main.FindExact(preset.list, value);
     main.Select(preset.list, index);
-    ctx.Trace("%s = %s [%d]\n", preset.key, value.c_str(), index);
+    ctx.Trace("%s = %s [%d]\n", preset.key.name, value.c_str(), index);
   }
   return 0;
 }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "common/file_keys.h"
 #include "common/form.h"
 
 namespace drilling {
@@ -21,6 +23,11 @@ int StartUp(Context& ctx, const std::filesystem::path& programFolder);
 // With Drilling/DebugWindow = 1 trace lines go to `console` (and the two
 // opening lines are printed); otherwise they go nowhere.
 void OpenTraceConsole(Context& ctx, std::FILE* console);
+
+// A key of Drilling.ini read with its room; `defaultValue` when it is absent.
+std::string ReadConfigKey(const Context& ctx, const filekeys::Key& key, std::string_view defaultValue = "");
+// An integer key of Drilling.ini; `defaultValue` when it is absent.
+int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue);
 
 // Reads a colour of section COLOR of Drilling.ini into `colour`. Returns 0.
 int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour);

@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
-constexpr std::size_t kRoomValue = 16;   // sizes, diameters, positions: 15 characters
-constexpr std::size_t kRoomType = 32;    // 種類: 31 characters
-constexpr std::size_t kRoomTitle = 128;  // title: 127 characters
-constexpr std::size_t kRoomViewer = 520;
 constexpr int kLastHoleGroup = 98;
 constexpr int kLastPosition = 99;
 // Margin around the stock in the extents, as a fraction of the stock size.
@@ -73,9 +69,9 @@ void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight
 
 void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters) {
   for (int k = 1; k <= kLastPosition; ++k) {
-    std::string x = ReadJobKey(ctx, section, common::FormatText("X%d", k), kRoomValue);
+    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room);
     if (x.empty()) break;
-    std::string y = ReadJobKey(ctx, section, common::FormatText("Y%d", k), kRoomValue);
+    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room);
     if (y.empty()) break;
     const DxfPoint centre{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
     for (double diameter : {diameters.holeMm, diameters.kindCircleMm})
@@ -102,7 +98,7 @@ int CopyDxfTemplate(Context& ctx, common::Form* owner, std::string& out, std::st
 
 int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& options, fs::path* written) {
   struct StockValue {
-    const char* key;
+    filekeys::Key key;
     const char* missing;
   };
   static const StockValue kStock[] = {
@@ -113,7 +109,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   };
   double values[4] = {};
   for (int i = 0; i < 4; ++i) {
-    std::string text = ReadJobKey(ctx, jobkey::kMainSection, kStock[i].key, kRoomValue);
+    std::string text = ReadJobKey(ctx, kStock[i].key);
     if (text.empty()) {
       Report(ctx, owner, kKindError, kStock[i].missing);
       return -1;
@@ -122,7 +118,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   }
   const double sx = values[0], sy = values[1], ox = values[2], oy = values[3];
 
-  std::string title = ReadJobKey(ctx, jobkey::kMainSection, jobkey::kTitle, kRoomTitle);
+  std::string title = ReadJobKey(ctx, jobkey::kTitleForDrawing);
   if (title.empty()) title = "Drilling";
   // The title becomes a file name in the DXF folder: it must stay a name.
   if (CheckFileTitle(ctx, owner, title) != 0) return -1;
@@ -167,11 +163,11 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   WriteStockOutline(out, lowerLeft, upperRight);
 
   for (int n = 1; n <= kLastHoleGroup; ++n) {
-    const std::string section = common::FormatText("Hole%d", n);
-    const std::string type = ReadJobKey(ctx, section, jobkey::kHoleType, kRoomType);
+    const std::string section = jobkey::HoleSection(n);
+    const std::string type = ReadJobKey(ctx, jobkey::kHoleType, n);
     if (type.empty()) break;
     HoleDiameters diameters;
-    std::string hole = ReadJobKey(ctx, section, jobkey::kHoleDiameter, kRoomValue);
+    std::string hole = ReadJobKey(ctx, jobkey::kHoleDiameter, n);
     if (hole.empty()) {
       ReportF(ctx, owner, kKindList, "[%d] エラー：穴径が空です", n);
       continue;
@@ -179,7 +175,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
     diameters.holeMm = common::ParseLeadingDouble(hole);
     const HoleKindDescription* kind = FindHoleKind(type);
     if (kind && kind->circle.key) {
-      std::string circle = ReadJobKey(ctx, section, kind->circle.key, kRoomValue);
+      std::string circle = ReadJobKey(ctx, *kind->circle.key, n);
       if (circle.empty())
         ReportF(ctx, owner, kKindList, kind->circle.missingText, n);
       else
@@ -207,7 +203,7 @@ int WriteDxfDrawing(Context& ctx, common::Form& main) { return WriteDxfDrawing(c
 int ShowDxfFile(Context& ctx, common::Form* owner, const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) return ReportF(ctx, owner, kKindError, "エラー：%s が存在しません", path.string().c_str());
-  std::string viewer = common::ReadProfileText("DxfViewer", "FILE", "", kRoomViewer, ctx.configPath);
+  std::string viewer = ReadConfigKey(ctx, filekeys::config::kDxfViewer);
   if (viewer.empty()) return Report(ctx, owner, kKindList, "DXF Viewer の設定がありません。");
   if (!StartProgramWithFile(ctx, viewer, path)) {
     ReportF(ctx, owner, kKindError, "エラー：DXFファイル %s が開けません", path.string().c_str());

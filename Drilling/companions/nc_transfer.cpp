@@ -17,13 +17,7 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
-// Rooms of the values read (bytes with the terminating NUL). A destination
-// is read with the room the settings dialog writes it with, so a long path
-// comes back whole.
-constexpr std::size_t kRoomNcFile = 32;
-constexpr std::size_t kRoomProtocol = 12;
-constexpr std::size_t kRoomDestination = 520;
-constexpr std::size_t kRoomFtpAccount = 32;
+namespace config = filekeys::config;
 
 constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
 constexpr const char* kNoNcProgramText = "エラー：ＮＣ計算が終了していません。";
@@ -186,13 +180,13 @@ int StopDncSoftware(Context& ctx, common::Form* main) {
 int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host, bool* reported) {
   if (reported) *reported = false;
   SetDialogFolder(ctx, "NC");
-  std::string user = common::ReadProfileText(kTransferSection, "FTPUSER", "", kRoomFtpAccount, ctx.configPath);
-  std::string password = common::ReadProfileText(kTransferSection, "FTPPASS", "", kRoomFtpAccount, ctx.configPath);
+  std::string user = ReadConfigKey(ctx, config::kFtpUser);
+  std::string password = ReadConfigKey(ctx, config::kFtpPassword);
   if (user.empty() || password.empty()) return -1;
 
   std::string remoteName = ncPath.filename().string();
-  if (common::ReadProfileInt(kTransferSection, "FTPEXTENTION", 1, ctx.configPath) == 0) {
-    int number = common::ReadProfileInt(jobkey::kMainSection, jobkey::kProgramNumber, 1, ctx.currentJobPath);
+  if (ReadConfigInt(ctx, config::kFtpKeepsName, 1) == 0) {
+    int number = common::ReadProfileInt(jobkey::kMainSection, jobkey::kProgramNumber.name, 1, ctx.currentJobPath);
     ctx.Trace("Ｏ番号 = %d\n", number);
     remoteName = std::to_string(number);
   }
@@ -258,7 +252,7 @@ std::string TransferMethodNames() {
 }
 
 int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
-  job.ncFile = common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", kRoomNcFile, ctx.currentJobPath);
+  job.ncFile = ReadJobKey(ctx, jobkey::kNcFile);
   if (job.ncFile.empty()) return Fail(ctx, main, kNoNcFileNameText);
   // A name with a folder part would send a file from outside ncdata.
   if (!IsPlainFileName(job.ncFile))
@@ -271,7 +265,7 @@ int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
   std::error_code ec;
   if (!fs::is_regular_file(job.ncPath, ec)) return Fail(ctx, main, kNoNcProgramText);
 
-  std::string method = common::ReadProfileText(kTransferSection, "PROTOCOL", "", kRoomProtocol, ctx.configPath);
+  std::string method = ReadConfigKey(ctx, config::kTransferMethod);
   if (method.empty()) method = "DNC";
   // A method of another name (a typing slip) would send nothing and look
   // like a sent program.
@@ -280,7 +274,8 @@ int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
     return Fail(ctx, main,
                 common::FormatText("エラー：転送方法 %s がわかりません（%s のどれかを設定して下さい）", method.c_str(),
                                    TransferMethodNames().c_str()));
-  job.destination = common::ReadProfileText(kTransferSection, method, "", kRoomDestination, ctx.configPath);
+  job.destination = common::ReadProfileText(config::kTransferSection, method, "", config::kTransferDestinationRoom,
+                                            ctx.configPath);
   if (job.destination.empty()) return Fail(ctx, main, kUnknownMethodText);
   return 0;
 }

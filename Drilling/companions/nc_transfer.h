@@ -16,12 +16,13 @@
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "common/file_keys.h"
 #include "Drilling/companions/transfer_methods.h"
 #include "common/form.h"
 
 namespace drilling {
 
-constexpr const char* kTransferSection = "NcFileTransfer";
+constexpr const char* kTransferSection = filekeys::config::kTransferSection;
 
 // Script written for the ftp client into ncdata, readable by the user only
 // and removed after the transfer (it holds the password).

@@ -30,28 +30,35 @@ constexpr const char* kProgramsFolder = "C:\\Program Files";
 constexpr const char* kProgramsFolder = "/usr/bin";
 #endif
 
-// The five path rows: button, field, where the value is kept, the field's
-// name in error lines.
+namespace config = filekeys::config;
+
+// The five path rows: button, field, the key the value is kept under (with
+// the room its reader gives it), the field's name in error lines.
 struct PathRow {
   int button;
   int field;
-  const char* section;
-  const char* key;
+  filekeys::Key key;
   const char* name;
-  std::size_t readBytes;  // the room its reader gives it (0: the field's own)
 };
-// The tool table is looked up with room for 63 bytes: a longer path would
-// come back cut and name another file.
+// A path is refused when it is longer than its reader takes it: the tool
+// table (63 bytes), the editor and the NC viewer (511 bytes) would come
+// back cut and name another file.
 constexpr PathRow kPathRows[] = {
-    {kEditorButton, kEditorField, "EDITOR", "FILE", "FILE EDITOR", 0},
-    {kTrycutButton, kTrycutField, "TRYCUT", "FILE", "TRYCUT2000", 0},
-    {kNcViewerButton, kNcViewerField, "NcViewer", "FILE", "NC VIEWER", 0},
-    {kDxfViewerButton, kDxfViewerField, "DxfViewer", "FILE", "DXF VIEWER", 0},
-    {kToolFileButton, kToolFileField, "Drilling", "ToolTable", "工具ファイル", 63},
+    {kEditorButton, kEditorField, config::kEditor, "FILE EDITOR"},
+    {kTrycutButton, kTrycutField, config::kTrycut, "TRYCUT2000"},
+    {kNcViewerButton, kNcViewerField, config::kNcViewer, "NC VIEWER"},
+    {kDxfViewerButton, kDxfViewerField, config::kDxfViewer, "DXF VIEWER"},
+    {kToolFileButton, kToolFileField, config::kToolTable, "工具ファイル"},
 };
 
-std::string ReadTransfer(const Context& ctx, std::string_view key, std::size_t room) {
-  return common::ReadProfileText(kTransferSection, key, "", room, ctx.configPath);
+std::string ReadTransfer(const Context& ctx, const filekeys::Key& key) {
+  return common::ReadProfileText(key.section, key.name, "", key.room, ctx.configPath);
+}
+
+// The destination kept for `method`: the key is the method's name.
+std::string ReadDestination(const Context& ctx, std::string_view method) {
+  return common::ReadProfileText(config::kTransferSection, method, "", config::kTransferDestinationRoom,
+                                 ctx.configPath);
 }
 
 // Whether the method of that name logs in with the FTP account.
@@ -67,9 +74,9 @@ void EnableFtpFields(common::Form& dialog, bool enabled) {
 
 void ShowFtpAccount(const Context& ctx, common::Form& dialog) {
   EnableFtpFields(dialog, true);
-  std::string user = ReadTransfer(ctx, "FTPUSER", kSettingsFtpRoom);
+  std::string user = ReadTransfer(ctx, config::kFtpUser);
   if (!user.empty()) dialog.SetText(kFtpUserField, user);
-  std::string password = ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom);
+  std::string password = ReadTransfer(ctx, config::kFtpPassword);
   if (!password.empty()) dialog.SetText(kFtpPasswordField, password);
 }
 
@@ -145,15 +152,15 @@ int LoadInitialSettings(Context& ctx, common::Form& dialog) {
   EnableFtpFields(dialog, false);
 
   for (const PathRow& row : kPathRows) {
-    std::string value = common::ReadProfileText(row.section, row.key, "", kSettingsPathRoom, ctx.configPath);
+    std::string value = common::ReadProfileText(row.key.section, row.key.name, "", kSettingsPathRoom, ctx.configPath);
     if (!value.empty()) dialog.SetText(row.field, value);
   }
 
-  std::string method = ReadTransfer(ctx, "PROTOCOL", kSettingsMethodRoom);
+  std::string method = ReadTransfer(ctx, config::kTransferMethod);
   if (!method.empty()) {
     // A method not in the list leaves the box empty; its destination shows.
     dialog.Select(kMethodCombo, dialog.FindExact(kMethodCombo, method));
-    std::string destination = ReadTransfer(ctx, method, kSettingsPathRoom);
+    std::string destination = ReadDestination(ctx, method);
     if (!destination.empty()) dialog.SetText(kDestinationField, destination);
   }
   if (UsesFtpAccount(method)) ShowFtpAccount(ctx, dialog);
@@ -167,7 +174,7 @@ int ChangeTransferMethod(Context& ctx, common::Form& dialog) {
   // A method without a stored destination starts with an empty field: the
   // previous method's destination (a DNC program, say) must not be saved as
   // this method's (an FTP host).
-  dialog.SetText(kDestinationField, ReadTransfer(ctx, method, kSettingsPathRoom));
+  dialog.SetText(kDestinationField, ReadDestination(ctx, method));
   if (UsesFtpAccount(method))
     ShowFtpAccount(ctx, dialog);
   else
@@ -196,8 +203,8 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
   for (const Value& v : all)
     if (CheckLineText(ctx, &dialog, v.text, v.name) != 0) return -1;
   for (std::size_t i = 0; i < std::size(kPathRows); ++i) {
-    const std::size_t limit = kPathRows[i].readBytes;
-    if (limit != 0 && common::Utf8ToCp932(paths[i].text).size() > limit) {
+    const std::size_t limit = kPathRows[i].key.room - 1;
+    if (common::Utf8ToCp932(paths[i].text).size() > limit) {
       ReportF(ctx, &dialog, kKindError, "エラー：%s のパスは %zu バイトまでです。", kPathRows[i].name, limit);
       return -1;
     }
@@ -213,17 +220,17 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
   const std::string methodName = known ? known->name : "";
 
   const bool ftp = known && known->usesFtpAccount;
-  const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, "FTPPASS", kSettingsFtpRoom).empty();
+  const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, config::kFtpPassword).empty();
   // All of it in one write: a failure leaves the file as it was, never the
   // paths of the new settings with the transfer of the old.
   std::vector<common::ProfileSectionChange> changes;
   for (std::size_t i = 0; i < std::size(kPathRows); ++i)
-    changes.push_back({kPathRows[i].section, kPathRows[i].key, paths[i].text});
-  changes.push_back({kTransferSection, "PROTOCOL", methodName});
+    changes.push_back({kPathRows[i].key.section, kPathRows[i].key.name, paths[i].text});
+  changes.push_back({config::kTransferSection, config::kTransferMethod.name, methodName});
   // Without a method there is no key to keep the destination under.
-  if (known) changes.push_back({kTransferSection, methodName, destination});
-  if (ftp && !user.empty()) changes.push_back({kTransferSection, "FTPUSER", user});
-  if (ftp && !password.empty()) changes.push_back({kTransferSection, "FTPPASS", password});
+  if (known) changes.push_back({config::kTransferSection, methodName, destination});
+  if (ftp && !user.empty()) changes.push_back({config::kTransferSection, config::kFtpUser.name, user});
+  if (ftp && !password.empty()) changes.push_back({config::kTransferSection, config::kFtpPassword.name, password});
   const bool ok = (!holdsPassword || MakeConfigPrivate(ctx.configPath)) &&
                   common::WriteProfileChanges(changes, ctx.configPath);
   if (!ok) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Drilling/app/context.h"
+#include "common/file_keys.h"
 #include "common/dialog_template.h"
 #include "common/form.h"
 
@@ -35,10 +36,11 @@ enum SettingsCommand : int {
   kSettingsCmdHelp = 40072,
 };
 
-// Rooms of the fields (bytes with the terminating NUL).
-constexpr std::size_t kSettingsPathRoom = 520;
-constexpr std::size_t kSettingsMethodRoom = 12;
-constexpr std::size_t kSettingsFtpRoom = 32;
+// Rooms of the fields (bytes with the terminating NUL): those of the keys
+// they are kept under.
+constexpr std::size_t kSettingsPathRoom = filekeys::config::kPathRoom;
+constexpr std::size_t kSettingsMethodRoom = filekeys::config::kTransferMethod.room;
+constexpr std::size_t kSettingsFtpRoom = filekeys::config::kFtpUser.room;
 
 const common::DialogTemplate& InitialSettingsDialogTemplate();
 common::DialogProc InitialSettingsDialogProc(Context& ctx);

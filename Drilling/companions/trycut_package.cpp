@@ -8,6 +8,7 @@
 
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
 #include "Drilling/ncout/nc_writer.h"
@@ -27,11 +28,7 @@ namespace drilling {
 namespace {
 
 constexpr const char* kMagazine = "MAGAZINE";
-constexpr std::size_t kRoomController = 32;
-constexpr std::size_t kRoomName = 32;
-constexpr std::size_t kRoomNumber = 16;
-constexpr std::size_t kRoomShort = 8;   // PAR, STARTX.., TOOLDIAM of the control file
-constexpr std::size_t kRoomNcFile = 32;
+namespace config = filekeys::config;
 constexpr const char* kCannotRun = "エラー：シミュレーション実行できません";
 
 int Fail(Context& ctx, std::string_view text) {
@@ -39,11 +36,10 @@ int Fail(Context& ctx, std::string_view text) {
   return -1;
 }
 
-int ReadJobInt(const Context& ctx, std::string_view section, std::string_view key) {
-  return common::ReadProfileInt(section, key, 0, ctx.currentJobPath);
+// An integer of process `n`.
+int ReadProcessInt(const Context& ctx, const filekeys::Key& key, int n) {
+  return common::ReadProfileInt(jobkey::ProcessSection(n), key.name, 0, ctx.currentJobPath);
 }
-
-std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
 
 std::string Num(double value) { return FormatNumber(value, 1); }
 
@@ -117,7 +113,7 @@ TrycutPackageNames PackageFileNames(const Context& ctx, std::string_view ncPath)
 }
 
 int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
-  std::string controller = ReadJobKey(ctx, "Drilling", "制御装置", kRoomController);
+  std::string controller = ReadJobKey(ctx, jobkey::kController);
   if (controller.empty()) return Fail(ctx, "エラー：制御装置取り出し失敗");
   const char* family = nullptr;
   for (const char* candidate : {"OSP", "FANUC", "MELDAS", "MAZATROL"}) {
@@ -140,11 +136,10 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
 
   std::string memory;
   for (int n = 1; n <= kTrycutProcessScan; ++n) {
-    const std::string section = ProcessSection(n);
-    if (ReadJobInt(ctx, section, "GCODE") != 41) continue;
-    int toolD = ReadJobInt(ctx, section, "TOOLD");
+    if (ReadProcessInt(ctx, jobkey::kGCode, n) != 41) continue;
+    int toolD = ReadProcessInt(ctx, jobkey::kToolD, n);
     if (toolD <= 0) continue;
-    std::string diameter = ReadJobKey(ctx, section, "TOOLDIAM", kRoomShort);
+    std::string diameter = ReadJobKey(ctx, jobkey::kToolDiameterAsWord, n);
     if (diameter.empty()) continue;
     memory += common::FormatText("MEMORY D%02d = ", toolD) + FormatFixed(common::ParseLeadingDouble(diameter) / 2, 3) +
               "\r\n";
@@ -158,15 +153,17 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
 }
 
 int WriteStockBox(Context& ctx, const fs::path& boxPath) {
-  static const char* const kKeys[] = {"材料X", "材料Y", "材料Z", "原点X", "原点Y", "原点Z"};
+  static const filekeys::Key kKeys[] = {jobkey::kStockX,  jobkey::kStockY,  jobkey::kStockZ,
+                                        jobkey::kOriginX, jobkey::kOriginY, jobkey::kOriginZ};
   double v[6] = {};
   for (int i = 0; i < 6; ++i) {
-    // Read whole: a value wider than its 15 bytes would be read cut (another size).
-    std::string text = ReadJobKey(ctx, "Drilling", kKeys[i], 1u << 16);
-    if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", kKeys[i]));
-    if (common::Cp932Width(text) > kRoomNumber - 1)
-      return Fail(ctx, common::FormatText("エラー：%s [%s] が長すぎます（%zu バイトまで）。", kKeys[i],
-                                          common::CutToBytes(text, 40).c_str(), kRoomNumber - 1));
+    // Read whole: a value wider than its room would be read cut (another size).
+    const filekeys::Key& key = kKeys[i];
+    std::string text = ReadJobKey(ctx, key.section, key.name, filekeys::kWholeValueRoom);
+    if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", key.name));
+    if (common::Cp932Width(text) > key.room - 1)
+      return Fail(ctx, common::FormatText("エラー：%s [%s] が長すぎます（%zu バイトまで）。", key.name,
+                                          common::CutToBytes(text, 40).c_str(), key.room - 1));
     v[i] = common::ParseLeadingDouble(text);
   }
   const double stockX = v[0], stockY = v[1], stockZ = v[2], originX = v[3], originY = v[4], originZ = v[5];
@@ -228,8 +225,7 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
   int pen = 0;
   const std::string indent = common::FormatText("%13s", " ");
   for (int n = 1; n <= kTrycutProcessScan; ++n) {
-    const std::string section = ProcessSection(n);
-    int tool = ReadJobInt(ctx, section, "TOOLT");
+    int tool = ReadProcessInt(ctx, jobkey::kToolT, n);
     if (tool <= 0) {
       if (n == 1) return Fail(ctx, common::FormatText("エラー：[%d] 工具番号の定義がありません", n));
       continue;
@@ -241,11 +237,11 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
     written.insert(tool);
     if (n == 1) out.WriteLine(common::FormatText("INI = %s%02d", kMagazine, tool));
 
-    std::string name = ReadJobKey(ctx, section, "TOOLNAME", kRoomName);
+    std::string name = ReadJobKey(ctx, jobkey::kToolName, n);
     if (name.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 工具名の定義がありません", n));
-    const double diameterMm = common::ParseLeadingDouble(ReadJobKey(ctx, section, "TOOLDIAM", kRoomNumber));
+    const double diameterMm = common::ParseLeadingDouble(ReadJobKey(ctx, jobkey::kToolDiameter, n));
     const double radiusMm = diameterMm / 2;
-    std::string z = ReadJobKey(ctx, section, "ZCODE", kRoomNumber);
+    std::string z = ReadJobKey(ctx, jobkey::kZCode, n);
     if (z.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 切込みＺ値がありません", n));
     const double cutLengthMm = std::fabs(common::ParseLeadingDouble(z)) + 1;  // L1
     const double toolLengthMm = cutLengthMm + 5;                               // L2
@@ -306,7 +302,7 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
   out.WriteLine("set CTLFILE=" + names.controlName);
   out.WriteLine("set ATCFILE=" + names.toolName);
   out.WriteLine("set BOXFILE=" + names.boxName);
-  std::string mode = common::ReadProfileText("TRYCUT", "PAR", "", kRoomShort, ctx.configPath);
+  std::string mode = ReadConfigKey(ctx, config::kTrycutMode);
   if (!mode.empty()) {
     ReportF(ctx, main, kKindList, "TRYCUT2000 実行モード %s", mode.c_str());
   } else {
@@ -318,13 +314,20 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
   // wider than the room it is read with, would start the simulation from a
   // place the program never goes to: refused before the batch is written.
   std::string start[3];
-  static const std::pair<const char*, const char*> kStart[3] = {{"STARTX", "0"}, {"STARTY", "0"}, {"STARTZ", "50"}};
+  // The key as the error names it, and TRYCUT's default.
+  static const struct {
+    filekeys::Key key;
+    const char* shown;
+    const char* fallback;
+  } kStart[3] = {{config::kStartX, "STARTX", "0"}, {config::kStartY, "STARTY", "0"}, {config::kStartZ, "STARTZ", "50"}};
   for (int i = 0; i < 3; ++i) {
-    start[i] = common::ReadProfileText("NCFORMAT", kStart[i].first, kStart[i].second, 1u << 16, ctx.configPath);
-    if (start[i].empty()) start[i] = kStart[i].second;  // as the NC program takes it
+    const filekeys::Key& key = kStart[i].key;
+    start[i] = common::ReadProfileText(key.section, key.name, kStart[i].fallback, filekeys::kWholeValueRoom,
+                                       ctx.configPath);
+    if (start[i].empty()) start[i] = kStart[i].fallback;  // as the NC program takes it
     double value = 0;
-    if (common::Cp932Width(start[i]) > kRoomShort - 1 || !common::ParseNumber(start[i], &value)) {
-      ReportF(ctx, main, kKindError, "エラー：NCFORMAT の %s [%s] は数値ではありません。", kStart[i].first,
+    if (common::Cp932Width(start[i]) > config::kTrycutStartRoom - 1 || !common::ParseNumber(start[i], &value)) {
+      ReportF(ctx, main, kKindError, "エラー：NCFORMAT の %s [%s] は数値ではありません。", kStart[i].shown,
               common::CutToBytes(start[i], 40).c_str());
       return -1;
     }
@@ -490,7 +493,7 @@ TrycutStep TrycutPackageStep(bool startSimulator) {
 }
 
 int RerunTrycut(Context& ctx, common::Form& main) {
-  std::string ncFile = ReadJobKey(ctx, "Drilling", "NcFile", kRoomNcFile);
+  std::string ncFile = ReadJobKey(ctx, jobkey::kNcFile);
   if (ncFile.empty()) {
     Report(ctx, &main, kKindError, "エラー：ＮＣファイル名が未定義です。");
     return -1;

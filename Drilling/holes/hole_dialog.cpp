@@ -17,9 +17,8 @@ namespace drilling {
 
 namespace {
 
-constexpr std::size_t kTypeRoom = 32;  // 31 bytes
-constexpr std::size_t kSizeRoom = 16;  // 15 bytes
-constexpr int kLastHoleTypeKey = 98;   // HoleType0 .. HoleType98
+constexpr std::size_t kTypeRoom = jobkey::kHoleType.room;
+constexpr std::size_t kSizeRoom = jobkey::kHoleDiameter.room;
 constexpr const char* kHelpText = "ヘルプファイルは作成中です。";
 
 // The fields a leaving hole diameter empties before its look-up.
@@ -75,9 +74,10 @@ void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
     dialog.SetText(kHoleY1Edit + row, "");
   }
   if (!fillList) return;
-  for (int i = 0; i <= kLastHoleTypeKey; ++i) {
-    std::string type = common::ReadProfileText("HoleType", common::FormatText("HoleType%d", i), "", kTypeRoom,
-                                               ctx.configPath);
+  const filekeys::Key& list = filekeys::config::kHoleTypeList;
+  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
+    std::string type =
+        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
     if (type.empty()) break;
     dialog.AddEntry(kHoleTypeCombo, type);
   }

@@ -17,20 +17,13 @@ namespace fs = std::filesystem;
 
 namespace drilling {
 
-// Buffer rooms (bytes including the terminating NUL) of the job file's
-// fields. A main field is written, read back into the form and read by the
-// other parts with the same room, and a value that does not fit is refused
-// when it is saved: a cut value would come back as another one.
+// A main field is written, read back into the form and read by the other
+// parts with the room of its key (common/file_keys.h), and a value that does
+// not fit is refused when it is saved: a cut value would come back as
+// another one.
 namespace {
-constexpr std::size_t kTitleRoom = 64;       // 63
-constexpr std::size_t kControllerRoom = 32;  // 31: what NC creation and TRYCUT read
-constexpr std::size_t kShortRoom = 8;        // 7: material (the cutting-data tables are named with 7),
-                                             //    coordinate system, program number
-constexpr std::size_t kSizeRoom = 16;        // 15: sizes
-constexpr std::size_t kHoleTypeRoom = 32;    // 31
-constexpr std::size_t kExtensionRoom = 8;    // 7
-// Room that takes any stored value whole (a profile line is far shorter).
-constexpr std::size_t kWholeValueRoom = 1u << 16;
+constexpr std::size_t kWholeValueRoom = filekeys::kWholeValueRoom;
+constexpr std::size_t kPositionRoom = jobkey::kPositionX.room;
 // Far more than the main data, four hole groups and every process section
 // of a job: a larger file is something else.
 constexpr std::uintmax_t kMaxJobFileBytes = 1u << 20;
@@ -43,20 +36,19 @@ constexpr const char* kUnsafeTitleFormat =
 // The hole group's size fields with their keys, in the order they are read
 // and written.
 struct HoleField {
-  const char* key;
+  filekeys::Key key;
   int control;
-  std::size_t room;
   const char* label;  // the field's name in error messages
 };
 const HoleField kHoleFields[] = {
-    {jobkey::kHoleType, kHoleTypeCombo, kHoleTypeRoom, "穴の種類"},
-    {jobkey::kHoleDiameter, kHoleDiameterEdit, kSizeRoom, "穴　径"},
-    {jobkey::kHoleDepth, kHoleDepthEdit, kSizeRoom, "穴深さ"},
-    {jobkey::kChamferDepth, kChamferDepthEdit, kSizeRoom, "面取切込"},
-    {jobkey::kPilotDiameter, kPilotDiameterEdit, kSizeRoom, "下穴径"},
-    {jobkey::kPilotDepth, kPilotDepthEdit, kSizeRoom, "下穴深"},
-    {jobkey::kCboreDiameter, kCboreDiameterEdit, kSizeRoom, "座　径"},
-    {jobkey::kCboreDepth, kCboreDepthEdit, kSizeRoom, "座深さ"},
+    {jobkey::kHoleType, kHoleTypeCombo, "穴の種類"},
+    {jobkey::kHoleDiameter, kHoleDiameterEdit, "穴　径"},
+    {jobkey::kHoleDepth, kHoleDepthEdit, "穴深さ"},
+    {jobkey::kChamferDepth, kChamferDepthEdit, "面取切込"},
+    {jobkey::kPilotDiameter, kPilotDiameterEdit, "下穴径"},
+    {jobkey::kPilotDepth, kPilotDepthEdit, "下穴深"},
+    {jobkey::kCboreDiameter, kCboreDiameterEdit, "座　径"},
+    {jobkey::kCboreDepth, kCboreDepthEdit, "座深さ"},
 };
 
 // Checks a hole group before its save writes anything: the type holds no
@@ -69,14 +61,14 @@ int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std
   for (const HoleField& f : kHoleFields) {
     // Whole texts: a value longer than its room is refused, never cut.
     std::string value = WholeText(dialog, f.control);
-    if (CheckFitText(ctx, &dialog, value, f.room, f.label) != 0) return -1;
+    if (CheckFitText(ctx, &dialog, value, f.key.room, f.label) != 0) return -1;
     int checked = f.control == kHoleTypeCombo ? CheckLineText(ctx, &dialog, value, f.label)
                                                : CheckNumberText(ctx, &dialog, value, f.label, nullptr);
     if (checked < 0) return -1;
   }
   // A row after an empty or half-filled one would not be stored: the save
   // is refused rather than dropping it without a word.
-  auto present = [&](int id) { return !common::Trim(dialog.Text(id, kSizeRoom)).empty(); };
+  auto present = [&](int id) { return !common::Trim(dialog.Text(id, kPositionRoom)).empty(); };
   int last = 0;
   for (int row = 1; row <= kHoleRows; ++row)
     if (present(kHoleX1Edit + row - 1) || present(kHoleY1Edit + row - 1)) last = row;
@@ -96,12 +88,12 @@ int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std
       const int id = (axis == 0 ? kHoleX1Edit : kHoleY1Edit) + row - 1;
       const std::string name = common::FormatText("%s [%02d]", axis == 0 ? "Ｘ座標" : "Ｙ座標", row);
       double value = 0;
-      if (ReadNumberField(ctx, dialog, id, kSizeRoom, name, &value) < 0) return -1;
+      if (ReadNumberField(ctx, dialog, id, kPositionRoom, name, &value) < 0) return -1;
       std::string text = FormatNumber(value, 1);
       // Read back with 15 bytes, a longer text would come back as another number.
-      if (text.size() > kSizeRoom - 1)
+      if (text.size() > kPositionRoom - 1)
         return ReportF(ctx, &dialog, kKindError, "エラー：%s の値 %s は %zu 桁を超えるため保存できません。",
-                       name.c_str(), text.c_str(), kSizeRoom - 1);
+                       name.c_str(), text.c_str(), kPositionRoom - 1);
       (axis == 0 ? texts.first : texts.second) = std::move(text);
     }
     positions.push_back(std::move(texts));
@@ -133,11 +125,6 @@ bool IsDeviceName(std::string_view title) {
 
 }  // namespace
 
-namespace jobkey {
-std::string HoleSection(int group) { return common::FormatText("Hole%d", group); }
-std::string PositionKey(char axis, int row) { return common::FormatText("%c%d", axis, row); }
-}  // namespace jobkey
-
 int JobFileExists(const Context& ctx) {
   if (ctx.currentJobPath.empty()) return 0;
   std::error_code ec;
@@ -146,6 +133,14 @@ int JobFileExists(const Context& ctx) {
 
 std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room) {
   return common::ReadProfileText(section, key, "", room, ctx.currentJobPath);
+}
+
+std::string ReadJobKey(const Context& ctx, const filekeys::Key& key) {
+  return ReadJobKey(ctx, key.section, key.name, key.room);
+}
+
+std::string ReadJobKey(const Context& ctx, const filekeys::Key& key, int number) {
+  return ReadJobKey(ctx, filekeys::Numbered(key.section, number), key.name, key.room);
 }
 
 int OpenJobFile(Context& ctx, common::Form& main) {
@@ -204,31 +199,29 @@ namespace {
 // the NC file name when saved).
 enum class FieldKind { Text, Number, Digits };
 struct MainField {
-  const char* key;
+  filekeys::Key key;
   int control;
-  std::size_t room;
   const char* name;  // the field as the error messages name it
   FieldKind kind;
 };
 const MainField kMainFields[] = {
-    {jobkey::kTitle, kTitleEdit, kTitleRoom, "表題", FieldKind::Text},
-    {jobkey::kMaterial, kMaterialCombo, kShortRoom, "材質", FieldKind::Text},
-    {jobkey::kStockX, kStockXEdit, kSizeRoom, "材料寸法Ｘ", FieldKind::Number},
-    {jobkey::kStockY, kStockYEdit, kSizeRoom, "材料寸法Ｙ", FieldKind::Number},
-    {jobkey::kStockZ, kStockZEdit, kSizeRoom, "材料寸法Ｚ", FieldKind::Number},
-    {jobkey::kOriginX, kOriginXEdit, kSizeRoom, "加工原点Ｘ", FieldKind::Number},
-    {jobkey::kOriginY, kOriginYEdit, kSizeRoom, "加工原点Ｙ", FieldKind::Number},
-    {jobkey::kController, kControllerCombo, kControllerRoom, "制御装置名", FieldKind::Text},
-    {jobkey::kCoordSystem, kCoordSystemCombo, kShortRoom, "ワーク座標系", FieldKind::Text},
+    {jobkey::kTitle, kTitleEdit, "表題", FieldKind::Text},
+    {jobkey::kMaterial, kMaterialCombo, "材質", FieldKind::Text},
+    {jobkey::kStockX, kStockXEdit, "材料寸法Ｘ", FieldKind::Number},
+    {jobkey::kStockY, kStockYEdit, "材料寸法Ｙ", FieldKind::Number},
+    {jobkey::kStockZ, kStockZEdit, "材料寸法Ｚ", FieldKind::Number},
+    {jobkey::kOriginX, kOriginXEdit, "加工原点Ｘ", FieldKind::Number},
+    {jobkey::kOriginY, kOriginYEdit, "加工原点Ｙ", FieldKind::Number},
+    {jobkey::kController, kControllerCombo, "制御装置名", FieldKind::Text},
+    {jobkey::kCoordSystem, kCoordSystemCombo, "ワーク座標系", FieldKind::Text},
 };
-const MainField kProgramNumberField = {jobkey::kProgramNumber, kProgramNumberEdit, kShortRoom, "プログラム番号",
-                                       FieldKind::Digits};
+const MainField kProgramNumberField = {jobkey::kProgramNumber, kProgramNumberEdit, "プログラム番号", FieldKind::Digits};
 
 // The whole text of a main field into *value, or -1 with the error naming
 // the field: a line break or NUL, a text wider than its room, a number
 // field that is not a number, a program number that is not digits.
 int ReadMainField(Context& ctx, common::Form& main, const MainField& f, std::string* value) {
-  if (ReadTextField(ctx, main, f.control, f.room, f.name, value) != 0) return -1;
+  if (ReadTextField(ctx, main, f.control, f.key.room, f.name, value) != 0) return -1;
   if (f.kind == FieldKind::Number && CheckNumberText(ctx, &main, *value, f.name, nullptr) < 0) return -1;
   if (f.kind == FieldKind::Digits && value->find_first_not_of("0123456789") != std::string::npos) {
     ReportF(ctx, &main, kKindError, "エラー：%s [%s] は数字で入力して下さい。", f.name, value->c_str());
@@ -254,15 +247,15 @@ int ReadJobFile(Context& ctx, common::Form& main) {
   // "G54.1P1" is another work offset. The next save refuses it until it is
   // mended.
   auto readField = [&](const MainField& f) {
-    std::string value = ReadJobKey(ctx, jobkey::kMainSection, f.key, kWholeValueRoom);
+    std::string value = ReadJobKey(ctx, f.key.section, f.key.name, kWholeValueRoom);
     if (value.empty()) return;
     main.SetText(f.control, value);
-    CheckFitText(ctx, &main, value, f.room, f.name);
+    CheckFitText(ctx, &main, value, f.key.room, f.name);
   };
   for (const MainField& f : kMainFields) readField(f);
   readField(kProgramNumberField);
   for (int n = 1; n <= kHoleGroups; ++n)
-    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
+    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::kHoleType, n));
   return 0;
 }
 
@@ -281,7 +274,7 @@ int NewJobFile(Context& ctx, common::Form& main, bool* declined) {
 }
 
 int SetNewJobPath(Context& ctx, common::Form& main) {
-  std::string title = main.Text(kTitleEdit, kTitleRoom);
+  std::string title = main.Text(kTitleEdit, jobkey::kTitle.room);
   if (title.empty()) return 0;
   if (CheckFileTitle(ctx, &main, title) != 0) return -1;
   if (JobFileExists(ctx) && !(ctx.ui && ctx.ui->AskYesNo(&main, kAskNewJobText, kBoxCaption))) return -1;
@@ -296,24 +289,19 @@ std::string JobSkeletonText(const common::Form& main) {
     s.append(key).append("=").append(value).append("\n");
   };
   s += common::FormatText("[%s]\n", jobkey::kMainSection);
-  line(jobkey::kTitle, main.Text(kTitleEdit, kTitleRoom));
-  line(jobkey::kController, main.Text(kControllerCombo, kControllerRoom));
-  line(jobkey::kCoordSystem, main.Text(kCoordSystemCombo, kShortRoom));
-  line(jobkey::kMaterial, main.Text(kMaterialCombo, kShortRoom));
-  line(jobkey::kStockX, main.Text(kStockXEdit, kSizeRoom));
-  line(jobkey::kStockY, main.Text(kStockYEdit, kSizeRoom));
-  line(jobkey::kStockZ, main.Text(kStockZEdit, kSizeRoom));
-  line(jobkey::kOriginX, main.Text(kOriginXEdit, kSizeRoom));
-  line(jobkey::kOriginY, main.Text(kOriginYEdit, kSizeRoom));
-  line(jobkey::kOriginZ, "0.");
-  line(jobkey::kProgramNumber, main.Text(kProgramNumberEdit, kShortRoom));
-  line(jobkey::kNcFile, "");
+  auto field = [&](const MainField& f) { line(f.key.name, main.Text(f.control, f.key.room)); };
+  // The skeleton's order: title, controller, coordinate system, material,
+  // stock, origin; then the origin's Z, the program number and NcFile.
+  for (int i : {0, 7, 8, 1, 2, 3, 4, 5, 6}) field(kMainFields[i]);
+  line(jobkey::kOriginZ.name, "0.");
+  field(kProgramNumberField);
+  line(jobkey::kNcFile.name, "");
   s += "\n";
   for (int n = 1; n <= kHoleGroups; ++n) {
     s += common::FormatText("[%s]\n", jobkey::HoleSection(n).c_str());
-    for (const HoleField& f : kHoleFields) line(f.key, "");
-    line("X1", "");
-    line("Y1", "");
+    for (const HoleField& f : kHoleFields) line(f.key.name, "");
+    line(jobkey::PositionKey('X', 1), "");
+    line(jobkey::PositionKey('Y', 1), "");
     s += "\n";
   }
   return s;
@@ -353,7 +341,7 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
     std::string value;
     ReadMainField(ctx, main, f, &value);
     if (value.empty()) continue;  // an empty field leaves the stored value
-    changes.push_back({f.key, value});
+    changes.push_back({f.key.name, value});
     if (f.control == kControllerCombo) {
       controller = value;
       NcFileExtension(ctx, controller, extension);
@@ -363,11 +351,11 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
   ReadMainField(ctx, main, kProgramNumberField, &program);
   std::string ncFile;
   if (!program.empty()) {
-    changes.push_back({jobkey::kProgramNumber, program});
+    changes.push_back({jobkey::kProgramNumber.name, program});
     if (!controller.empty()) {
       ncFile = extension.empty() ? common::FormatText("%s%s", "O", program.c_str())
                                  : common::FormatText("%s%s.%s", "O", program.c_str(), extension.c_str());
-      changes.push_back({jobkey::kNcFile, ncFile});
+      changes.push_back({jobkey::kNcFile.name, ncFile});
     }
   }
   if (!WriteJobSection(ctx, &main, jobkey::kMainSection, changes)) return -1;
@@ -382,14 +370,14 @@ int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& upda
   if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobFileText);
   std::string section = jobkey::HoleSection(ctx.currentHoleGroup);
   for (const HoleField& f : kHoleFields) {
-    std::string value = ReadJobKey(ctx, section, f.key, f.room);
+    std::string value = ReadJobKey(ctx, section, f.key.name, f.key.room);
     if (!value.empty()) dialog.SetText(f.control, value);
   }
   for (int row = 1; row <= kHoleRows; ++row) {
-    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', row), kSizeRoom);
+    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', row), jobkey::kPositionX.room);
     if (x.empty()) break;
     dialog.SetText(kHoleX1Edit + row - 1, x);
-    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', row), kSizeRoom);
+    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', row), jobkey::kPositionY.room);
     if (y.empty()) break;
     dialog.SetText(kHoleY1Edit + row - 1, y);
   }
@@ -406,9 +394,9 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   ReportF(ctx, &dialog, kKindList, "Section = %s\n", section.c_str());
   std::vector<common::ProfileChange> changes;
   for (const HoleField& f : kHoleFields) {
-    std::string value = dialog.Text(f.control, f.room);
-    if (!value.empty()) changes.push_back({f.key, value});
-    ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key, value.c_str());
+    std::string value = dialog.Text(f.control, f.key.room);
+    if (!value.empty()) changes.push_back({f.key.name, value});
+    ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key.name, value.c_str());
   }
   // Every stored position goes, then the checked rows come back; all in one
   // write of the file.
@@ -429,7 +417,7 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
 int RefreshHoleTypes(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return 0;
   for (int n = 1; n <= kHoleGroups; ++n)
-    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::HoleSection(n), jobkey::kHoleType, kHoleTypeRoom));
+    main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::kHoleType, n));
   return 0;
 }
 
@@ -437,7 +425,8 @@ int NcFileExtension(const Context& ctx, std::string_view controller, std::string
   static const char* const kFamilies[] = {"MAZATROL", "MELDAS", "FANUC", "OSP"};
   for (const char* family : kFamilies) {
     if (controller.find(family) == std::string_view::npos) continue;
-    std::string value = common::ReadProfileText("NCFILE", family, "", kExtensionRoom, ctx.configPath);
+    std::string value = common::ReadProfileText(filekeys::config::kNcExtensionSection, family, "",
+                                                filekeys::config::kNcExtensionRoom, ctx.configPath);
     // "nc" and ".nc" both mean the extension nc: the name gets one point.
     std::size_t points = value.find_first_not_of('.');
     extension = points == std::string::npos ? std::string() : value.substr(points);

@@ -16,39 +16,13 @@
 
 #include "Drilling/app/context.h"
 #include "common/clock.h"
+#include "common/file_keys.h"
 #include "common/form.h"
 
 namespace drilling {
 
-// Sections and keys of a job file (read by every part that needs a job value).
-namespace jobkey {
-constexpr const char* kMainSection = "Drilling";
-constexpr const char* kTitle = "title";
-constexpr const char* kController = "制御装置";
-constexpr const char* kCoordSystem = "座標系";
-constexpr const char* kMaterial = "材質";
-constexpr const char* kStockX = "材料X";
-constexpr const char* kStockY = "材料Y";
-constexpr const char* kStockZ = "材料Z";
-constexpr const char* kOriginX = "原点X";
-constexpr const char* kOriginY = "原点Y";
-constexpr const char* kOriginZ = "原点Z";
-constexpr const char* kProgramNumber = "Ｏ番号";
-constexpr const char* kNcFile = "NcFile";
-
-// Section of hole group n (1-4): "Hole1" .. "Hole4".
-std::string HoleSection(int group);
-constexpr const char* kHoleType = "種類";
-constexpr const char* kHoleDiameter = "穴径";
-constexpr const char* kHoleDepth = "深さ";
-constexpr const char* kChamferDepth = "面取深";
-constexpr const char* kPilotDiameter = "下穴径";
-constexpr const char* kPilotDepth = "下穴深";
-constexpr const char* kCboreDiameter = "座穴径";
-constexpr const char* kCboreDepth = "座深さ";
-// Position keys "X1" .. "X20", "Y1" .. "Y20".
-std::string PositionKey(char axis, int row);
-}  // namespace jobkey
+// The keys of a job file (common/file_keys.h), under the name the parts use.
+namespace jobkey = filekeys::job;
 
 // Messages of the job file.
 constexpr const char* kNoJobFileText = "定義ファイルがありません。";
@@ -58,7 +32,7 @@ constexpr const char* kAskNewJobText = "新しい定義ファイルを設定し�
 constexpr const char* kSkeletonOpenErrorText = "定義ファイルオープンエラー";
 
 // Number of hole groups of a job.
-constexpr int kHoleGroups = 4;
+constexpr int kHoleGroups = jobkey::kHoleGroups;
 
 // 1 when a file exists at the current job path, else 0.
 int JobFileExists(const Context& ctx);
@@ -66,6 +40,11 @@ int JobFileExists(const Context& ctx);
 // The value of `key` in `section` of the current job file, read with `room`
 // (bytes with the terminating NUL); empty when absent.
 std::string ReadJobKey(const Context& ctx, std::string_view section, std::string_view key, std::size_t room);
+// A key of section Drilling, read with its room.
+std::string ReadJobKey(const Context& ctx, const filekeys::Key& key);
+// A key of the numbered section `number` (Hole<number>, PROCESS<number>),
+// read with its room.
+std::string ReadJobKey(const Context& ctx, const filekeys::Key& key, int number);
 
 // Lets the operator choose a job file (file dialog "CAMFILE") and reads it
 // into the main form. A cancelled dialog leaves no job open. Declared with

@@ -3,6 +3,8 @@
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/main_controls.h"
 #include "Drilling/app/number_text.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
 #include "common/profile.h"
 #include "common/text.h"
 
@@ -11,8 +13,8 @@ namespace drilling {
 using common::ControlKind;
 
 namespace {
-constexpr std::size_t kSizeRoom = 16;      // 15 bytes, as the job file keeps them
-constexpr std::size_t kMaterialRoom = 8;   // 7 bytes, as the job file keeps it
+constexpr std::size_t kSizeRoom = jobkey::kStockX.room;       // as the job file keeps them
+constexpr std::size_t kMaterialRoom = jobkey::kMaterial.room;  // as the job file keeps it
 constexpr int kMaterialDialogIcon = 102;
 }  // namespace
 
@@ -52,9 +54,10 @@ const common::DialogTemplate& MaterialDialogTemplate() {
 }
 
 int InitMaterialDialog(Context& ctx, common::Form& dialog) {
-  for (int i = 0; i <= 98; ++i) {
+  const filekeys::Key& list = filekeys::config::kMaterialList;
+  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
     std::string value =
-        common::ReadProfileText("WorkType", common::FormatText("WorkType%d", i), "", kSizeRoom, ctx.configPath);
+        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
     if (value.empty()) break;
     dialog.InsertEntry(kMaterialNameCombo, i, value);
   }
@@ -79,7 +82,7 @@ int InitMaterialDialog(Context& ctx, common::Form& dialog) {
   // takes the centre).
   // The choice is tested before it is added to an identifier: a huge value
   // in the file must not overflow.
-  const int choice = common::ReadProfileInt("work", "原点", 0, ctx.configPath);
+  const int choice = ReadConfigInt(ctx, filekeys::config::kOriginCorner, 0);
   const int checked = choice >= 0 && choice <= kOriginCentreRadio - kOriginLowerLeftRadio
                           ? kOriginLowerLeftRadio + choice
                           : 0;

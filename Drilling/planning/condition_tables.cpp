@@ -2,6 +2,8 @@
 
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
 #include "Drilling/planning/number_table.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -9,9 +11,6 @@
 
 namespace drilling {
 namespace {
-
-constexpr std::size_t kMaterialRoom = 8;  // 7 bytes
-constexpr std::size_t kCentreDrillRoom = 8;
 
 // Column bits of NumberRowReader: the centre drill's fourth column is the Z
 // of the centre drilling, below the work surface and so usually negative.
@@ -88,7 +87,7 @@ int ReadFourColumnTable(Context& ctx, common::Form* window, const char* tableNam
 
 std::string ReadJobMaterial(const Context& ctx) {
   if (ctx.currentJobPath.empty()) return {};
-  return common::ReadProfileText("Drilling", "材質", "", kMaterialRoom, ctx.currentJobPath);
+  return ReadJobKey(ctx, jobkey::kMaterial);
 }
 
 std::filesystem::path ConditionTablePath(const Context& ctx, std::string_view tableName,
@@ -100,7 +99,7 @@ std::filesystem::path ConditionTablePath(const Context& ctx, std::string_view ta
 }
 
 int ReadCentreDrillConditions(Context& ctx, common::Form* window, CuttingConditions& record) {
-  std::string text = common::ReadProfileText("HOLE", "CDRILLDIAM", "", kCentreDrillRoom, ctx.configPath);
+  std::string text = ReadConfigKey(ctx, filekeys::config::kCentreDrillDiameter);
   if (text.empty()) return Report(ctx, window, kKindError, "エラー：センタードリル径の定義が見つかりません。");
   record.Diameter = common::ParseLeadingDouble(text);
   return ReadFourColumnTable(ctx, window, kCentreDrillTable, "CD", kCentreDrillNegativeColumns, record);

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "Drilling/planning/dimension_tables.h"
+#include "common/file_keys.h"
 
 namespace drilling {
 
@@ -37,7 +38,7 @@ enum class ProcessKind {
 // A value of the hole group a process or a drawing reads: its key in the
 // job file and the text reported when it is missing (nullptr: none).
 struct HoleValue {
-  const char* key;
+  const filekeys::Key* key;
   const char* missingText;
 };
 

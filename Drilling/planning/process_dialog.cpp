@@ -1,6 +1,7 @@
 #include "Drilling/planning/process_dialog.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Drilling/app/field_check.h"
@@ -127,18 +128,26 @@ common::DialogProc ProcessDialogProc(Context& ctx) {
 int OpenProcessDialog(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobSetText);
 
-  std::string controller = main.Text(kControllerCombo, 32);
+  std::string controller = main.Text(kControllerCombo, jobkey::kController.room);
   if (controller.empty()) return Report(ctx, &main, kKindError, "エラー：制御装置[マシニング]を選択して下さい");
-  std::string thickness = main.Text(kStockZEdit, 16);
+  std::string thickness = main.Text(kStockZEdit, jobkey::kStockZ.room);
   if (thickness.empty()) return Report(ctx, &main, kKindError, "エラー：材料厚みを入力して下さい");
   if (CheckNumberText(ctx, &main, thickness, "材料厚み", nullptr) < 0) return -1;
-  std::string material = main.Text(kMaterialCombo, 16);
+  std::string material = main.Text(kMaterialCombo, jobkey::kMaterial.room);
   if (material.empty()) return Report(ctx, &main, kKindError, "エラー：材質を選択して下さい");
   if (CheckLineText(ctx, &main, controller, "制御装置") < 0 || CheckLineText(ctx, &main, material, "材質") < 0)
     return -1;
+  // Each is stored with the room of its key: a wider value is refused, not
+  // cut (a material cut to its 7 bytes names another condition table).
+  const std::tuple<int, filekeys::Key, const char*> kStored[] = {
+      {kControllerCombo, jobkey::kController, "制御装置"},
+      {kStockZEdit, jobkey::kStockZ, "材料厚み"},
+      {kMaterialCombo, jobkey::kMaterial, "材質"}};
+  for (const auto& [id, key, name] : kStored)
+    if (CheckFitText(ctx, &main, WholeText(main, id), key.room, name) != 0) return -1;
 
   std::vector<common::ProfileChange> changes = {
-      {jobkey::kController, controller}, {jobkey::kStockZ, thickness}, {jobkey::kMaterial, material}};
+      {jobkey::kController.name, controller}, {jobkey::kStockZ.name, thickness}, {jobkey::kMaterial.name, material}};
   if (!common::WriteProfileTexts(jobkey::kMainSection, changes, ctx.currentJobPath))
     return ReportF(ctx, &main, kKindError, "エラー：定義ファイル %s に書き込めません。",
                    ctx.currentJobPath.string().c_str());

@@ -17,9 +17,7 @@
 namespace drilling {
 namespace {
 
-constexpr std::size_t kHoleValueRoom = 16;  // 15 bytes
-constexpr std::size_t kHoleTypeRoom = 32;   // 31 bytes
-constexpr std::size_t kCycleRoom = 8;       // `Cycle` and `Rcode` values, 7 bytes
+constexpr std::size_t kCycleRoom = filekeys::config::kCycleRoom;  // `Cycle` and `Rcode` values
 
 // Speeds and feeds are whole numbers in the NC words: cut toward zero, held
 // inside the int range (a table may hold anything).
@@ -36,11 +34,10 @@ void SetCell(common::Form& window, int column, int row, const std::string& text)
 
 // A hole group value as a number. 1 read, 0 absent or empty, -1 present but
 // not a number (reported: a hand-edited "8,5" must not plan a drill of 8).
-int ReadHoleValue(Context& ctx, common::Form& window, int group, const char* key, double* value) {
-  std::string text = common::ReadProfileText(jobkey::HoleSection(group), key, "", kHoleValueRoom,
-                                             ctx.currentJobPath);
+int ReadHoleValue(Context& ctx, common::Form& window, int group, const filekeys::Key& key, double* value) {
+  std::string text = ReadJobKey(ctx, key, group);
   if (text.empty()) return 0;
-  std::string field = common::FormatText("穴情報[%d] %s", group, key);
+  std::string field = common::FormatText("穴情報[%d] %s", group, key.name);
   int checked = CheckNumberText(ctx, &window, text, field, value);
   return checked == 0 ? 0 : checked;
 }
@@ -55,7 +52,7 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
     const PlannedProcess& p = kind.plan[static_cast<std::size_t>(i)];
     CuttingConditions record;
     if (p.diameter.key) {
-      int got = ReadHoleValue(ctx, window, group, p.diameter.key, &record.Diameter);
+      int got = ReadHoleValue(ctx, window, group, *p.diameter.key, &record.Diameter);
       if (got < 0) return -1;
       if (got == 0) {
         Report(ctx, &window, kKindError, p.diameter.missingText);
@@ -65,7 +62,7 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
       record.Diameter = drillDiameter;
     }
     double depth = 0;
-    int got = ReadHoleValue(ctx, window, group, p.depth.key, &depth);
+    int got = ReadHoleValue(ctx, window, group, *p.depth.key, &depth);
     if (got < 0) return -1;
     if (got == 0) {
       if (p.optional) return 0;
@@ -148,11 +145,11 @@ int WriteCommonCells(Context& ctx, common::Form& window, const CuttingConditions
   SetCell(window, kColS, row, WholeNumberText(record.Spindle));
   SetCell(window, kColF, row, WholeNumberText(record.Feed));
 
-  std::string g = common::ReadProfileText("Cycle", cycleKey, "", kCycleRoom, ctx.configPath);
+  std::string g = common::ReadProfileText(filekeys::config::kCycleSection, cycleKey, "", kCycleRoom, ctx.configPath);
   if (g.empty()) return ReportF(ctx, &window, kKindError, "エラー：%sのGコード定義が見つかりません。", cycleKey);
   SetCell(window, kColG, row, g);
 
-  std::string r = common::ReadProfileText("Rcode", cycleKey, "2", kCycleRoom, ctx.configPath);
+  std::string r = common::ReadProfileText(filekeys::config::kRLevelSection, cycleKey, "2", kCycleRoom, ctx.configPath);
   SetCell(window, kColR, row, FormatNumber(common::ParseLeadingDouble(r), 1));
   return 0;
 }
@@ -226,8 +223,7 @@ int GenerateProcesses(Context& ctx, common::Form& window) {
 
   int row = 2;
   for (int group = 1; group <= kHoleGroups; ++group) {
-    std::string type = common::ReadProfileText(jobkey::HoleSection(group), jobkey::kHoleType, "", kHoleTypeRoom,
-                                               ctx.currentJobPath);
+    std::string type = ReadJobKey(ctx, jobkey::kHoleType, group);
     if (type.empty()) break;
     // A failed planner has reported; the next group starts where it stopped.
     if (const HoleKindDescription* kind = FindHoleKind(type)) RunGroupPlanner(ctx, window, *kind, group, row);

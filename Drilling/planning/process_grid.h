@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "common/file_keys.h"
 #include "common/form.h"
 
 namespace drilling {
@@ -45,19 +46,19 @@ struct ProcessColumnInfo {
 // In the order a save writes the keys. Every key is read back with the room
 // it is written with, so a load followed by a save never changes a value.
 inline constexpr std::array<ProcessColumnInfo, kProcessColumns> kProcessColumnInfo{{
-    {"TOOLNAME", "工具名", 32},
-    {"TOOLDIAM", "径", 16},
-    {"TOOLT", "T", 8},
-    {"TOOLH", "H", 8},
-    {"TOOLD", "D", 8},
-    {"SPINDL", "S", 8},
-    {"FEEDRATE", "F", 8},
-    {"GCODE", "G", 8},
-    {"RCODE", "R", 16},
-    {"ZCODE", "Z", 16},
-    {"QCODE", "Q", 8},
-    {"OFFSET", "OFF", 8},
-    {"GROUP", "穴", 8},
+    {filekeys::job::kToolName.name, "工具名", filekeys::job::kToolName.room},
+    {filekeys::job::kToolDiameter.name, "径", filekeys::job::kToolDiameter.room},
+    {filekeys::job::kToolT.name, "T", filekeys::job::kToolT.room},
+    {filekeys::job::kToolH.name, "H", filekeys::job::kToolH.room},
+    {filekeys::job::kToolD.name, "D", filekeys::job::kToolD.room},
+    {filekeys::job::kSpindle.name, "S", filekeys::job::kSpindle.room},
+    {filekeys::job::kFeedRate.name, "F", filekeys::job::kFeedRate.room},
+    {filekeys::job::kGCode.name, "G", filekeys::job::kGCode.room},
+    {filekeys::job::kRCode.name, "R", filekeys::job::kRCode.room},
+    {filekeys::job::kZCode.name, "Z", filekeys::job::kZCode.room},
+    {filekeys::job::kQCode.name, "Q", filekeys::job::kQCode.room},
+    {filekeys::job::kOffset.name, "OFF", filekeys::job::kOffset.room},
+    {filekeys::job::kGroup.name, "穴", filekeys::job::kGroup.room},
 }};
 
 // "PROCESS<n>".

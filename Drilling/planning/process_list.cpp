@@ -17,7 +17,7 @@
 
 namespace drilling {
 
-std::string ProcessSection(int n) { return common::FormatText("PROCESS%d", n); }
+std::string ProcessSection(int n) { return jobkey::ProcessSection(n); }
 
 std::string CellText(const common::Form& form, int column, int row) {
   return form.Text(ProcessCellId(column, row), kProcessColumnInfo[static_cast<std::size_t>(column)].room);
@@ -29,10 +29,9 @@ void SetCellText(common::Form& form, int column, int row, const std::string& tex
 
 namespace {
 
-constexpr std::size_t kTitleRoom = 32;  // 31 bytes
-
 std::string JobTitle(const Context& ctx) {
-  return common::ReadProfileText(jobkey::kMainSection, jobkey::kTitle, "-", kTitleRoom, ctx.currentJobPath);
+  const filekeys::Key& title = jobkey::kTitleForProcessList;
+  return common::ReadProfileText(title.section, title.name, "-", title.room, ctx.currentJobPath);
 }
 
 const ProcessColumnInfo& Info(int column) { return kProcessColumnInfo[static_cast<std::size_t>(column)]; }

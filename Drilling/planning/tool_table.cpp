@@ -4,6 +4,7 @@
 
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -12,7 +13,6 @@
 namespace drilling {
 namespace {
 
-constexpr std::size_t kToolTableKeyRoom = 64;  // `ToolTable`, 63 bytes
 constexpr std::size_t kOffsetRoom = 16;        // H and D are read as integers
 
 std::string PocketSection(int n) { return common::FormatText("MAGAZINE%d", n); }
@@ -49,9 +49,10 @@ int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path&
 
 std::vector<std::string> ReadToolNameList(const Context& ctx) {
   std::vector<std::string> names;
-  for (int i = 0; i <= 98; ++i) {
+  const filekeys::Key& list = filekeys::config::kToolNameList;
+  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
     std::string name =
-        common::ReadProfileText("TOOLLIST", common::FormatText("TOOLJP%d", i), "", kToolNameRoom, ctx.configPath);
+        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
     if (name.empty()) break;
     names.push_back(std::move(name));
   }
@@ -60,7 +61,7 @@ std::vector<std::string> ReadToolNameList(const Context& ctx) {
 
 int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose, std::filesystem::path& path) {
   const bool list = purpose == ToolTablePurpose::List;
-  std::string value = common::ReadProfileText("Drilling", "ToolTable", "", kToolTableKeyRoom, ctx.configPath);
+  std::string value = ReadConfigKey(ctx, filekeys::config::kToolTable);
   if (value.empty())
     return Report(ctx, window, kKindError,
                   list ? "エラー：工具リスト登録ファイルの定義がありません" : "エラー：工具登録ファイルの定義がありません");

@@ -205,6 +205,8 @@ TEST_F(SettingsDialog, SavedSettingsComeBackWhenTheDialogOpensAgain) {
 }
 
 TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
+  // The NC viewer is started with its path read with 511 bytes.
+  static const std::string kLongViewer = "/opt/" + std::string(510, 'v');
   struct Case {
     int field;
     const char* text;
@@ -218,6 +220,7 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
       {kMethodCombo, "NETWORKS", "エラー：ファイル転送方法 [NETWORKS] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
       {kToolFileField, "/srv/cam/tables/machining-centre-01/magazine/2024-spring/MCTOOL-2024.ini",
        "エラー：工具ファイル のパスは 63 バイトまでです。"},
+      {kNcViewerField, kLongViewer.c_str(), "エラー：NC VIEWER のパスは 511 バイトまでです。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

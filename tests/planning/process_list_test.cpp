@@ -215,6 +215,8 @@ TEST_F(ProcessDialog, OpeningChecksTheMainFormAndStoresIt) {
       {kStockZEdit, "", "エラー：材料厚みを入力して下さい"},
       {kStockZEdit, "2O", "エラー：材料厚み [2O] は数値ではありません。"},
       {kMaterialCombo, "", "エラー：材質を選択して下さい"},
+      // Stored cut to its 7 bytes it would name another condition table.
+      {kMaterialCombo, "SUS304L-A", "エラー：材質 [SUS304L-A] が長すぎます（7 バイトまで）。"},
   };
   const std::string before = ReadBytes(ctx.currentJobPath);
   for (const auto& c : cases) {

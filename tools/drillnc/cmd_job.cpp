@@ -25,11 +25,13 @@ using namespace drilling;
 
 // Longest texts the forms keep (code page 932 bytes); longer ones would be
 // cut silently, so the command refuses them.
-constexpr std::size_t kTitleMax = 63;
-constexpr std::size_t kControllerMax = 31;
-constexpr std::size_t kShortMax = 7;
-constexpr std::size_t kSizeMax = 15;
-constexpr std::size_t kHoleTypeMax = 31;
+constexpr std::size_t kTitleMax = jobkey::kTitle.room - 1;
+constexpr std::size_t kControllerMax = jobkey::kController.room - 1;
+constexpr std::size_t kShortMax = jobkey::kMaterial.room - 1;  // material, coordinate system, program number
+constexpr std::size_t kSizeMax = jobkey::kHoleDiameter.room - 1;
+constexpr std::size_t kHoleTypeMax = jobkey::kHoleType.room - 1;
+static_assert(jobkey::kCoordSystem.room - 1 == kShortMax && jobkey::kProgramNumber.room - 1 == kShortMax &&
+              jobkey::kStockX.room - 1 == kSizeMax && jobkey::kPositionX.room - 1 == kSizeMax);
 
 bool TooLong(const std::string* value, std::size_t maxBytes) {
   return value && common::Cp932Width(*value) > maxBytes;
@@ -212,19 +214,19 @@ int RunShow(Session& session, const std::vector<std::string>& args) {
   };
   line("file", ctx.currentJobPath.string());
   session.Print(common::FormatText("[%s]", jobkey::kMainSection));
-  line(jobkey::kTitle, main.FullText(kTitleEdit));
-  line(jobkey::kMaterial, main.FullText(kMaterialCombo));
-  line(jobkey::kStockX, main.FullText(kStockXEdit));
-  line(jobkey::kStockY, main.FullText(kStockYEdit));
-  line(jobkey::kStockZ, main.FullText(kStockZEdit));
-  line(jobkey::kOriginX, main.FullText(kOriginXEdit));
-  line(jobkey::kOriginY, main.FullText(kOriginYEdit));
-  line(jobkey::kController, main.FullText(kControllerCombo));
-  line(jobkey::kCoordSystem, main.FullText(kCoordSystemCombo));
-  line(jobkey::kProgramNumber, main.FullText(kProgramNumberEdit));
-  line(jobkey::kNcFile, common::ReadProfileText(jobkey::kMainSection, jobkey::kNcFile, "", 17, ctx.currentJobPath));
+  line(jobkey::kTitle.name, main.FullText(kTitleEdit));
+  line(jobkey::kMaterial.name, main.FullText(kMaterialCombo));
+  line(jobkey::kStockX.name, main.FullText(kStockXEdit));
+  line(jobkey::kStockY.name, main.FullText(kStockYEdit));
+  line(jobkey::kStockZ.name, main.FullText(kStockZEdit));
+  line(jobkey::kOriginX.name, main.FullText(kOriginXEdit));
+  line(jobkey::kOriginY.name, main.FullText(kOriginYEdit));
+  line(jobkey::kController.name, main.FullText(kControllerCombo));
+  line(jobkey::kCoordSystem.name, main.FullText(kCoordSystemCombo));
+  line(jobkey::kProgramNumber.name, main.FullText(kProgramNumberEdit));
+  line(jobkey::kNcFile.name, ReadJobKey(ctx, jobkey::kNcFileAsFormed));
 
-  static const std::pair<const char*, int> kHoleFields[] = {
+  static const std::pair<filekeys::Key, int> kHoleFields[] = {
       {jobkey::kHoleType, kHoleTypeCombo},           {jobkey::kHoleDiameter, kHoleDiameterEdit},
       {jobkey::kHoleDepth, kHoleDepthEdit},          {jobkey::kChamferDepth, kChamferDepthEdit},
       {jobkey::kPilotDiameter, kPilotDiameterEdit},  {jobkey::kPilotDepth, kPilotDepthEdit},
@@ -235,7 +237,7 @@ int RunShow(Session& session, const std::vector<std::string>& args) {
     common::MemoryForm dialog(HoleDialogTemplate());
     if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
     session.Print(common::FormatText("[%s]", jobkey::HoleSection(n).c_str()));
-    for (const auto& [key, control] : kHoleFields) line(key, dialog.FullText(control));
+    for (const auto& [key, control] : kHoleFields) line(key.name, dialog.FullText(control));
     for (int row = 0; row < kHoleRows; ++row) {
       std::string x = dialog.FullText(kHoleX1Edit + row);
       std::string y = dialog.FullText(kHoleY1Edit + row);

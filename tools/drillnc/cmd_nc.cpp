@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
 #include "Drilling/companions/trycut_package.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/ncout/nc_creation.h"
@@ -17,11 +18,8 @@ namespace {
 
 using namespace drilling;
 
-constexpr std::size_t kRoomNcFile = 32;
-constexpr std::size_t kRoomPath = 520;
-
 fs::path NcPathOf(const Context& ctx) {
-  std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFile, ctx.currentJobPath);
+  std::string ncFile = ReadJobKey(ctx, jobkey::kNcFile);
   return ncFile.empty() ? fs::path() : ctx.NcFolder() / ncFile;
 }
 
@@ -57,7 +55,7 @@ int RunTrycut(Session& session, const std::vector<std::string>& args) {
     Report(ctx, nullptr, kKindError, "エラー：ＮＣ計算失敗？ ファイルがありません");
     return kExitFailure;
   }
-  std::string trycut = common::ReadProfileText("TRYCUT", "FILE", "", kRoomPath, ctx.configPath);
+  std::string trycut = ReadConfigKey(ctx, filekeys::config::kTrycut);
   if (trycut.empty()) return session.Fail("TRYCUT/FILE of Drilling.ini is not set");
   int result = CreateTrycutPackage(ctx, nullptr, trycut, ncPath.string(), !a.Has("--no-sim"));
   if (result != 0) return kExitFailure;
