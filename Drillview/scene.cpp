@@ -6,23 +6,28 @@
 #include <numbers>
 
 #include "common/sjis.h"
+#include "dxf/dxf_geometry.h"
 
 namespace drillview {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-// Arcs are cut into pieces of at most this angle (radians): smooth at any
-// zoom a drilling drawing needs, cheap for thousands of holes.
-constexpr double kArcStep = kPi / 36;
+// Arcs of a program are cut into at most this many pieces per turn: smooth
+// at any zoom a drilling drawing needs. A program of very many arcs gets
+// fewer, down to kFewestArcPieces, so that its pieces stay within
+// kMostArcPieces.
+constexpr int kArcPiecesPerTurn = 72;
+constexpr int kFewestArcPieces = 4;
+constexpr std::size_t kMostArcPieces = 4'000'000;
 
 constexpr unsigned kPalette[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0x9467bd, 0xff7f0e,
                                  0x17becf, 0x8c564b, 0xe377c2, 0xbcbd22, 0x7f7f7f};
 
 // Appends the pieces of an arc from angle a0 sweeping `sweep` (radians, +
 // counter-clockwise) around (cx, cy).
-void AddArc(std::vector<Segment>& out, double cx, double cy, double r, double a0, double sweep, Segment::Style style,
-            int line) {
-  int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / kArcStep)));
+void AddArc(std::vector<Segment>& out, double cx, double cy, double r, double a0, double sweep, int perTurn,
+            Segment::Style style, int line) {
+  int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (2 * kPi) * perTurn)));
   double px = cx + r * std::cos(a0), py = cy + r * std::sin(a0);
   for (int i = 1; i <= pieces; ++i) {
     double a = a0 + sweep * i / pieces;
@@ -71,6 +76,12 @@ unsigned ToolColour(int index) { return kPalette[static_cast<unsigned>(index) % 
 Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& check, const gcode::JobFacts* job) {
   Scene s;
   s.isProgram = true;
+  std::size_t arcs = 0;
+  for (const gcode::Motion& m : program.motions)
+    arcs += m.kind == gcode::MotionKind::ArcCw || m.kind == gcode::MotionKind::ArcCcw;
+  const int perTurn = arcs == 0 ? kArcPiecesPerTurn
+                                : static_cast<int>(std::clamp<std::size_t>(kMostArcPieces / arcs, kFewestArcPieces,
+                                                                           kArcPiecesPerTurn));
   for (const gcode::Motion& m : program.motions) {
     const Segment::Style style = m.kind == gcode::MotionKind::Rapid ? Segment::Rapid : Segment::Feed;
     if (m.kind == gcode::MotionKind::Rapid || m.kind == gcode::MotionKind::Feed) {
@@ -81,13 +92,13 @@ Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& chec
     const double r = std::hypot(m.from.x - m.centre.x, m.from.y - m.centre.y);
     const double a0 = std::atan2(m.from.y - m.centre.y, m.from.x - m.centre.x);
     const double a1 = std::atan2(m.to.y - m.centre.y, m.to.x - m.centre.x);
+    // atan2 differences lie within one turn either way: two steps at most.
     double sweep = a1 - a0;
-    if (m.kind == gcode::MotionKind::ArcCcw) {
-      while (sweep <= 1e-9) sweep += 2 * kPi;
-    } else {
-      while (sweep >= -1e-9) sweep -= 2 * kPi;
+    for (int turn = 0; turn < 2; ++turn) {
+      if (m.kind == gcode::MotionKind::ArcCcw && sweep <= 1e-9) sweep += 2 * kPi;
+      if (m.kind == gcode::MotionKind::ArcCw && sweep >= -1e-9) sweep -= 2 * kPi;
     }
-    AddArc(s.top, m.centre.x, m.centre.y, r, a0, sweep, style, m.line);
+    AddArc(s.top, m.centre.x, m.centre.y, r, a0, sweep, perTurn, style, m.line);
     s.side.push_back({m.from.x, m.from.z, m.to.x, m.to.z, style, m.line});
   }
   // One colour per tool; blocks of the same tool share it and its legend line.
@@ -129,59 +140,43 @@ Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& chec
     AddBox(s.top, job->MinX(), job->MinY(), job->MaxX(), job->MaxY());
     AddBox(s.side, job->MinX(), -job->stockZMm, job->MaxX(), 0);
   }
-  for (const gcode::Diagnostic& d : check.findings) s.findings.push_back(d.Text());
+  s.findings = GroupFindings(program, check.findings, s.holes);
   Measure(s);
   return s;
 }
 
 Scene DrawingScene(const dxf::Drawing& drawing) {
   Scene s;
-  int notDrawn = drawing.SkippedCount();
-  using Kind = dxf::Entity::Kind;
-  for (const dxf::Entity& e : drawing.entities) {
-    switch (e.kind) {
-      case Kind::Line:
-        s.top.push_back({e.a.x, e.a.y, e.b.x, e.b.y, Segment::Drawing, 0});
-        break;
-      case Kind::Circle:
-        if (e.radius > 0) AddArc(s.top, e.a.x, e.a.y, e.radius, 0, 2 * kPi, Segment::Drawing, 0);
-        break;
-      case Kind::Arc: {
-        double sweep = e.endDeg - e.startDeg;
-        while (sweep <= 0) sweep += 360;
-        if (e.radius > 0) AddArc(s.top, e.a.x, e.a.y, e.radius, e.startDeg * kPi / 180, sweep * kPi / 180, Segment::Drawing, 0);
-        break;
-      }
-      case Kind::Insert:
-        ++notDrawn;  // blocks are not drawn
-        break;
-      case Kind::Polyline: {
-        const std::size_t n = e.vertices.size();
-        for (std::size_t i = 0; i + 1 < n + (e.closed ? 1 : 0); ++i) {
-          const dxf::Vertex& a = e.vertices[i];
-          const dxf::Vertex& b = e.vertices[(i + 1) % n];
-          if (a.bulge == 0) {
-            s.top.push_back({a.x, a.y, b.x, b.y, Segment::Drawing, 0});
-            continue;
-          }
-          // A bulge b is tan(sweep/4); the centre lies off the chord's middle.
-          const double sweep = 4 * std::atan(a.bulge);
-          const double chord = std::hypot(b.x - a.x, b.y - a.y);
-          if (chord == 0) continue;
-          const double r = chord / (2 * std::sin(std::fabs(sweep) / 2));
-          const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-          const double d = r * std::cos(sweep / 2) * (sweep > 0 ? 1 : -1);
-          const double cx = mx - d * (b.y - a.y) / chord, cy = my + d * (b.x - a.x) / chord;
-          AddArc(s.top, cx, cy, r, std::atan2(a.y - cy, a.x - cx), sweep, Segment::Drawing, 0);
-        }
-        break;
-      }
-    }
+  std::vector<dxf::Piece> pieces;
+  dxf::PlanNotes notes;
+  dxf::PlanPieces(drawing, pieces, notes);
+  s.top.reserve(pieces.size());
+  for (const dxf::Piece& p : pieces) s.top.push_back({p.x1, p.y1, p.x2, p.y2, Segment::Drawing, 0});
+
+  // What was not drawn, one entry per kind.
+  auto note = [&s](std::string text, std::vector<int> lines = {}) {
+    FindingGroup g;
+    g.text = std::move(text);
+    g.lines = std::move(lines);
+    s.findings.push_back(std::move(g));
+  };
+  for (const dxf::SkippedKind& k : drawing.skipped)
+    note("表示しない図形 " + k.name + " (" + std::to_string(k.count) + " 個)");
+  if (notes.inserts > 0) note("表示しないブロック参照 INSERT (" + std::to_string(notes.inserts) + " 個)");
+  if (notes.paperSpace > 0) note("表示しないペーパー空間の図形 (" + std::to_string(notes.paperSpace) + " 個)");
+  if (!drawing.problems.empty()) {
+    std::vector<int> lines;
+    for (const dxf::Problem& p : drawing.problems) lines.push_back(p.line);
+    FindingGroup g;
+    g.text = "数値として読めない値のある図形 (" + std::to_string(lines.size()) + " 個, " + std::to_string(lines.front()) +
+             (lines.size() > 1 ? "–" + std::to_string(lines.back()) : "") + " 行)";
+    for (std::size_t i = 0; i < drawing.problems.size() && i < 12; ++i)
+      g.details.push_back("line " + std::to_string(drawing.problems[i].line) + ": " + drawing.problems[i].text);
+    g.lines = std::move(lines);
+    s.findings.push_back(std::move(g));
   }
-  if (!drawing.problems.empty())
-    s.findings.push_back("数値として読めない値のある図形 " + std::to_string(drawing.problems.size()) + " 個は表示しません (" +
-                         std::to_string(drawing.problems.front().line) + " 行目から)");
-  if (notDrawn > 0) s.findings.push_back("図形 " + std::to_string(notDrawn) + " 個は表示しません (LINE, CIRCLE, ARC, POLYLINE 以外)");
+  if (notes.piecesLeftOut > 0)
+    note("線分が多すぎるため " + std::to_string(notes.piecesLeftOut) + " 本を省略");
   Measure(s);
   return s;
 }

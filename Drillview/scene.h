@@ -1,6 +1,7 @@
 // What Drillview draws, in model coordinates (mm), built from an NC program
-// or a DXF drawing. Qt-free: arcs and circles are already cut into short
-// straight pieces, so the painter draws segments and hole marks only.
+// or a DXF drawing, and its findings. Qt-free: arcs and circles are already
+// cut into short straight pieces, so the painter draws segments and hole
+// marks only.
 #pragma once
 
 #include <string>
@@ -38,15 +39,31 @@ struct Bounds {
   void Add(double x, double y);
 };
 
+// One entry of the findings list: the findings of one kind (and, for
+// holes, one tool) with their count and lines, for the operator; a click
+// selects its holes and the motions of its lines.
+struct FindingGroup {
+  std::string text;            // UTF-8, Japanese: "穴底が材料下面より下 (T23, 8 穴, 37–51 行)"
+  bool error = false;          // blocks a control refuses
+  std::vector<int> lines;      // program lines, ascending
+  std::vector<int> holes;      // indices into Scene::holes
+  std::vector<std::string> details;  // the first few findings as the check prints them (English)
+};
+
 struct Scene {
   bool isProgram = false;           // programs have a side view
   std::vector<Segment> top;         // X-Y
   std::vector<Segment> side;        // X-Z (y holds Z)
   std::vector<HoleMark> holes;
   std::vector<LegendEntry> legend;
-  std::vector<std::string> findings;  // UTF-8, one line each
+  std::vector<FindingGroup> findings;
   Bounds topBounds, sideBounds;
 };
+
+// The findings of a program grouped for the operator, in the order of their
+// first line; `holes` are the scene's marks of the program's holes.
+std::vector<FindingGroup> GroupFindings(const gcode::Program& program, const std::vector<gcode::Diagnostic>& findings,
+                                        const std::vector<HoleMark>& holes);
 
 // The colour of legend entry / tool block `index`, as 0xRRGGBB.
 unsigned ToolColour(int index);

@@ -257,7 +257,7 @@ ViewWindow::ViewWindow(Scene scene, const QString& title) : scene_(std::move(sce
                                  .arg(scene_.findings.size()),
                              this));
   auto* findings = new QListWidget(this);
-  for (const std::string& f : scene_.findings) findings->addItem(QString::fromStdString(f));
+  for (const FindingGroup& f : scene_.findings) findings->addItem(QString::fromStdString(f.text));
   if (scene_.findings.empty()) findings->addItem(QStringLiteral("指摘なし"));
   findings->setWordWrap(true);
   panel->addWidget(findings, 1);

@@ -48,10 +48,14 @@ enum class Code {
   kBelowUnderside,
   kProgramNumber,
   kRunTimeTooLong,
+  kCodeCount  // not a code: the number of codes
 };
 
-// The fixed text of a code (English, as the rest of drillnc's own lines).
+// The fixed text of a code (English, as the rest of drillnc's own lines,
+// which scripts read).
 std::string_view CodeText(Code code);
+// The same for the operator (Japanese, UTF-8), as the viewer lists it.
+std::string_view CodeTextJa(Code code);
 // True for the codes that refuse a block.
 bool IsError(Code code);
 
@@ -59,8 +63,12 @@ struct Diagnostic {
   int line = 0;  // 1-based line of the file; 0 for the program as a whole
   Code code = Code::kBadCharacter;
   std::string detail;
+  // A diagnostic that stands for the ones held back (DiagnosticLimit): how
+  // many, and the line of the last.
+  int more = 0, lastLine = 0;
 
-  // "error: line N: text (detail)" or "warning: line N: text (detail)".
+  // "error: line N: text (detail)" or "warning: line N: text (detail)";
+  // "(and N more up to line L)" for one that stands for held-back ones.
   std::string Text() const;
 };
 
@@ -75,7 +83,7 @@ class DiagnosticLimit {
   // True when `d` is to be kept.
   bool Admit(const Diagnostic& d);
   // One diagnostic per code that overflowed, on the line of the first one
-  // held back: "(and N more up to line L)".
+  // held back, counting them.
   std::vector<Diagnostic> Remainder() const;
 
  private:

@@ -12,6 +12,7 @@
 #include "Drillview/scene.h"
 #include "Drillview/view_window.h"
 #include "dxf/dxf_reader.h"
+#include "gcode/gcode_reader.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -72,6 +73,43 @@ TEST(DxfReader, PolylinesArcsAndBadFiles) {
 
   EXPECT_FALSE(dxf::ReadDxf("0\nSECTION\nabc\nENTITIES\n", drawing, error));
   EXPECT_EQ(error, "line 3: group code is not a whole number");
+}
+
+// The findings as the window lists them: one entry per kind (and tool for
+// holes), in Japanese, with the count and the lines, and the holes a click
+// selects. Lines: 6-9 four T23 holes, three of them too deep; 12 the G43 of
+// T05 with H06, whose two holes follow; 16 and 18 rapids below R; 19 a
+// refused block.
+TEST(DrillviewFindings, GroupedByKindWithCountAndLines) {
+  const std::string text =
+      "%\nO1\nT23 M06\nG43 H23 Z50.\nS800 M03\nG81 X10. Y10. R2. Z-25. F80\nX20. Z-30.\nX30. Z-10.\nX40. Z-25.\n"
+      "G80\nT05 M06\nG43 H06 Z50.\nS900 M03\nG81 X10. Y20. R2. Z-5. F80\nX20.\nG80 G00 Z-1.\nX50. Y0.\nZ-2.\n"
+      "X1. X2.\nG00 Z50.\nM30\n%\n";
+  gcode::JobFacts job;
+  job.hasStock = true;
+  job.stockXMm = 100, job.stockYMm = 50, job.stockZMm = 20;
+  const gcode::Program program = gcode::ReadProgram(text);
+  gcode::CheckOptions options;
+  options.job = &job;
+  const drillview::Scene scene = drillview::ProgramScene(program, gcode::CheckProgram(program, options), &job);
+  struct Want {
+    std::string text;
+    std::size_t holes;
+  };
+  const std::vector<Want> want = {
+      {"穴底が材料下面より下 (T23, 3 穴, 6, 7, 9 行)", 3},
+      {"工具長補正Hが工具番号と違う (T05, 2 穴, 12 行)", 2},
+      {"固定サイクル外でR点より下の早送り (3 件, 16, 17, 18 行)", 0},
+      {"エラー：同じアドレスが1ブロックに2回 (19 行)", 0},
+  };
+  ASSERT_EQ(scene.findings.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(scene.findings[i].text, want[i].text);
+    EXPECT_EQ(scene.findings[i].holes.size(), want[i].holes) << want[i].text;
+  }
+  EXPECT_EQ(scene.findings[0].holes, (std::vector<int>{0, 1, 3}));
+  EXPECT_EQ(scene.findings[1].holes, (std::vector<int>{4, 5}));
+  EXPECT_TRUE(scene.findings[3].error);
 }
 
 // The sample job's program (written by drillnc nc), drawn offscreen: within
