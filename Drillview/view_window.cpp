@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "gcode/nc_check.h"
@@ -81,6 +82,11 @@ void Canvas::Fit() {
 
 void Canvas::resizeEvent(QResizeEvent*) { Fit(); }
 
+void Canvas::Select(const FindingGroup* group) {
+  selected_ = group;
+  update();
+}
+
 void Canvas::paintEvent(QPaintEvent*) {
   if (!fitted_) Fit();
   QPainter p(this);
@@ -115,6 +121,7 @@ void Canvas::paintEvent(QPaintEvent*) {
     p.drawEllipse(Top(h.x, h.y), r, r);
   }
   p.setBrush(Qt::NoBrush);
+  PaintSelection(p, false);
   p.setClipping(false);
   DrawLabel(p, top, scene_.isProgram ? QStringLiteral("上面図 (X-Y)") : QStringLiteral("図面 (X-Y)"));
   if (!scene_.isProgram) return;
@@ -141,8 +148,34 @@ void Canvas::paintEvent(QPaintEvent*) {
     p.drawLine(QPointF(r.x() - w / 2 - 3, r.y()), QPointF(r.x() + w / 2 + 3, r.y()));  // the R level
     p.drawLine(QPointF(b.x() - w / 2, b.y()), QPointF(b.x() + w / 2, b.y()));          // the bottom
   }
+  PaintSelection(p, true);
   p.setClipping(false);
   DrawLabel(p, side, QStringLiteral("側面図 (X-Z)  R点と深さ"));
+}
+
+// The selected entry of the findings: its motions drawn over in the mark
+// colour, its holes ringed.
+void Canvas::PaintSelection(QPainter& p, bool side) const {
+  if (!selected_) return;
+  const QColor mark(255, 0, 160);
+  p.setPen(QPen(mark, 3));
+  for (const Segment& s : side ? scene_.side : scene_.top) {
+    if (s.line == 0 || !std::binary_search(selected_->lines.begin(), selected_->lines.end(), s.line)) continue;
+    p.drawLine(side ? Side(s.x1, s.y1) : Top(s.x1, s.y1), side ? Side(s.x2, s.y2) : Top(s.x2, s.y2));
+  }
+  p.setPen(QPen(mark, 2.5));
+  p.setBrush(Qt::NoBrush);
+  for (int i : selected_->holes) {
+    if (i < 0 || static_cast<std::size_t>(i) >= scene_.holes.size()) continue;
+    const HoleMark& h = scene_.holes[i];
+    const double r = std::max(h.radius * scale_, 3.0) + 4;
+    if (!side) {
+      p.drawEllipse(Top(h.x, h.y), r, r);
+      continue;
+    }
+    const QPointF top = Side(h.x, std::max(h.rLevel, h.bottom)), bottom = Side(h.x, std::min(h.rLevel, h.bottom));
+    p.drawRect(QRectF(top.x() - r, top.y() - 3, 2 * r, bottom.y() - top.y() + 6));
+  }
 }
 
 void Canvas::wheelEvent(QWheelEvent* event) {
@@ -257,8 +290,19 @@ ViewWindow::ViewWindow(Scene scene, const QString& title) : scene_(std::move(sce
                                  .arg(scene_.findings.size()),
                              this));
   auto* findings = new QListWidget(this);
-  for (const FindingGroup& f : scene_.findings) findings->addItem(QString::fromStdString(f.text));
+  for (const FindingGroup& f : scene_.findings) {
+    auto* item = new QListWidgetItem(QString::fromStdString(f.text));
+    QStringList tip;
+    for (const std::string& d : f.details) tip << QString::fromStdString(d);
+    item->setToolTip(tip.join('\n'));
+    if (f.error) item->setForeground(QColor(190, 0, 0));
+    findings->addItem(item);
+  }
   if (scene_.findings.empty()) findings->addItem(QStringLiteral("指摘なし"));
+  // A click on an entry marks its holes and motions in the views.
+  connect(findings, &QListWidget::currentRowChanged, this, [this](int row) {
+    canvas_->Select(row >= 0 && static_cast<std::size_t>(row) < scene_.findings.size() ? &scene_.findings[row] : nullptr);
+  });
   findings->setWordWrap(true);
   panel->addWidget(findings, 1);
 

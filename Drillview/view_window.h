@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QWidget>
 
+class QPainter;
+
 #include "Drillview/scene.h"
 
 namespace drillview {
@@ -16,6 +18,9 @@ class Canvas : public QWidget {
  public:
   Canvas(const Scene& scene, QWidget* parent);
   void Fit();
+  // Marks the holes and the motions of one entry of the findings (null:
+  // none) in both views.
+  void Select(const FindingGroup* group);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -31,6 +36,7 @@ class Canvas : public QWidget {
   QPointF Top(double x, double y) const { return {originX_ + x * scale_, topY0_ - y * scale_}; }
   QPointF Side(double x, double z) const { return {originX_ + x * scale_, sideY0_ - z * scale_}; }
   QString TipAt(QPoint at) const;
+  void PaintSelection(QPainter& p, bool side) const;
 
   const Scene& scene_;
   double scale_ = 1;                            // pixels per mm
@@ -39,6 +45,7 @@ class Canvas : public QWidget {
   bool dragging_ = false;
   bool dragInSide_ = false;  // a drag pans the height of the view it started in
   QPoint dragFrom_;
+  const FindingGroup* selected_ = nullptr;
 };
 
 class ViewWindow : public QWidget {

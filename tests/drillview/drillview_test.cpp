@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <cstdlib>
@@ -110,6 +111,24 @@ TEST(DrillviewFindings, GroupedByKindWithCountAndLines) {
   EXPECT_EQ(scene.findings[0].holes, (std::vector<int>{0, 1, 3}));
   EXPECT_EQ(scene.findings[1].holes, (std::vector<int>{4, 5}));
   EXPECT_TRUE(scene.findings[3].error);
+
+  // A click on an entry marks its holes (or its motions) in the views.
+  drillview::ViewWindow window(scene, "O1");
+  window.show();
+  auto* list = window.findChildren<QListWidget*>().back();  // the findings, below the legend
+  ASSERT_EQ(list->count(), 4);
+  auto marked = [&window] {
+    const QImage picture = window.grab().toImage();
+    long n = 0;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) n += picture.pixel(x, y) == qRgb(255, 0, 160);
+    return n;
+  };
+  EXPECT_EQ(marked(), 0);
+  for (int row : {0, 1, 2}) {
+    list->setCurrentRow(row);
+    EXPECT_GT(marked(), 50) << row;
+  }
 }
 
 // The sample job's program (written by drillnc nc), drawn offscreen: within
