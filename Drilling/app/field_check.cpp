@@ -10,7 +10,7 @@ namespace drilling {
 
 int CheckNumberText(Context& ctx, common::Form* owner, std::string_view text,
                     std::string_view fieldName, double* value) {
-  if (common::Trim(text).empty()) return 0;
+  if (common::Trim(text).empty()) return kNumberBlank;
   double v = 0;
   if (!common::ParseNumber(text, &v)) {
     std::string line = "エラー：";
@@ -18,11 +18,10 @@ int CheckNumberText(Context& ctx, common::Form* owner, std::string_view text,
     line += " [";
     line.append(text);
     line += "] は数値ではありません。";
-    Report(ctx, owner, kKindError, line);
-    return -1;
+    return ReportError(ctx, owner, line);
   }
   if (value) *value = v;
-  return 1;
+  return kNumberGiven;
 }
 
 namespace {

@@ -7,14 +7,20 @@
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "Drilling/app/results.h"
 #include "common/form.h"
 
 namespace drilling {
 
+// The results of CheckNumberText and ReadNumberField besides kFailed.
+inline constexpr int kNumberGiven = 1;  // the text is a number: *value set
+inline constexpr int kNumberBlank = 0;  // empty or blank: *value untouched
+
 // The value of a number typed into a field or given as an argument.
-// 1: the text is a number (*value set). 0: the text is empty or blank (its
-// specified meaning applies; *value untouched). -1: anything else; the error
-// naming the field has been reported (kind -1, box owned by `owner`).
+// kNumberGiven: the text is a number (*value set). kNumberBlank: the text is
+// empty or blank (its specified meaning applies; *value untouched).
+// kFailed: anything else; the error naming the field has been reported
+// (kind -1, box owned by `owner`).
 int CheckNumberText(Context& ctx, common::Form* owner, std::string_view text,
                     std::string_view fieldName, double* value);
 

@@ -103,6 +103,16 @@ int Report(Context& ctx, common::Form* owner, int kind, std::string_view text) {
   return ReportMessage(ctx, owner, kind);
 }
 
+int ReportError(Context& ctx, common::Form* owner, std::string_view text) {
+  Report(ctx, owner, kKindError, text);
+  return kFailed;
+}
+
+int SetError(Context& ctx, std::string_view text) {
+  SetMessage(ctx, text);
+  return kFailed;
+}
+
 int ReportF(Context& ctx, common::Form* owner, int kind, const char* format, ...) {
   va_list ap;
   va_start(ap, format);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "Drilling/app/results.h"
 #include "common/form.h"
 #include "common/message_transport.h"
 
@@ -42,6 +43,13 @@ void SetMessage(Context& ctx, std::string_view text);
 
 // SetMessage + ReportMessage.
 int Report(Context& ctx, common::Form* owner, int kind, std::string_view text);
+
+// The two ways a step fails. ReportError reports `text` now (kind -1, the
+// box owned by `owner`); SetError leaves it in the message buffer for the
+// caller, which reports it once (with ReportMessage) when the step's failure
+// reaches it. Both return kFailed.
+int ReportError(Context& ctx, common::Form* owner, std::string_view text);
+int SetError(Context& ctx, std::string_view text);
 
 // printf-style Report (%s widths in code page 932 bytes).
 int ReportF(Context& ctx, common::Form* owner, int kind, const char* format, ...)

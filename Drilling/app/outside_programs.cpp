@@ -10,6 +10,14 @@
 namespace fs = std::filesystem;
 
 namespace drilling {
+namespace {
+
+// The help file's texts.
+constexpr const char* kNoHelpFileText = "エラー：ヘルプファイルが設定されてません。";
+constexpr const char* kHelpFileMissingFormat = "ヘルプファイル %s がありません。";
+constexpr const char* kHelpFileCannotOpenText = "エラー：ヘルプファイルが開けません";
+
+}  // namespace
 
 common::LaunchRequest ProgramWithFile(std::string_view program, const fs::path& file) {
   common::LaunchRequest request;
@@ -36,7 +44,7 @@ bool StartProgramWithFile(Context& ctx, std::string_view program, const fs::path
 
 int OpenHelpFile(Context& ctx, common::Form& main) {
   std::string value = ReadConfigKey(ctx, filekeys::config::kHelpFile);
-  if (value.empty()) return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが設定されてません。");
+  if (value.empty()) return Report(ctx, &main, kKindError, kNoHelpFileText);
 #ifndef _WIN32
   // The shipped value is written for Windows ("help\Drilling.html").
   std::replace(value.begin(), value.end(), '\\', '/');
@@ -44,7 +52,7 @@ int OpenHelpFile(Context& ctx, common::Form& main) {
   fs::path path = ctx.programFolder / value;
   std::error_code ec;
   if (!fs::exists(path, ec))
-    return ReportF(ctx, &main, kKindError, "ヘルプファイル %s がありません。", path.string().c_str());
+    return ReportF(ctx, &main, kKindError, kHelpFileMissingFormat, path.string().c_str());
   // The desktop's "open" for a file: its default viewer, the path as one argument.
   common::LaunchRequest request;
 #ifdef _WIN32
@@ -54,7 +62,7 @@ int OpenHelpFile(Context& ctx, common::Form& main) {
 #endif
   request.arguments = {path.string()};
   if (!ctx.launcher || !ctx.launcher->Start(request))
-    return Report(ctx, &main, kKindError, "エラー：ヘルプファイルが開けません");
+    return Report(ctx, &main, kKindError, kHelpFileCannotOpenText);
   return 0;
 }
 

@@ -23,6 +23,17 @@ constexpr double kExtentMargin = 0.3;
 constexpr const char* kLineType = "CONTINUOUS";
 constexpr const char* kTemplateName = "TABLES";
 
+// The fixed texts of the drawing (a format names what it takes); those of a
+// missing stock value stand in WriteDxfDrawing's table of the four values.
+constexpr const char* kTemplateCannotOpenFormat = "ファイル %s オープンエラー";
+constexpr const char* kDrawingCannotOpenFormat = "図面ファイルオープンエラー %s";
+constexpr const char* kLowerLeftText = "左下座標";
+constexpr const char* kUpperRightText = "右上座標";
+constexpr const char* kNoHoleDiameterFormat = "[%d] エラー：穴径が空です";
+constexpr const char* kDrawingMissingFormat = "エラー：%s が存在しません";
+constexpr const char* kNoViewerText = "DXF Viewer の設定がありません。";
+constexpr const char* kViewerCannotOpenFormat = "エラー：DXFファイル %s が開けません";
+
 // One group code (right-aligned in three characters) and its value.
 void Group(std::string& out, int code, std::string_view value) {
   out += common::FormatText("%3d\r\n", code);
@@ -83,7 +94,7 @@ int CopyDxfTemplate(Context& ctx, common::Form* owner, std::string& out, std::st
   const fs::path path = ctx.programFolder / (std::string(name) + ".dxf");
   std::string bytes;
   if (!common::ReadFileBytes(path, bytes)) {
-    ReportF(ctx, owner, kKindError, "ファイル %s オープンエラー", path.string().c_str());
+    ReportF(ctx, owner, kKindError, kTemplateCannotOpenFormat, path.string().c_str());
     return -1;
   }
   // Copied as a text-mode copy does: bare line feeds become CR LF, and the
@@ -128,7 +139,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   const fs::path path = folder / (title + ".dxf");
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
-    ReportF(ctx, owner, kKindError, "図面ファイルオープンエラー %s", path.string().c_str());
+    ReportF(ctx, owner, kKindError, kDrawingCannotOpenFormat, path.string().c_str());
     return -1;
   }
 
@@ -143,12 +154,12 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   Group(out, 2, "HEADER");
   Group(out, 9, "$ACADVER");
   Group(out, 1, "AC1009");
-  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", "左下座標", lowerLeft.xMm, lowerLeft.yMm);
+  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", kLowerLeftText, lowerLeft.xMm, lowerLeft.yMm);
   Group(out, 9, "$EXTMIN");
   Real(out, 10, extMin.xMm);
   Real(out, 20, extMin.yMm);
   Group(out, 30, "0.000000");
-  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", "右上座標", upperRight.xMm, upperRight.yMm);
+  ReportF(ctx, owner, kKindList, "%16s %-8.3f %.3f", kUpperRightText, upperRight.xMm, upperRight.yMm);
   Group(out, 9, "$EXTMAX");
   Real(out, 10, extMax.xMm);
   Real(out, 20, extMax.yMm);
@@ -169,7 +180,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
     HoleDiameters diameters;
     std::string hole = ReadJobKey(ctx, jobkey::kHoleDiameter, n);
     if (hole.empty()) {
-      ReportF(ctx, owner, kKindList, "[%d] エラー：穴径が空です", n);
+      ReportF(ctx, owner, kKindList, kNoHoleDiameterFormat, n);
       continue;
     }
     diameters.holeMm = common::ParseLeadingDouble(hole);
@@ -188,7 +199,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
 
   std::string why;
   if (!common::WriteFileAtomic(path, out, common::FileMode::Normal, &why)) {
-    ReportF(ctx, owner, kKindError, "図面ファイルオープンエラー %s", path.string().c_str());
+    ReportF(ctx, owner, kKindError, kDrawingCannotOpenFormat, path.string().c_str());
     ReportF(ctx, owner, kKindList, "%s", why.c_str());
     return -1;
   }
@@ -202,11 +213,11 @@ int WriteDxfDrawing(Context& ctx, common::Form& main) { return WriteDxfDrawing(c
 
 int ShowDxfFile(Context& ctx, common::Form* owner, const fs::path& path) {
   std::error_code ec;
-  if (!fs::exists(path, ec)) return ReportF(ctx, owner, kKindError, "エラー：%s が存在しません", path.string().c_str());
+  if (!fs::exists(path, ec)) return ReportF(ctx, owner, kKindError, kDrawingMissingFormat, path.string().c_str());
   std::string viewer = ReadConfigKey(ctx, filekeys::config::kDxfViewer);
-  if (viewer.empty()) return Report(ctx, owner, kKindList, "DXF Viewer の設定がありません。");
+  if (viewer.empty()) return Report(ctx, owner, kKindList, kNoViewerText);
   if (!StartProgramWithFile(ctx, viewer, path)) {
-    ReportF(ctx, owner, kKindError, "エラー：DXFファイル %s が開けません", path.string().c_str());
+    ReportF(ctx, owner, kKindError, kViewerCannotOpenFormat, path.string().c_str());
     return -1;
   }
   return 0;

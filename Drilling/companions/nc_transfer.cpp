@@ -19,6 +19,8 @@ namespace {
 
 namespace config = filekeys::config;
 
+// The fixed texts of the transfer; the failure and done texts of each method
+// are in the method table below.
 constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
 constexpr const char* kNoNcProgramText = "エラー：ＮＣ計算が終了していません。";
 constexpr const char* kUnknownMethodText = "エラー：転送方法がわかりません";
@@ -27,16 +29,25 @@ constexpr const char* kUnknownMethodText = "エラー：転送方法がわかり
 constexpr const char* kStoppedFormat =
     "ＮＣファイル %s\n送り先 %s\n転送を中止しました。送り先のファイルは不完全な場合があります。";
 constexpr const char* kFtpNotRunText = "エラー：ファイル転送に失敗しました。";
+// Lines of the steps (a format names what it takes).
+constexpr const char* kNoFolderFormat = "フォルダ %s がありません";
+constexpr const char* kCannotReadFormat = "%s が読めません";
+constexpr const char* kCannotStartFormat = "%s を起動できません";
+constexpr const char* kStopScriptFailedFormat = "%s を実行できません";
+constexpr const char* kStopScriptStoppedFormat = "%s が %d 秒で終わらないため止めました";
+constexpr const char* kClosingDncText = "DNCソフトウェアを閉じます。";
+constexpr const char* kScriptCannotOpenFormat = "エラー：ファイル %s が開けません";
+constexpr const char* kFtpProgressFormat = "ＦＴＰ転送中 %s （%d秒）";
+constexpr const char* kNoFtpClientText = "ftp が起動できません（tnftp が入っていません）";
+constexpr const char* kFtpNoAnswerWithinFormat = "ＦＴＰサーバー %s から %d 秒以内に応答がありません";
+constexpr const char* kFtpNoReplyText = "ＦＴＰサーバーの応答がありません";
+constexpr const char* kUnsafeNcFileFormat = "エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）";
+constexpr const char* kUnknownMethodFormat = "エラー：転送方法 %s がわかりません（%s のどれかを設定して下さい）";
 
 // The Debian ftp client (tnftp): no automatic log-in (the script logs in),
 // server replies printed (the outcome is read from them), no wildcard
 // expansion of the local path.
 constexpr const char* kFtpProgram = "ftp";
-
-int Fail(Context& ctx, common::Form* main, std::string_view text) {
-  Report(ctx, main, kKindError, text);
-  return -1;
-}
 
 // One word of a client command: as it is when it has no blank, quote or
 // backslash; otherwise in double quotes with those escaped.
@@ -65,12 +76,12 @@ bool StartsWithReply(std::string_view line, char first) {
 int CopyIntoFolder(const fs::path& ncPath, const fs::path& folder, const std::string& ncFile, std::string& why) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
-    why = common::FormatText("フォルダ %s がありません", folder.string().c_str());
+    why = common::FormatText(kNoFolderFormat, folder.string().c_str());
     return -1;
   }
   std::string bytes;
   if (!common::ReadFileBytes(ncPath, bytes)) {
-    why = common::FormatText("%s が読めません", ncPath.string().c_str());
+    why = common::FormatText(kCannotReadFormat, ncPath.string().c_str());
     return -1;
   }
   std::string error;
@@ -92,7 +103,7 @@ SendOutcome CopyTransfer(Context& ctx, common::Form* main, const TransferJob& jo
 SendOutcome DncTransfer(Context& ctx, common::Form* main, const TransferJob& job) {
   StopDncSoftware(ctx, main);
   if (StartProgramWithFile(ctx, job.destination, job.ncPath)) return SendOutcome::Sent;
-  ReportF(ctx, main, kKindList, "%s を起動できません", job.destination.c_str());
+  ReportF(ctx, main, kKindList, kCannotStartFormat, job.destination.c_str());
   return SendOutcome::Failed;
 }
 
@@ -168,12 +179,12 @@ int StopDncSoftware(Context& ctx, common::Form* main) {
     common::RunOutcome run = common::RunBounded(request, {}, limits);
     // Its result does not stop the transfer; the list says what happened.
     if (!run.started)
-      ReportF(ctx, main, kKindList, "%s を実行できません", script.string().c_str());
+      ReportF(ctx, main, kKindList, kStopScriptFailedFormat, script.string().c_str());
     else if (run.timedOut)
-      ReportF(ctx, main, kKindList, "%s が %d 秒で終わらないため止めました", script.string().c_str(),
+      ReportF(ctx, main, kKindList, kStopScriptStoppedFormat, script.string().c_str(),
               kDncStopWaitMs / 1000);
   }
-  Report(ctx, main, kKindList, "DNCソフトウェアを閉じます。");
+  Report(ctx, main, kKindList, kClosingDncText);
   return 0;
 }
 
@@ -198,7 +209,7 @@ int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::s
   std::string script = FtpScriptText(host, user, password, ncPath.string(), remoteName);
   if (!common::WriteFileAtomic(scriptPath, script, common::FileMode::OwnerOnly)) {
     if (reported) *reported = true;
-    ReportF(ctx, main, kKindError, "エラー：ファイル %s が開けません", scriptPath.string().c_str());
+    ReportF(ctx, main, kKindError, kScriptCannotOpenFormat, scriptPath.string().c_str());
     return -1;
   }
 
@@ -211,7 +222,7 @@ int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::s
   limits.tickMs = kFtpProgressMs;
   std::string hostText(host);
   limits.tick = [&](int elapsedMs) {
-    ReportF(ctx, main, kKindList, "ＦＴＰ転送中 %s （%d秒）", hostText.c_str(), elapsedMs / 1000);
+    ReportF(ctx, main, kKindList, kFtpProgressFormat, hostText.c_str(), elapsedMs / 1000);
   };
   common::RunOutcome run = common::RunBounded(request, scriptPath, limits);
   std::error_code ec;
@@ -220,17 +231,17 @@ int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::s
 
   if (!run.started) {
     if (reported) *reported = true;
-    Report(ctx, main, kKindList, "ftp が起動できません（tnftp が入っていません）");
-    return Fail(ctx, main, kFtpNotRunText);
+    Report(ctx, main, kKindList, kNoFtpClientText);
+    return ReportError(ctx, main, kFtpNotRunText);
   }
   if (run.timedOut) {
-    ReportF(ctx, main, kKindList, "ＦＴＰサーバー %s から %d 秒以内に応答がありません", hostText.c_str(),
+    ReportF(ctx, main, kKindList, kFtpNoAnswerWithinFormat, hostText.c_str(),
             kFtpWaitMs / 1000);
     return -1;
   }
   FtpOutcome outcome = ReadFtpOutcome(run.output);
   if (outcome.confirmed) return 0;
-  Report(ctx, main, kKindList, outcome.reply.empty() ? std::string("ＦＴＰサーバーの応答がありません") : outcome.reply);
+  Report(ctx, main, kKindList, outcome.reply.empty() ? std::string(kFtpNoReplyText) : outcome.reply);
   return -1;
 }
 
@@ -253,17 +264,17 @@ std::string TransferMethodNames() {
 
 int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
   job.ncFile = ReadJobKey(ctx, jobkey::kNcFile);
-  if (job.ncFile.empty()) return Fail(ctx, main, kNoNcFileNameText);
+  if (job.ncFile.empty()) return ReportError(ctx, main, kNoNcFileNameText);
   // A name with a folder part would send a file from outside ncdata.
   if (!IsPlainFileName(job.ncFile))
-    return Fail(ctx, main,
-                common::FormatText("エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）",
+    return ReportError(ctx, main,
+                common::FormatText(kUnsafeNcFileFormat,
                                    job.ncFile.c_str()));
   SetDialogFolder(ctx, "NC");
   job.ncPath = fs::path(ctx.dialogFolder) / job.ncFile;
   ctx.Trace("%s\n", job.ncPath.string().c_str());
   std::error_code ec;
-  if (!fs::is_regular_file(job.ncPath, ec)) return Fail(ctx, main, kNoNcProgramText);
+  if (!fs::is_regular_file(job.ncPath, ec)) return ReportError(ctx, main, kNoNcProgramText);
 
   std::string method = ReadConfigKey(ctx, config::kTransferMethod);
   if (method.empty()) method = "DNC";
@@ -271,12 +282,12 @@ int PrepareTransfer(Context& ctx, common::Form* main, TransferJob& job) {
   // like a sent program.
   job.method = FindTransferMethod(method);
   if (!job.method)
-    return Fail(ctx, main,
-                common::FormatText("エラー：転送方法 %s がわかりません（%s のどれかを設定して下さい）", method.c_str(),
+    return ReportError(ctx, main,
+                common::FormatText(kUnknownMethodFormat, method.c_str(),
                                    TransferMethodNames().c_str()));
   job.destination = common::ReadProfileText(config::kTransferSection, method, "", config::kTransferDestinationRoom,
                                             ctx.configPath);
-  if (job.destination.empty()) return Fail(ctx, main, kUnknownMethodText);
+  if (job.destination.empty()) return ReportError(ctx, main, kUnknownMethodText);
   return 0;
 }
 
@@ -288,7 +299,7 @@ int SendByMethod(Context& ctx, common::Form* main, const TransferJob& job) {
         ReportF(ctx, main, kKindInformation, method.doneFormat, job.ncFile.c_str(), job.destination.c_str());
       return 0;
     case SendOutcome::Failed:
-      return Fail(ctx, main, method.failedText);
+      return ReportError(ctx, main, method.failedText);
     case SendOutcome::FailedReported:
       // One error box per failure: the step has shown its own.
       Report(ctx, main, kKindList, method.failedText);

@@ -27,14 +27,38 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
+// The fixed texts of the package (a format names what it takes).
+constexpr const char* kNoControllerText = "エラー：制御装置取り出し失敗";
+constexpr const char* kNoControllerFamilyText = "エラー：TRYCUTコントローラー取り出し失敗";
+constexpr const char* kControlFileFailedText = "エラー：TRYCUTコントロールファイルの作成に失敗";
+constexpr const char* kStockValueMissingFormat = "エラー：%s データがあいません。";
+constexpr const char* kStockValueTooLongFormat = "エラー：%s [%s] が長すぎます（%zu バイトまで）。";
+constexpr const char* kBoxCannotOpenFormat = "エラー：TRYCUTファイル %s が開けません。";
+constexpr const char* kToolFileDeclinedText = "TRYCUT 工具ファイルの書き込みを中止します。";
+constexpr const char* kToolFileCannotOpenFormat = "エラー：TRYCUT 工具ファイル %s が開けません";
+constexpr const char* kToolFileKeptFormat = "（書きかけの工具ファイルは %s に残しました）";
+constexpr const char* kToolFileNotRemovedFormat = "（前の工具ファイル %s を削除できません）";
+constexpr const char* kNoToolNumberFormat = "エラー：[%d] 工具番号の定義がありません";
+constexpr const char* kToolWrittenFormat = "T%02d → 作成済";
+constexpr const char* kNoToolNameFormat = "エラー：[%d] 工具名の定義がありません";
+constexpr const char* kNoCutDepthFormat = "エラー：[%d] 切込みＺ値がありません";
+constexpr const char* kToolLineFormat = "T%02d → %s D%s";
+constexpr const char* kBatchDeclinedText = "TRYCUT バッチファイルの書き込みを中止します。";
+constexpr const char* kBatchCannotOpenText = "エラー：TRYCUT バッチファイルが開けません";
+constexpr const char* kTrycutModeFormat = "TRYCUT2000 実行モード %s";
+constexpr const char* kStartNotNumberFormat = "エラー：NCFORMAT の %s [%s] は数値ではありません。";
+constexpr const char* kNoWineFormat = "%s はWindowsのプログラムですが、wine がインストールされていません";
+constexpr const char* kNoStartLineFormat = "%s に起動行がありません";
+constexpr const char* kCannotStartFormat = "%s を起動できません";
+constexpr const char* kCannotRunText = "エラー：シミュレーション実行できません";
+constexpr const char* kPackageHeadingText = "=== TRYCUT2000用シミュレーションファイル作成 ===";
+constexpr const char* kNotStartedFormat = "シミュレーションは起動しません：%s";
+constexpr const char* kStartingFormat = "実行 %s";
+constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
+constexpr const char* kNoPackageText = "シミュレーションファイルがありません。";
+
 constexpr const char* kMagazine = "MAGAZINE";
 namespace config = filekeys::config;
-constexpr const char* kCannotRun = "エラー：シミュレーション実行できません";
-
-int Fail(Context& ctx, std::string_view text) {
-  SetMessage(ctx, text);
-  return -1;
-}
 
 // An integer of process `n`.
 int ReadProcessInt(const Context& ctx, const filekeys::Key& key, int n) {
@@ -114,7 +138,7 @@ TrycutPackageNames PackageFileNames(const Context& ctx, std::string_view ncPath)
 
 int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
   std::string controller = ReadJobKey(ctx, jobkey::kController);
-  if (controller.empty()) return Fail(ctx, "エラー：制御装置取り出し失敗");
+  if (controller.empty()) return SetError(ctx, kNoControllerText);
   const char* family = nullptr;
   for (const char* candidate : {"OSP", "FANUC", "MELDAS", "MAZATROL"}) {
     if (Contains(controller, candidate)) {
@@ -122,7 +146,7 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
       break;
     }
   }
-  if (!family) return Fail(ctx, "エラー：TRYCUTコントローラー取り出し失敗");
+  if (!family) return SetError(ctx, kNoControllerFamilyText);
 
   // The template belongs to TRYCUT: its bytes are copied as they are, as a
   // text-mode copy does: bare line feeds become CR LF, and the text ends at
@@ -130,7 +154,7 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
   // character), which would otherwise hide the MEMORY lines behind it.
   std::string bytes;
   if (!common::ReadFileBytes(ctx.programFolder / (std::string(family) + ".CTL"), bytes))
-    return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
+    return SetError(ctx, kControlFileFailedText);
   if (std::size_t eof = bytes.find('\x1a'); eof != std::string::npos) bytes.erase(eof);
   bytes = common::ToCrLf(bytes);
 
@@ -148,7 +172,7 @@ int WriteTrycutControlFile(Context& ctx, const fs::path& controlPath) {
   // first MEMORY line; without MEMORY lines the template stays as it is.
   if (!memory.empty() && !bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
   bytes += memory;
-  if (!common::WriteFileAtomic(controlPath, bytes)) return Fail(ctx, "エラー：TRYCUTコントロールファイルの作成に失敗");
+  if (!common::WriteFileAtomic(controlPath, bytes)) return SetError(ctx, kControlFileFailedText);
   return 0;
 }
 
@@ -160,9 +184,9 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
     // Read whole: a value wider than its room would be read cut (another size).
     const filekeys::Key& key = kKeys[i];
     std::string text = ReadJobKey(ctx, key.section, key.name, filekeys::kWholeValueRoom);
-    if (text.empty()) return Fail(ctx, common::FormatText("エラー：%s データがあいません。", key.name));
+    if (text.empty()) return SetError(ctx, common::FormatText(kStockValueMissingFormat, key.name));
     if (common::Cp932Width(text) > key.room - 1)
-      return Fail(ctx, common::FormatText("エラー：%s [%s] が長すぎます（%zu バイトまで）。", key.name,
+      return SetError(ctx, common::FormatText(kStockValueTooLongFormat, key.name,
                                           common::CutToBytes(text, 40).c_str(), key.room - 1));
     v[i] = common::ParseLeadingDouble(text);
   }
@@ -181,7 +205,7 @@ int WriteStockBox(Context& ctx, const fs::path& boxPath) {
   common::TextFileWriter out(boxPath);
   out.WriteLine(line);
   if (!CanCreateOutputFile(boxPath) || !out.Commit())
-    return Fail(ctx, common::FormatText("エラー：TRYCUTファイル %s が開けません。", boxPath.string().c_str()));
+    return SetError(ctx, common::FormatText(kBoxCannotOpenFormat, boxPath.string().c_str()));
   return 0;
 }
 
@@ -192,9 +216,9 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
 }  // namespace
 
 int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPath) {
-  if (ConfirmOverwrite(ctx, toolPath) < 0) return Fail(ctx, "TRYCUT 工具ファイルの書き込みを中止します。");
+  if (ConfirmOverwrite(ctx, toolPath) < 0) return SetError(ctx, kToolFileDeclinedText);
   const std::string cannotOpen =
-      common::FormatText("エラー：TRYCUT 工具ファイル %s が開けません", toolPath.string().c_str());
+      common::FormatText(kToolFileCannotOpenFormat, toolPath.string().c_str());
   common::TextFileWriter out(toolPath);
   fs::path kept = toolPath;
   kept += kFailedNcSuffix;
@@ -203,17 +227,17 @@ int WriteTrycutToolFile(Context& ctx, common::Form* main, const fs::path& toolPa
     fs::remove(kept, ec);  // a partial file of an earlier failed run
     return 0;
   }
-  if (!CanCreateOutputFile(toolPath)) Fail(ctx, cannotOpen);
+  if (!CanCreateOutputFile(toolPath)) SetError(ctx, cannotOpen);
   // The operator agreed to replace the tool file: an earlier one must not
   // stay beside the new control and box files (the package would mix two
   // jobs). What was written goes to <name>.failed for diagnosis.
   std::string text = ctx.messageBuffer;
   if (!out.Text().empty() && out.KeepAs(kept))
-    text += common::FormatText("（書きかけの工具ファイルは %s に残しました）", kept.string().c_str());
+    text += common::FormatText(kToolFileKeptFormat, kept.string().c_str());
   fs::remove(toolPath, ec);
   if (fs::exists(fs::symlink_status(toolPath, ec)))
-    text += common::FormatText("（前の工具ファイル %s を削除できません）", toolPath.string().c_str());
-  return Fail(ctx, text);
+    text += common::FormatText(kToolFileNotRemovedFormat, toolPath.string().c_str());
+  return SetError(ctx, text);
 }
 
 namespace {
@@ -227,25 +251,25 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
   for (int n = 1; n <= kTrycutProcessScan; ++n) {
     int tool = ReadProcessInt(ctx, jobkey::kToolT, n);
     if (tool <= 0) {
-      if (n == 1) return Fail(ctx, common::FormatText("エラー：[%d] 工具番号の定義がありません", n));
+      if (n == 1) return SetError(ctx, common::FormatText(kNoToolNumberFormat, n));
       continue;
     }
     if (written.count(tool)) {
-      ReportF(ctx, main, kKindList, "T%02d → 作成済", tool);
+      ReportF(ctx, main, kKindList, kToolWrittenFormat, tool);
       continue;
     }
     written.insert(tool);
     if (n == 1) out.WriteLine(common::FormatText("INI = %s%02d", kMagazine, tool));
 
     std::string name = ReadJobKey(ctx, jobkey::kToolName, n);
-    if (name.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 工具名の定義がありません", n));
+    if (name.empty()) return SetError(ctx, common::FormatText(kNoToolNameFormat, n));
     const double diameterMm = common::ParseLeadingDouble(ReadJobKey(ctx, jobkey::kToolDiameter, n));
     const double radiusMm = diameterMm / 2;
     std::string z = ReadJobKey(ctx, jobkey::kZCode, n);
-    if (z.empty()) return Fail(ctx, common::FormatText("エラー：[%d] 切込みＺ値がありません", n));
+    if (z.empty()) return SetError(ctx, common::FormatText(kNoCutDepthFormat, n));
     const double cutLengthMm = std::fabs(common::ParseLeadingDouble(z)) + 1;  // L1
     const double toolLengthMm = cutLengthMm + 5;                               // L2
-    ReportF(ctx, main, kKindList, "T%02d → %s D%s", tool, name.c_str(), FormatFixed(diameterMm, 2).c_str());
+    ReportF(ctx, main, kKindList, kToolLineFormat, tool, name.c_str(), FormatFixed(diameterMm, 2).c_str());
     pen = pen % kTrycutPenCount + 1;
 
     const std::string head = common::FormatText("%s%02d = CUTTER/", kMagazine, tool);
@@ -275,7 +299,7 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
     }
     out.WriteLine(indent + common::FormatText("PEN/%d", pen));
   }
-  if (!out.Commit()) return Fail(ctx, cannotOpen);
+  if (!out.Commit()) return SetError(ctx, cannotOpen);
   return 0;
 }
 
@@ -284,14 +308,10 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
 int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNames& names,
                          std::string_view trycutExe, std::string_view ncPath) {
   if (ConfirmOverwrite(ctx, names.batchPath) < 0) {
-    Report(ctx, main, kKindInformation, "TRYCUT バッチファイルの書き込みを中止します。");
-    return 1;
+    Report(ctx, main, kKindInformation, kBatchDeclinedText);
+    return kTrycutDeclined;
   }
-  constexpr const char* kCannotOpen = "エラー：TRYCUT バッチファイルが開けません";
-  if (!CanCreateOutputFile(names.batchPath)) {
-    Report(ctx, main, kKindError, kCannotOpen);
-    return -1;
-  }
+  if (!CanCreateOutputFile(names.batchPath)) return ReportError(ctx, main, kBatchCannotOpenText);
   common::TextFileWriter out(names.batchPath);
   out.WriteLine("@echo off");
   out.WriteLine("");
@@ -304,7 +324,7 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
   out.WriteLine("set BOXFILE=" + names.boxName);
   std::string mode = ReadConfigKey(ctx, config::kTrycutMode);
   if (!mode.empty()) {
-    ReportF(ctx, main, kKindList, "TRYCUT2000 実行モード %s", mode.c_str());
+    ReportF(ctx, main, kKindList, kTrycutModeFormat, mode.c_str());
   } else {
     mode = " ";
   }
@@ -327,7 +347,7 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
     if (start[i].empty()) start[i] = kStart[i].fallback;  // as the NC program takes it
     double value = 0;
     if (common::Cp932Width(start[i]) > config::kTrycutStartRoom - 1 || !common::ParseNumber(start[i], &value)) {
-      ReportF(ctx, main, kKindError, "エラー：NCFORMAT の %s [%s] は数値ではありません。", kStart[i].shown,
+      ReportF(ctx, main, kKindError, kStartNotNumberFormat, kStart[i].shown,
               common::CutToBytes(start[i], 40).c_str());
       return -1;
     }
@@ -337,11 +357,8 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
   const std::string& startZ = start[2];
   out.WriteLine("start %EXEFILE% " + mode + " /s (" + startX + "," + startY + "," + startZ + ") " +
                 "/d %BOXFILE% /t %ATCFILE% /c %CTLFILE% %NCFILE%");
-  if (!out.Commit()) {
-    Report(ctx, main, kKindError, kCannotOpen);
-    return -1;
-  }
-  return 0;
+  if (!out.Commit()) return ReportError(ctx, main, kBatchCannotOpenText);
+  return kDone;
 }
 
 bool ReadTrycutBatch(const fs::path& batchPath, TrycutCommand& command) {
@@ -422,7 +439,7 @@ bool TrycutLaunchRequest(const TrycutCommand& command, const std::string& winePa
 #ifndef _WIN32
   if (windowsProgram) {
     if (winePath.empty()) {
-      why = common::FormatText("%s はWindowsのプログラムですが、wine がインストールされていません", program.c_str());
+      why = common::FormatText(kNoWineFormat, program.c_str());
       return false;
     }
     request.program = winePath;
@@ -448,7 +465,7 @@ namespace {
 // keeps its one fixed text.
 int CannotRun(Context& ctx, common::Form* main, const std::string& why) {
   Report(ctx, main, kKindList, why);
-  Report(ctx, main, kKindError, kCannotRun);
+  Report(ctx, main, kKindError, kCannotRunText);
   return -1;
 }
 
@@ -457,18 +474,18 @@ int CannotRun(Context& ctx, common::Form* main, const std::string& why) {
 int StartTrycutBatch(Context& ctx, common::Form* main, const fs::path& batchPath) {
   TrycutCommand command;
   if (!ReadTrycutBatch(batchPath, command))
-    return CannotRun(ctx, main, common::FormatText("%s に起動行がありません", batchPath.string().c_str()));
+    return CannotRun(ctx, main, common::FormatText(kNoStartLineFormat, batchPath.string().c_str()));
   common::LaunchRequest request;
   std::string why;
   if (!TrycutLaunchRequest(command, FindOnPath("wine"), request, why)) return CannotRun(ctx, main, why);
   if (!ctx.launcher || !ctx.launcher->Start(request))
-    return CannotRun(ctx, main, common::FormatText("%s を起動できません", request.program.c_str()));
+    return CannotRun(ctx, main, common::FormatText(kCannotStartFormat, request.program.c_str()));
   return 0;
 }
 
 int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycutExe, std::string_view ncPath,
                         bool startSimulator) {
-  Report(ctx, main, kKindList, "=== TRYCUT2000用シミュレーションファイル作成 ===");
+  Report(ctx, main, kKindList, kPackageHeadingText);
   const TrycutPackageNames names = PackageFileNames(ctx, ncPath);
   if (WriteTrycutControlFile(ctx, names.controlPath) < 0 || WriteStockBox(ctx, names.boxPath) < 0 ||
       WriteTrycutToolFile(ctx, main, names.toolPath) < 0) {
@@ -476,12 +493,12 @@ int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycu
     return -1;
   }
   int batch = WriteTrycutBatchFile(ctx, main, names, trycutExe, ncPath);
-  if (batch != 0) return batch;
+  if (batch != kDone) return batch;
   if (!startSimulator) {
-    ReportF(ctx, main, kKindList, "シミュレーションは起動しません：%s", names.batchPath.string().c_str());
+    ReportF(ctx, main, kKindList, kNotStartedFormat, names.batchPath.string().c_str());
     return 0;
   }
-  ReportF(ctx, main, kKindList, "実行 %s", names.batchPath.string().c_str());
+  ReportF(ctx, main, kKindList, kStartingFormat, names.batchPath.string().c_str());
   StartTrycutBatch(ctx, main, names.batchPath);
   return 0;
 }
@@ -495,13 +512,13 @@ TrycutStep TrycutPackageStep(bool startSimulator) {
 int RerunTrycut(Context& ctx, common::Form& main) {
   std::string ncFile = ReadJobKey(ctx, jobkey::kNcFile);
   if (ncFile.empty()) {
-    Report(ctx, &main, kKindError, "エラー：ＮＣファイル名が未定義です。");
+    Report(ctx, &main, kKindError, kNoNcFileNameText);
     return -1;
   }
   const TrycutPackageNames names = PackageFileNames(ctx, ncFile);
   std::error_code ec;
   if (!fs::exists(names.batchPath, ec)) {
-    Report(ctx, &main, kKindError, "シミュレーションファイルがありません。");
+    Report(ctx, &main, kKindError, kNoPackageText);
     return -1;
   }
   StartTrycutBatch(ctx, &main, names.batchPath);

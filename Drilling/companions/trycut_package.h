@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "Drilling/app/results.h"
 #include "Drilling/ncout/nc_creation.h"
 #include "common/form.h"
 #include "common/launch.h"
@@ -57,8 +58,12 @@ int WriteStockBox(Context& ctx, const std::filesystem::path& boxPath);
 // "INI = MAGAZINEnn" and three lines per distinct tool number.
 int WriteTrycutToolFile(Context& ctx, common::Form* main, const std::filesystem::path& toolPath);
 
-// The batch file's twelve lines. 0 written, 1 the operator declined to
-// overwrite (reported as information), -1 failed (reported).
+// The operator declined to overwrite the batch file (reported as
+// information): no failure, but nothing to start.
+inline constexpr int kTrycutDeclined = 1;
+
+// The batch file's twelve lines. kDone written, kTrycutDeclined, or kFailed
+// (reported).
 int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNames& names,
                          std::string_view trycutExe, std::string_view ncPath);
 
@@ -84,9 +89,8 @@ bool TrycutLaunchRequest(const TrycutCommand& command, const std::string& winePa
 // (the reason listed, then "エラー：シミュレーション実行できません").
 int StartTrycutBatch(Context& ctx, common::Form* main, const std::filesystem::path& batchPath);
 
-// The whole package. 0 when the batch file was written (started or not), 1
-// when the operator declined to overwrite the batch file, -1 on any other
-// failure (reported). With `startSimulator` false the batch file is written
+// The whole package. kDone when the batch file was written (started or
+// not), kTrycutDeclined, or kFailed on any other failure (reported). With `startSimulator` false the batch file is written
 // but not started (the command line's --no-sim).
 int CreateTrycutPackage(Context& ctx, common::Form* main, std::string_view trycutExe, std::string_view ncPath,
                         bool startSimulator = true);

@@ -266,7 +266,7 @@ std::string TimeBasedTitle(const common::LocalTime& t) {
 int NewJobFile(Context& ctx, common::Form& main, bool* declined) {
   if (declined) *declined = false;
   main.SetText(kTitleEdit, TimeBasedTitle(GetLocalTimeParts(ctx)));
-  if (SetNewJobPath(ctx, main) == -1) {
+  if (SetNewJobPath(ctx, main) == kFailed) {
     if (declined) *declined = true;
     return 0;
   }

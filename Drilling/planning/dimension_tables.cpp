@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::size_t kHoleDiameterRoom = 16;  // 15 bytes
 
-// Finds the row for the dialog's hole diameter. 0 with `row` filled, 1 when
-// there is none (reported), or a negative report result.
+// Finds the row for the dialog's hole diameter. kDone with `row` filled,
+// kNoDimensionRow when there is none (reported), or a negative report result.
 int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& table,
                      double (&row)[kMaxTableRowWidth]) {
   std::string text = dialog.Text(kHoleDiameterEdit, kHoleDiameterRoom);
@@ -44,7 +44,7 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
   while ((read = reader.Next(row)) == RowRead::Row) {
     if (row[0] == 0 || row[1] == 0) break;
     if (row[table.keyColumn] == diameter) {
-      if (reader.RowProblem().empty()) return 0;
+      if (reader.RowProblem().empty()) return kDone;
       read = reader.Reject(reader.RowProblem());
       break;
     }
@@ -53,7 +53,7 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
     return ReportF(ctx, &dialog, kKindError, "エラー：%s %s の %s。", table.name, shown.c_str(),
                    reader.Problem().c_str());
   Report(ctx, &dialog, kKindInformation, table.noRow);
-  return 1;
+  return kNoDimensionRow;
 }
 
 void WriteSize(common::Form& dialog, int id, double value) { dialog.SetText(id, FormatNumber(value, 0)); }
@@ -109,13 +109,13 @@ const DimensionTable kReamerSizes = {
 int LookUpDimensions(Context& ctx, common::Form& dialog, const DimensionTable& table) {
   double row[kMaxTableRowWidth] = {};
   int r = FindDimensionRow(ctx, dialog, table, row);
-  if (r != 0) return r;
+  if (r != kDone) return r;
   for (int i = 0; i < table.fillCount; ++i) {
     const SizeColumn& fill = table.fills[static_cast<std::size_t>(i)];
     const double value = row[fill.column];
     if (!fill.onlyBelowZero || value < 0) WriteSize(dialog, fill.field, value);
   }
-  return 0;
+  return kDone;
 }
 
 int LookUpCounterbore(Context& ctx, common::Form& dialog) { return LookUpDimensions(ctx, dialog, kCounterboreSizes); }
@@ -126,7 +126,7 @@ int LookUpReamerSizes(Context& ctx, common::Form& dialog) { return LookUpDimensi
 
 int LookUpSizesForHoleType(Context& ctx, common::Form& dialog, std::string_view holeType) {
   const HoleKindDescription* kind = FindHoleKind(holeType);
-  if (!kind || !kind->sizes) return 2;
+  if (!kind || !kind->sizes) return kNoDimensionTable;
   return LookUpDimensions(ctx, dialog, *kind->sizes);
 }
 

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "Drilling/app/context.h"
+#include "Drilling/app/results.h"
 #include "common/form.h"
 
 namespace drilling {
@@ -55,10 +56,14 @@ extern const DimensionTable kCounterboreSizes;
 extern const DimensionTable kTapSizes;
 extern const DimensionTable kReamerSizes;
 
+// Results of the look-ups besides kDone (a row was applied) and a negative
+// value (an error was reported).
+inline constexpr int kNoDimensionRow = 1;    // no row for the diameter (reported as information)
+inline constexpr int kNoDimensionTable = 2;  // the type names no table to look in
+
 // Reads the hole diameter (field 1101) of the hole definition dialog and
-// writes the sizes of the matching row of `table` into its fields. 0 when a
-// row was applied, 1 when the table has no row for the diameter (reported
-// as information), a negative value after an error report; fields change
+// writes the sizes of the matching row of `table` into its fields: kDone, or
+// kNoDimensionRow, or a negative value after an error report; fields change
 // only when a row is applied.
 int LookUpDimensions(Context& ctx, common::Form& dialog, const DimensionTable& table);
 
@@ -68,7 +73,8 @@ int LookUpTapSizes(Context& ctx, common::Form& dialog);
 int LookUpReamerSizes(Context& ctx, common::Form& dialog);
 
 // The look-up of the kind the hole type names (hole_kinds.h): the look-up's
-// result, or 2 when the type names no kind or one without a table.
+// result, or kNoDimensionTable when the type names no kind or one without a
+// table.
 int LookUpSizesForHoleType(Context& ctx, common::Form& dialog, std::string_view holeType);
 
 }  // namespace drilling

@@ -32,14 +32,14 @@ void SetCell(common::Form& window, int column, int row, const std::string& text)
   SetCellText(window, column, row, text);
 }
 
-// A hole group value as a number. 1 read, 0 absent or empty, -1 present but
-// not a number (reported: a hand-edited "8,5" must not plan a drill of 8).
+// A hole group value as a number: kNumberGiven, kNumberBlank when absent or
+// empty, kFailed when present but not a number (reported: a hand-edited "8,5"
+// must not plan a drill of 8).
 int ReadHoleValue(Context& ctx, common::Form& window, int group, const filekeys::Key& key, double* value) {
   std::string text = ReadJobKey(ctx, key, group);
   if (text.empty()) return 0;
   std::string field = common::FormatText("穴情報[%d] %s", group, key.name);
-  int checked = CheckNumberText(ctx, &window, text, field, value);
-  return checked == 0 ? 0 : checked;
+  return CheckNumberText(ctx, &window, text, field, value);
 }
 
 // Runs the plan of the group's kind for hole group `group` from row `row`;
@@ -54,7 +54,7 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
     if (p.diameter.key) {
       int got = ReadHoleValue(ctx, window, group, *p.diameter.key, &record.Diameter);
       if (got < 0) return -1;
-      if (got == 0) {
+      if (got == kNumberBlank) {
         Report(ctx, &window, kKindError, p.diameter.missingText);
         return -1;
       }
@@ -64,7 +64,7 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
     double depth = 0;
     int got = ReadHoleValue(ctx, window, group, *p.depth.key, &depth);
     if (got < 0) return -1;
-    if (got == 0) {
+    if (got == kNumberBlank) {
       if (p.optional) return 0;
       Report(ctx, &window, kKindError, p.depth.missingText);
       return -1;
@@ -165,7 +165,7 @@ int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kin
   // start from values no table row can give, to tell that case apart.
   bool chamfer = kind == ProcessKind::Chamfer;
   if (chamfer) record.Spindle = record.Feed = -1;
-  if (ReadConditions(ctx, window, kind, record) != 1) return -1;
+  if (ReadConditions(ctx, window, kind, record) != kFound) return -1;
   bool noBand = chamfer && record.Spindle == -1 && record.Feed == -1;
 
   int common = WriteCommonCells(ctx, window, record, row, ProcessCycleKey(kind));
@@ -198,7 +198,7 @@ int AssignToolNumbers(Context& ctx, common::Form& window) {
     std::string diameter = window.Text(ProcessCellId(kColDiameter, row), kToolDiameterRoom);
     MagazineTool tool;
     tool.Diameter = common::ParseLeadingDouble(diameter.empty() ? "0" : diameter);
-    if (FindMagazineTool(name, tool, path) != 1) continue;
+    if (FindMagazineTool(name, tool, path) != kFound) continue;
     SetCell(window, kColT, row, common::FormatText("%.0f", tool.T));
     SetCell(window, kColH, row, common::FormatText("%.0f", tool.H));
     std::string g = CellText(window, kColG, row);

@@ -41,7 +41,7 @@ int RunCheck(Session& session, const std::vector<std::string>& args) {
     double value = 0;
     int got = drilling::CheckNumberText(ctx, nullptr, *rapid, "--rapid", &value);
     if (got < 0) return kExitUsage;
-    if (got == 0 || !(value > 0)) return session.UsageError("--rapid must be a feed above 0 (mm/min)");
+    if (got == drilling::kNumberBlank || !(value > 0)) return session.UsageError("--rapid must be a feed above 0 (mm/min)");
     options.rapidMmPerMin = value;
   }
 
