@@ -228,14 +228,7 @@ class ProgramCheck : public ReadSink {
       result.summary.push_back(line);
     }
     result.summary.push_back("holes total " + std::to_string(holes_));
-    if (!timeKnown) {
-      result.summary.push_back("time ?:??");
-      return;
-    }
-    const long seconds = std::lround(result.runSeconds);
-    char time[48];
-    std::snprintf(time, sizeof time, "time %ld:%02ld", seconds / 60, seconds % 60);
-    result.summary.push_back(time);
+    result.summary.push_back("time " + (timeKnown ? RunTimeText(result.runSeconds) : std::string("?:??")));
   }
 
   const CheckOptions& options_;
@@ -251,6 +244,14 @@ class ProgramCheck : public ReadSink {
 };
 
 }  // namespace
+
+std::string RunTimeText(double seconds) {
+  if (!(seconds >= 0 && seconds < kMostRunSeconds)) return "?:??";
+  const long whole = std::lround(seconds);
+  char text[48];
+  std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+  return text;
+}
 
 std::string MmText(double value) {
   char text[48];

@@ -53,6 +53,9 @@ CheckResult CheckProgram(const Program& program, const CheckOptions& options);
 // their F, dwells, and kToolChangeSeconds per tool change.
 double RunSeconds(const Program& program, double rapidMmPerMin);
 
+// A run time as the summary gives it, "M:SS"; "?:??" beyond kMostRunSeconds.
+std::string RunTimeText(double seconds);
+
 // A length as the programs write it: three decimals at most, the point kept.
 std::string MmText(double value);
 

@@ -7,6 +7,7 @@
 #include "Drilling/holes/hole_calculators.h"
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
+#include "Drilling/holes/hole_order.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/planning/dimension_tables.h"
 #include "Drilling/planning/hole_kinds.h"
@@ -55,6 +56,9 @@ void HoleCommand(Context& ctx, common::Form& dialog, int id) {
       break;
     case kHoleCmdMoveBase:
       if (ctx.ui) ctx.ui->RunModal(&dialog, CoordinateCopyDialogTemplate(), CoordinateCopyDialogProc(ctx));
+      break;
+    case kHoleCmdOrder:
+      OptimiseHoleRows(ctx, dialog);
       break;
     default:
       // Escape (command 2) does not close this dialog: unsaved positions

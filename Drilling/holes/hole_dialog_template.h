@@ -16,6 +16,7 @@ enum HoleDialogCommand : int {
   kHoleCmdLoad = 40073,
   kHoleCmdCircle = 40080,     // coordinates on a circle
   kHoleCmdMoveBase = 40082,   // coordinates from a base point
+  kHoleCmdOrder = 40084,      // a short visiting order of the positions
 };
 
 // Caption replaced when the dialog opens ("[%d] 穴情報登録").

@@ -52,11 +52,8 @@ const HoleField kHoleFields[] = {
 };
 
 // Checks a hole group before its save writes anything: the type holds no
-// line break, every size is a number or empty, and the positions run
-// without a gap from row 1, each row with a number for X and for Y whose
-// number text fits the field. The position texts to store go into
-// `positions` (X, Y of rows 1..n). 0, or -1 after the error naming the
-// field or the row.
+// line break, every size is a number or empty, and the positions pass
+// CheckHolePositions. 0, or -1 after the error naming the field or the row.
 int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions) {
   for (const HoleField& f : kHoleFields) {
     // Whole texts: a value longer than its room is refused, never cut.
@@ -66,6 +63,13 @@ int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std
                                                : CheckNumberText(ctx, &dialog, value, f.label, nullptr);
     if (checked < 0) return -1;
   }
+  return CheckHolePositions(ctx, dialog, positions);
+}
+
+}  // namespace
+
+int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions) {
+  positions.clear();
   // A row after an empty or half-filled one would not be stored: the save
   // is refused rather than dropping it without a word.
   auto present = [&](int id) { return !common::Trim(dialog.Text(id, kPositionRoom)).empty(); };
@@ -100,6 +104,8 @@ int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std
   }
   return 0;
 }
+
+namespace {
 
 // Writes changes to one section of the current job file at once; a failure
 // is reported (kind -1) and gives false.

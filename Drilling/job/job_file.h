@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Drilling/app/context.h"
 #include "common/clock.h"
@@ -104,6 +106,13 @@ int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& upda
 // saved; negative when no job is open, a check failed or a write failed
 // (reported).
 int SaveHoleGroup(Context& ctx, common::Form& dialog);
+
+// Checks the position rows of the hole definition dialog as a save does:
+// they run without a gap from row 1, each row with a number for X and for Y
+// whose number text fits the field. The texts to store (number text, point
+// kept) go into `positions` (X, Y of rows 1..n). 0, or -1 after the error
+// naming the row.
+int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions);
 
 // Copies the four hole types into the main form's labels 1031-1034. Nothing
 // when no job is open. 0.

@@ -4,6 +4,7 @@
 
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/nc_format.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
 #include "common/profile.h"
@@ -65,15 +66,12 @@ bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key
   return false;
 }
 
-// A configured number of the NC format: the default when absent or empty;
-// a value that is present but not a whole number (or wider than its room)
-// fails: written as 0 it would move the tool somewhere never asked for.
+// A configured number of the NC format (ReadNcFormatNumber); a failure
+// leaves its text in the message buffer.
 bool ReadConfigNumber(Context& ctx, const char* key, std::string_view def, double& value) {
-  std::string text = ReadConfig(ctx, "NCFORMAT", key, "", kRoomWhole);
-  if (text.empty()) text = std::string(def);
-  if (common::Cp932Width(text) <= kRoomNumber - 1 && common::ParseNumber(text, &value)) return true;
-  Fail(ctx, common::FormatText("エラー：NCFORMAT の %s [%s] は数値ではありません。", key,
-                               common::CutToBytes(text, 40).c_str()));
+  std::string error;
+  if (ReadNcFormatNumber(ctx, key, def, value, error)) return true;
+  Fail(ctx, error);
   return false;
 }
 
@@ -148,7 +146,10 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
                                         ncFile.c_str()));
   settings.ncPath = ctx.NcFolder() / ncFile;
   if (ConfirmOverwrite(ctx, settings.ncPath) < 0) return Fail(ctx, "ＮＣファイルの書き込みを中止します。");
+  return ReadNcFormatSettings(ctx, settings);
+}
 
+int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings) {
   if (!ReadJobFitting(ctx, "Drilling", "座標系", kRoomCode, settings.coordSystem)) return -1;
   if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
   // The value goes into the positioning line as one word: a blank, a comment
@@ -357,29 +358,12 @@ void WriteProgramEnd(Context& ctx, NcOutput& out) {
   out.WriteLine("%");
 }
 
-int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName) {
-  common::ProfileReadBatch batch;  // hundreds of reads: look at each file on disk once
-  std::string controller(controllerName);
-  ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
+namespace {
 
-  NcHeaderSettings settings;
-  ProcessTools tools;
-  if (ReadNcHeaderSettings(ctx, settings) < 0 || ReadProcessTools(ctx, tools) < 0) {
-    ReportMessage(ctx, owner, kKindError);
-    return -1;
-  }
-  if (tools.count == 0) {
-    Report(ctx, owner, kKindError, "");  // nothing to write: an error box without text
-    return -1;
-  }
-
-  if (!CanCreateOutputFile(settings.ncPath)) {
-    ReportF(ctx, owner, kKindError, "エラー：ＮＣファイル %s が開けません。", settings.ncPath.string().c_str());
-    return -1;
-  }
-  NcOutput out(settings.ncPath);
-  NcRunCache cache;
-
+// Header, one block per process and trailer into `out`. 0, or -1 with the
+// error text in the message buffer.
+int WriteProgramText(Context& ctx, common::Form* owner, std::string_view controller, const NcHeaderSettings& settings,
+                     const ProcessTools& tools, NcOutput& out, NcRunCache& cache) {
   // Header.
   out.WriteLine("%");
   int programNumber = common::ReadProfileInt("Drilling", "Ｏ番号", 1, ctx.currentJobPath);
@@ -409,17 +393,14 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
     out.WriteLine(common::FormatText("G43 H%02d Z%s", tools.h[index], startZ.c_str()));
 
     int spindleRpm = common::ReadProfileInt(section, "SPINDL", 0, ctx.currentJobPath);
-    if (spindleRpm <= 0) {
-      SetMessage(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
-      return FailAfterOpen(ctx, owner, out);
-    }
+    if (spindleRpm <= 0) return Fail(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
     out.WriteLine(common::FormatText("S%d M03", spindleRpm));
     out.WriteLine("M08");
 
     int group = common::ReadProfileInt(section, "GROUP", 0, ctx.currentJobPath);
     ctx.Trace("[%d] %d\n", n, group);
     CycleValues values;
-    if (ReadCycleValues(ctx, section, values) < 0) return FailAfterOpen(ctx, owner, out);
+    if (ReadCycleValues(ctx, section, values) < 0) return -1;
     int holes = 0;
     if (group == 0) {
       Report(ctx, owner, kKindList, "... 全ての穴定義");
@@ -428,7 +409,7 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
       ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", group);
       holes = WriteHoleGroup(ctx, out, values, group, &cache);
     }
-    if (holes < 0) return FailAfterOpen(ctx, owner, out);
+    if (holes < 0) return -1;
     out.WriteLine("M09");
     out.WriteLine("M05");
   }
@@ -437,6 +418,35 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
   out.WriteLine("X" + startX + " Y" + startY);
   WriteFixedLines(ctx, out, "EndLine");
   WriteProgramEnd(ctx, out);
+  return 0;
+}
+
+}  // namespace
+
+int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName) {
+  common::ProfileReadBatch batch;  // hundreds of reads: look at each file on disk once
+  std::string controller(controllerName);
+  ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
+
+  NcHeaderSettings settings;
+  ProcessTools tools;
+  if (ReadNcHeaderSettings(ctx, settings) < 0 || ReadProcessTools(ctx, tools) < 0) {
+    ReportMessage(ctx, owner, kKindError);
+    return -1;
+  }
+  if (tools.count == 0) {
+    Report(ctx, owner, kKindError, "");  // nothing to write: an error box without text
+    return -1;
+  }
+
+  if (!CanCreateOutputFile(settings.ncPath)) {
+    ReportF(ctx, owner, kKindError, "エラー：ＮＣファイル %s が開けません。", settings.ncPath.string().c_str());
+    return -1;
+  }
+  NcOutput out(settings.ncPath);
+  NcRunCache cache;
+  if (WriteProgramText(ctx, owner, controller, settings, tools, out, cache) < 0)
+    return FailAfterOpen(ctx, owner, out);
 
   std::string why;
   if (!out.Commit(&why)) {
@@ -450,6 +460,44 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
   fs::path stale = settings.ncPath;
   stale += kFailedNcSuffix;
   fs::remove(stale, ec);
+  return 0;
+}
+
+int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& positions, std::string& text) {
+  text.clear();
+  // A copy of the context whose lines go nowhere and which asks nothing: the
+  // text is only looked at, never written or sent.
+  common::CallbackTransport silent([](const std::string&) {});
+  Context quiet = ctx;
+  quiet.transport = &silent;
+  quiet.ui = nullptr;
+  quiet.launcher = nullptr;
+  quiet.traceOut = nullptr;
+  auto fail = [&](std::string_view why) {
+    SetMessage(ctx, why.empty() ? std::string_view(quiet.messageBuffer) : why);
+    return -1;
+  };
+
+  common::ProfileReadBatch batch;
+  NcHeaderSettings settings;
+  ProcessTools tools;
+  if (ReadNcFormatSettings(quiet, settings) < 0 || ReadProcessTools(quiet, tools) < 0) return fail("");
+  if (tools.count == 0) return fail("エラー：工程がありません。");
+  NcRunCache cache;
+  for (const auto& [group, points] : positions) {
+    NcRunCache::HoleGroup given;
+    given.points = points;
+    for (const HolePoint& p : points) {
+      if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm))
+        return fail(common::FormatText("エラー：穴位置 [%d] の値が大きすぎます", group));
+      given.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
+    }
+    cache.holeGroups[group] = std::move(given);
+  }
+  NcOutput out{fs::path()};
+  const std::string controller = ReadJobKey(quiet, "Drilling", "制御装置", kRoomName);
+  if (WriteProgramText(quiet, nullptr, controller, settings, tools, out, cache) < 0) return fail("");
+  text = out.Text();
   return 0;
 }
 

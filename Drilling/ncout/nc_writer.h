@@ -103,6 +103,10 @@ using NcOutput = common::TextFileWriter;
 // in the message buffer.
 int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings);
 
+// ReadNcHeaderSettings without the NC file: coordinate system, codes, start
+// position.
+int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings);
+
 // Process count (the run of PROCESS<n> with a TOOLNAME) and the T/H numbers.
 // 0, or -1 with the error text in the message buffer.
 int ReadProcessTools(Context& ctx, ProcessTools& tools);
@@ -142,5 +146,12 @@ void WriteProgramEnd(Context& ctx, NcOutput& out);
 // Writes ncdata/<NcFile> of the current job. 0 on success, -1 on failure
 // (already reported with kind -1).
 int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName);
+
+// The program WriteNcProgram would write for the current job, as text in
+// memory (UTF-8, "\n" line ends), with the positions of the groups named in
+// `positions` in place of the stored ones: for estimates of a change before
+// it is saved. Nothing is written, asked or reported. 0, or -1 with the
+// error text in the message buffer (no process at all is an error too).
+int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& positions, std::string& text);
 
 }  // namespace drilling

@@ -403,6 +403,61 @@ TEST_F(DrillncTest, CircleAndGridUsageErrors) {
   EXPECT_FALSE(fs::exists(home / "DB")) << "start-up never ran";
 }
 
+// order: each group's positions in a short visiting order for the passes of
+// the job's processes (two of each group and the centre drill over all),
+// only the position keys rewritten; the path and the run time before and
+// after are printed; a second run keeps everything.
+TEST_F(DrillncTest, OrderShortensTheRapidPathAndKeepsTheSet) {
+  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "Drilling.ini", home / "Drilling.ini",
+                fs::copy_options::overwrite_existing);
+  fs::create_directories(home / "DB");
+  const fs::path job = home / "DB" / "SAMPLE-PLATE.ini";
+  const std::string shipped = ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini");
+  const std::string ordered = "X1=15.\r\nY1=15.\r\nX2=135.\r\nY2=15.\r\nX3=135.\r\nY3=85.\r\nX4=15.\r\nY4=85.";
+  const std::string crossed = "X1=15.\r\nY1=15.\r\nX2=135.\r\nY2=85.\r\nX3=135.\r\nY3=15.\r\nX4=15.\r\nY4=85.";
+  std::string job1 = shipped;
+  job1.replace(job1.find(ordered), ordered.size(), crossed);
+  // Group 1 ends next to group 2, which the centre drill takes next, and so on.
+  std::string reordered = shipped;
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{ordered, "X1=15.\r\nY1=15.\r\nX2=15.\r\nY2=85.\r\n"
+                                                                               "X3=135.\r\nY3=85.\r\nX4=135.\r\nY4=15."},
+                                 {"X1=50.\r\nY1=50.\r\nX2=100.\r\nY2=50.", "X1=100.\r\nY1=50.\r\nX2=50.\r\nY2=50."},
+                                 {"X1=75.\r\nY1=25.\r\nX2=75.\r\nY2=75.", "X1=75.\r\nY1=75.\r\nX2=75.\r\nY2=25."}})
+    reordered.replace(reordered.find(from), from.size(), to);
+  WriteBytes(job, job1);
+
+  Outcome run = InHome({"order", "SAMPLE-PLATE"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.err, "");
+  std::smatch time;
+  ASSERT_TRUE(std::regex_search(run.out, time, std::regex("\ntime (\\d+):(\\d\\d) -> (\\d+):(\\d\\d)\n"))) << run.out;
+  EXPECT_LT(std::stoi(time[3]) * 60 + std::stoi(time[4]), std::stoi(time[1]) * 60 + std::stoi(time[2]));
+  EXPECT_EQ(run.out.substr(0, time.position(0) + 1),
+            "[Hole1] 4 positions: path 1329.31 mm -> 1164.799 mm\n"
+            "[Hole2] 2 positions: path 832.395 mm -> 832.395 mm\n"
+            "[Hole3] 2 positions: path 661.667 mm -> 634.658 mm\n"
+            "[Hole4] no positions\n");
+  EXPECT_EQ(run.LastLine(), job.string());
+  EXPECT_EQ(ReadBytes(job), reordered);
+
+  Outcome again = InHome({"order", "SAMPLE-PLATE", "1"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("[Hole1] 4 positions: path 1164.799 mm, kept"), std::string::npos) << again.out;
+  EXPECT_EQ(ReadBytes(job), reordered);
+
+  // A position that is no number: nothing written, exit 1. Usage errors: 2.
+  std::string broken = job1;
+  broken.replace(broken.find("X2=135."), 7, "X2=abc");
+  WriteBytes(job, broken);
+  Outcome refused = InHome({"order", "SAMPLE-PLATE"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("エラー：[Hole1] X2 の値 [abc] は数値ではありません。"), std::string::npos) << refused.err;
+  EXPECT_EQ(ReadBytes(job), broken);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"order"}, {"order", "SAMPLE-PLATE", "5"}, {"order", "SAMPLE-PLATE", "1", "2"}})
+    EXPECT_EQ(InHome(args).status, 2) << args.back();
+}
+
 // The shipped configuration starts every program with a safety block: plane,
 // millimetres, no radius or length offset, no canned cycle, and the return to
 // the initial level (the final rapid to the start position relies on it).

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "common/profile.h"
 #include "common/text.h"
 #include "common/textfile.h"
 #include "ncout/ncout_support.h"
@@ -103,6 +104,43 @@ TEST_F(NcWriterTest, PlainProgramWithoutCommentsOrFixedLines) {
   ASSERT_EQ(Write(), 0) << LastErrorBox();
   EXPECT_EQ(Bytes(Nc("O1")), Golden("plain.nc"));
   EXPECT_TRUE(Reported("工程1は前の工具と同じです。"));
+}
+
+// The program composed in memory is the one the writer writes, with the
+// positions given in place of the stored ones; nothing is written or listed.
+TEST_F(NcWriterTest, ComposedProgramIsTheWrittenOneWithTheGivenPositions) {
+  struct Case {
+    const char* name;
+    const char* job;
+    std::map<int, std::vector<HolePoint>> positions;
+    std::string expected;  // the program, or the error
+  };
+  std::string moved = Golden("features.nc");
+  moved.replace(moved.find("G73 X10. Y40."), 13, "G73 X30. Y40.");
+  moved.replace(moved.find("X30. Y40.\r\nG80"), 9, "X10. Y40.");
+  moved.replace(moved.find("G81 X10. Y40."), 13, "G81 X30. Y40.");  // the all-groups pass
+  moved.replace(moved.find("X30. Y40.\r\nG80"), 9, "X10. Y40.");
+  moved.replace(moved.find("G84 X10. Y40."), 13, "G84 X30. Y40.");
+  moved.replace(moved.find("X30. Y40.\r\nG80"), 9, "X10. Y40.");
+  const Case cases[] = {
+      {"as stored", kFeaturesJob, {}, Golden("features.nc")},
+      {"group 2 the other way round", kFeaturesJob, {{2, {{30, 40}, {10, 40}}}}, moved},
+      {"no process yet", "[Drilling]\n座標系=G54\nNcFile=O1\n[Hole1]\nX1=0.\nY1=0.\n", {},
+       "エラー：工程がありません。"},
+  };
+  Config(kFeaturesConfig);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Job(c.job);
+    common::ForgetCachedProfiles();
+    lines.clear();
+    std::string text;
+    const int result = ComposeNcProgram(ctx, c.positions, text);
+    EXPECT_EQ(result == 0 ? common::ToCp932CrLf(text) : ctx.messageBuffer, c.expected);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(ErrorBoxCount(), 0);
+    EXPECT_FALSE(fs::exists(Nc("O12345.nc")));
+  }
 }
 
 TEST_F(NcWriterTest, ProgramNumberWidthsAndGroupsOutsideTheJob) {

@@ -21,6 +21,8 @@ int RunSend(Session& session, const std::vector<std::string>& args);
 int RunSettings(Session& session, const std::vector<std::string>& args);
 // cmd_check.cpp: an NC program checked before it goes to the machine.
 int RunCheck(Session& session, const std::vector<std::string>& args);
+// cmd_order.cpp: a short visiting order of the hole positions.
+int RunOrder(Session& session, const std::vector<std::string>& args);
 // cmd_process.cpp: process list.
 int RunPlan(Session& session, const std::vector<std::string>& args);
 int RunProcesses(Session& session, const std::vector<std::string>& args);
@@ -42,6 +44,9 @@ const Command kCommands[] = {
      "add N holes at equal angles on a circle (degrees, counter-clockwise from +X) after the group's positions"},
     {"grid", RunGrid, "JOB GROUP --base X,Y --step DX,DY --copies NX,NY",
      "add the base point and its copies in X and Y steps, column by column, after the group's positions"},
+    {"order", RunOrder, "JOB [GROUP]",
+     "put the positions of each hole group (or of GROUP) in a short visiting order from the NC start position; "
+     "prints the rapid path and the estimated run time before and after"},
     {"plan", RunPlan, "JOB",
      "generate the job's processes from the tables and the tool table and save them; prints the list"},
     {"processes", RunProcesses, "JOB", "print the saved process list of a job"},
