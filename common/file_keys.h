@@ -178,7 +178,9 @@ inline constexpr Key kStartZ{"NCFORMAT", "StartZ", 16};
 // TRYCUT takes the start position with 7 bytes (its start line's words).
 inline constexpr std::size_t kTrycutStartRoom = 8;
 inline constexpr Key kProgramEnd{"NCFORMAT", "ProgramEnd", 16};
-inline constexpr Key kDwellWord{"G82", "pcode", 8};
+// The dwell word of a cycle that always dwells, in the section named after
+// the cycle: [G82] pcode.
+inline constexpr Key kDwellWord{"G", "pcode", 8};
 // Extra lines: LINE0 .. LINE99 of StartLine and EndLine.
 inline constexpr Key kStartLines{"StartLine", "LINE", 80};
 inline constexpr Key kEndLines{"EndLine", "LINE", 80};

@@ -10,11 +10,34 @@
 namespace fs = std::filesystem;
 
 namespace drilling {
+namespace {
+
+// The kinds of the file-open dialog: the folder it starts in, the extension
+// it offers (from Drilling.ini when a key is named), the filter's label and
+// the dialog's title.
+struct FileKind {
+  const char* kind;
+  const char* folder;  // a data folder of SetDialogFolder, "" for the program folder, nullptr: as it was
+  const filekeys::Key* extensionKey;
+  const char* extension;  // the key's default, or the extension
+  const char* label;
+  const char* title;
+};
+const FileKind kFileKinds[] = {
+    {"CAMFILE", "DB", &filekeys::config::kJobFileExtension, "dri", "Save Files", "定義ファイルを開く"},
+    {"NCFILE", "NC", &filekeys::config::kNcFileExtension, "ncd", "NC Files", "ＮＣファイルを開く"},
+    {"EXEFILE", nullptr, nullptr, "exe", "EXE Files", "EXEファイルを開く"},
+    {"TBLFILE", "", nullptr, "tbl", "TBL Files", "TBLファイルを開く"},
+};
+constexpr const char* kAnyFileTitle = "ファイルを開く";
+constexpr const char* kOverwriteQuestionFormat = "ファイル名\n\n%s\nは既に存在します。\n上書きしますか？";
+
+}  // namespace
 
 int ConfirmOverwrite(Context& ctx, const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(path, ec))) return 0;
-  SetMessage(ctx, common::FormatText("ファイル名\n\n%s\nは既に存在します。\n上書きしますか？", path.string().c_str()));
+  SetMessage(ctx, common::FormatText(kOverwriteQuestionFormat, path.string().c_str()));
   bool yes = ctx.ui && ctx.ui->AskYesNo(nullptr, ctx.messageBuffer, kBoxCaption);
   ctx.messageBuffer.clear();
   return yes ? 0 : -1;
@@ -24,28 +47,17 @@ int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::stri
   result.clear();
   std::string extension;
   std::string label;
-  std::string title;
-  if (common::EqualsNoCase(kind, "CAMFILE")) {
-    SetDialogFolder(ctx, "DB");
-    extension = ReadConfigKey(ctx, filekeys::config::kJobFileExtension, "dri");
-    label = "Save Files";
-    title = "定義ファイルを開く";
-  } else if (common::EqualsNoCase(kind, "NCFILE")) {
-    SetDialogFolder(ctx, "NC");
-    extension = ReadConfigKey(ctx, filekeys::config::kNcFileExtension, "ncd");
-    label = "NC Files";
-    title = "ＮＣファイルを開く";
-  } else if (common::EqualsNoCase(kind, "EXEFILE")) {
-    extension = "exe";
-    label = "EXE Files";
-    title = "EXEファイルを開く";
-  } else if (common::EqualsNoCase(kind, "TBLFILE")) {
-    ctx.dialogFolder = ctx.programFolder.string();
-    extension = "tbl";
-    label = "TBL Files";
-    title = "TBLファイルを開く";
-  } else {
-    title = "ファイルを開く";
+  std::string title = kAnyFileTitle;
+  for (const FileKind& k : kFileKinds) {
+    if (!common::EqualsNoCase(kind, k.kind)) continue;
+    if (k.folder && *k.folder)
+      SetDialogFolder(ctx, k.folder);
+    else if (k.folder)
+      ctx.dialogFolder = ctx.programFolder.string();
+    extension = k.extensionKey ? ReadConfigKey(ctx, *k.extensionKey, k.extension) : k.extension;
+    label = k.label;
+    title = k.title;
+    break;
   }
 
   common::FileDialogRequest request;
