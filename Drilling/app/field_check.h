@@ -29,7 +29,7 @@ int CheckNumberText(Context& ctx, common::Form* owner, std::string_view text,
 int ReadNumberField(Context& ctx, common::Form& form, int id, std::size_t room,
                     std::string_view fieldName, double* value);
 
-// 0 when the text fits a buffer of `room` bytes (room - 1 bytes of code page
+// kDone when the text fits a buffer of `room` bytes (room - 1 bytes of code page
 // 932, the width it is stored and read back with); otherwise reports the
 // error naming the field and the width, and returns -1. A value that is cut
 // silently comes back as another value (another number, another offset).
@@ -37,16 +37,16 @@ int CheckFitText(Context& ctx, common::Form* owner, std::string_view text, std::
                  std::string_view fieldName);
 
 // The whole text of control `id` into *text when it holds no line break or
-// NUL and fits `room` (0); otherwise the error naming the field is reported
-// and -1 returned.
+// NUL and fits `room` (kDone); otherwise the error naming the field is reported
+// and kFailed returned.
 int ReadTextField(Context& ctx, common::Form& form, int id, std::size_t room,
                   std::string_view fieldName, std::string* text);
 
 // The whole text of a control (not cut to a buffer room).
 std::string WholeText(const common::Form& form, int id);
 
-// 0 when the text holds no CR, LF or NUL; otherwise reports the error naming
-// the field and returns -1.
+// kDone when the text holds no CR, LF or NUL; otherwise reports the error naming
+// the field and returns kFailed.
 int CheckLineText(Context& ctx, common::Form* owner, std::string_view text,
                   std::string_view fieldName);
 

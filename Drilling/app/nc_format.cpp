@@ -18,7 +18,7 @@ bool ReadNcFormatNumber(const Context& ctx, std::string_view key, std::string_vi
       common::ReadProfileText(filekeys::config::kStartX.section, key, "", filekeys::kWholeValueRoom, ctx.configPath);
   if (text.empty()) text = std::string(def);
   if (common::Cp932Width(text) <= kNumberRoom - 1 && common::ParseNumber(text, &value)) return true;
-  error = common::FormatText("エラー：NCFORMAT の %s [%s] は数値ではありません。", std::string(key).c_str(),
+  error = common::FormatText(kNcFormatNotNumberFormat, std::string(key).c_str(),
                              common::CutToBytes(text, 40).c_str());
   return false;
 }

@@ -11,6 +11,10 @@
 
 namespace drilling {
 
+// The error of a number of NCFORMAT that is not one: key, then the start of
+// the value.
+inline constexpr const char* kNcFormatNotNumberFormat = "エラー：NCFORMAT の %s [%s] は数値ではありません。";
+
 // A number of NCFORMAT: `def` when the key is absent or empty. False, with
 // the error text (Japanese) in `error`, for a value that is not a number or
 // is wider than the 15 bytes it is read with: written as 0 it would move the

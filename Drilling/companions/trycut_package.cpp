@@ -8,6 +8,7 @@
 
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/nc_format.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
@@ -46,7 +47,6 @@ constexpr const char* kToolLineFormat = "T%02d → %s D%s";
 constexpr const char* kBatchDeclinedText = "TRYCUT バッチファイルの書き込みを中止します。";
 constexpr const char* kBatchCannotOpenText = "エラー：TRYCUT バッチファイルが開けません";
 constexpr const char* kTrycutModeFormat = "TRYCUT2000 実行モード %s";
-constexpr const char* kStartNotNumberFormat = "エラー：NCFORMAT の %s [%s] は数値ではありません。";
 constexpr const char* kNoWineFormat = "%s はWindowsのプログラムですが、wine がインストールされていません";
 constexpr const char* kNoStartLineFormat = "%s に起動行がありません";
 constexpr const char* kCannotStartFormat = "%s を起動できません";
@@ -56,6 +56,11 @@ constexpr const char* kNotStartedFormat = "シミュレーションは起動し�
 constexpr const char* kStartingFormat = "実行 %s";
 constexpr const char* kNoNcFileNameText = "エラー：ＮＣファイル名が未定義です。";
 constexpr const char* kNoPackageText = "シミュレーションファイルがありません。";
+// The words of a tool name that give the tool's shape in the tool file, in
+// the order they are tested.
+constexpr const char* kCentreDrillWord = "センタードリル";
+constexpr const char* kDrillWord = "ドリル";
+constexpr const char* kChamferWord = "面取り";
 
 constexpr const char* kMagazine = "MAGAZINE";
 namespace config = filekeys::config;
@@ -274,7 +279,7 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
 
     const std::string head = common::FormatText("%s%02d = CUTTER/", kMagazine, tool);
     const std::string quotedName = "\"" + name + "\"";
-    if (Contains(name, "センタードリル")) {
+    if (Contains(name, kCentreDrillWord)) {
       // Centre drills: a fixed length description; a missing diameter
       // stands for a 2 mm drill.
       const double d = diameterMm < 1 ? 2 : diameterMm;
@@ -284,9 +289,9 @@ int WriteToolFileText(Context& ctx, common::Form* main, common::TextFileWriter& 
       std::string dText = Num(diameterMm);
       std::string rText = Num(radiusMm);
       const char* angle = "0";
-      if (Contains(name, "ドリル")) {
+      if (Contains(name, kDrillWord)) {
         angle = "31";
-      } else if (Contains(name, "面取り")) {
+      } else if (Contains(name, kChamferWord)) {
         angle = "45";
         if (diameterMm < 1) {
           // A chamfer tool without a diameter: as wide as twice its cut.
@@ -347,7 +352,7 @@ int WriteTrycutBatchFile(Context& ctx, common::Form* main, const TrycutPackageNa
     if (start[i].empty()) start[i] = kStart[i].fallback;  // as the NC program takes it
     double value = 0;
     if (common::Cp932Width(start[i]) > config::kTrycutStartRoom - 1 || !common::ParseNumber(start[i], &value)) {
-      ReportF(ctx, main, kKindError, kStartNotNumberFormat, kStart[i].shown,
+      ReportF(ctx, main, kKindError, kNcFormatNotNumberFormat, kStart[i].shown,
               common::CutToBytes(start[i], 40).c_str());
       return -1;
     }

@@ -98,8 +98,8 @@ int ApplyMaterialDefinition(Context& ctx, common::Form& dialog) {
   static const std::pair<int, const char*> kNumbers[] = {
       {kMaterialSizeXEdit, "Ｘ－寸法"}, {kMaterialSizeYEdit, "Ｙ－寸法"}, {kMaterialThicknessEdit, "厚み寸法"}};
   for (const auto& [id, name] : kNumbers)
-    if (ReadNumberField(ctx, dialog, id, kSizeRoom, name, nullptr) < 0) return -1;
-  if (ReadTextField(ctx, dialog, kMaterialNameCombo, kMaterialRoom, "材質", nullptr) != 0) return -1;
+    if (ReadNumberField(ctx, dialog, id, kSizeRoom, name, nullptr) == kFailed) return kFailed;
+  if (ReadTextField(ctx, dialog, kMaterialNameCombo, kMaterialRoom, "材質", nullptr) != kDone) return kFailed;
 
   std::string x = dialog.Text(kMaterialSizeXEdit, kSizeRoom);
   if (x.empty()) return -1;
@@ -148,7 +148,7 @@ common::DialogProc MaterialDialogProc(Context& ctx) {
         break;
       case common::DialogEvent::Command:
         if (id == kSettingSave) {
-          if (ApplyMaterialDefinition(ctx, dialog) == 0) dialog.End(0);
+          if (ApplyMaterialDefinition(ctx, dialog) == kDone) dialog.End(0);
         } else if (id == kSettingCancel) {
           dialog.End(-1);
         }

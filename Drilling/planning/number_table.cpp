@@ -9,6 +9,13 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of a table's problems, each after "<line> 行目".
+constexpr const char* kAtLineFormat = "%d 行目%s";
+constexpr const char* kLastRowShortFormat = "から始まる最後の行の数値が足りません（%d 個で 1 行です）";
+constexpr const char* kNumberTooLongFormat = "の数値が長すぎます（%zu 文字以上）";
+constexpr const char* kNotNumberText = "に数値でないデータがあります";
+constexpr const char* kNegativeFormat = "%d 行目の %d 列目に負の数値があります";
+
 inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -80,10 +87,8 @@ NumberRowReader::NumberRowReader(std::string_view text, int width, unsigned nega
     : text_(text), width_(width < 1 ? 1 : (width > kMaxTableRowWidth ? kMaxTableRowWidth : width)),
       negativeColumns_(negativeColumns) {}
 
-RowRead NumberRowReader::Fail(int line, std::string text) {
-  problem_ = common::FormatText("%d 行目%s", line, text.c_str());
-  stopped_ = RowRead::Bad;
-  return stopped_;
+RowRead NumberRowReader::RejectAtLine(int line, const std::string& rest) {
+  return Reject(common::FormatText(kAtLineFormat, line, rest.c_str()));
 }
 
 RowRead NumberRowReader::Reject(const std::string& problem) {
@@ -110,7 +115,7 @@ RowRead NumberRowReader::Next(double* row) {
         stopped_ = RowRead::End;
         return stopped_;
       }
-      return Fail(rowLine_, common::FormatText("から始まる最後の行の数値が足りません（%d 個で 1 行です）", width_));
+      return RejectAtLine(rowLine_, common::FormatText(kLastRowShortFormat, width_));
     }
     if (count == 0) {
       rowLine_ = line_;
@@ -121,10 +126,10 @@ RowRead NumberRowReader::Next(double* row) {
     bool ok = ReadNumber(p, end, value);
     pos_ = static_cast<std::size_t>(p - begin);
     if (static_cast<std::size_t>(p - token) > kMaxNumberChars)
-      return Fail(line_, common::FormatText("の数値が長すぎます（%zu 文字以上）", kMaxNumberChars + 1));
-    if (!ok) return Fail(line_, "に数値でないデータがあります");
+      return RejectAtLine(line_, common::FormatText(kNumberTooLongFormat, kMaxNumberChars + 1));
+    if (!ok) return RejectAtLine(line_, kNotNumberText);
     if (value < 0 && !(negativeColumns_ & (1u << count)) && rowProblem_.empty())
-      rowProblem_ = common::FormatText("%d 行目の %d 列目に負の数値があります", line_, count + 1);
+      rowProblem_ = common::FormatText(kNegativeFormat, line_, count + 1);
     row[count++] = value;
   }
   return RowRead::Row;

@@ -70,7 +70,8 @@ class NumberRowReader {
   int RowLine() const { return rowLine_; }
 
  private:
-  RowRead Fail(int line, std::string text);
+  // Reject with "<line> 行目" and `rest`.
+  RowRead RejectAtLine(int line, const std::string& rest);
 
   std::string_view text_;
   std::size_t pos_ = 0;

@@ -12,6 +12,8 @@ namespace {
 using common::ControlKind;
 using common::DialogEvent;
 
+constexpr const char* kToolTableReadText = "現在の工具テーブルを読込ました。";
+
 ToolListFields FieldsOf(const common::Form& form) {
   ToolListFields f;
   // Whole texts: the update refuses what does not fit instead of cutting it.
@@ -79,12 +81,12 @@ const common::DialogTemplate& ToolListDialogTemplate() {
 
 int RefreshToolList(Context& ctx, common::Form& window) {
   std::filesystem::path path;
-  if (int r = LocateToolTable(ctx, &window, ToolTablePurpose::List, path); r != 0) return r;
+  if (int r = LocateToolTable(ctx, &window, ToolTablePurpose::List, path); r != kDone) return r;
   window.ResetEntries(kPocketList);
   for (const MagazinePocket& pocket : ReadMagazinePockets(path))
     window.AddEntry(kPocketList, FormatToolListLine(pocket));
-  Report(ctx, &window, kKindList, "現在の工具テーブルを読込ました。");
-  return 0;
+  Report(ctx, &window, kKindList, kToolTableReadText);
+  return kDone;
 }
 
 common::DialogProc ToolListDialogProc(Context& ctx) {
@@ -103,10 +105,10 @@ common::DialogProc ToolListDialogProc(Context& ctx) {
       case DialogEvent::Command:
         switch (id) {
           case kCmdToolUpdate:
-            if (UpdateMagazinePocket(ctx, &form, FieldsOf(form)) == 0) RefreshToolList(ctx, form);
+            if (UpdateMagazinePocket(ctx, &form, FieldsOf(form)) == kDone) RefreshToolList(ctx, form);
             break;
           case kCmdToolDelete:
-            if (DeleteMagazinePocket(ctx, &form, WholeText(form, kToolTEdit)) == 0)
+            if (DeleteMagazinePocket(ctx, &form, WholeText(form, kToolTEdit)) == kDone)
               RefreshToolList(ctx, form);
             break;
           case kCmdToolEnd:
