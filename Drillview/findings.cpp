@@ -21,10 +21,12 @@ std::pair<std::size_t, std::size_t> HolesOnLine(const std::vector<HoleMark>& hol
   return {static_cast<std::size_t>(lower - holes.begin()), static_cast<std::size_t>(upper - holes.begin())};
 }
 
-std::string LinesText(const std::vector<int>& lines) {
+// "12, 15, 40 行", or as a range "37–51 行" for more lines (or when they
+// stand for a range anyway).
+std::string LinesText(const std::vector<int>& lines, bool range) {
   if (lines.empty() || (lines.size() == 1 && lines[0] == 0)) return "";
   std::string text;
-  if (lines.size() <= kMostNamedLines) {
+  if (lines.size() <= kMostNamedLines && !(range && lines.size() > 1)) {
     for (int l : lines) text += (text.empty() ? "" : ", ") + std::to_string(l);
   } else {
     text = std::to_string(lines.front()) + "–" + std::to_string(lines.back());
@@ -46,17 +48,18 @@ std::vector<FindingGroup> GroupFindings(const gcode::Program& program, const std
     gcode::Code code = gcode::Code::kBadCharacter;
     int tool = 0;
     long count = 0;
-    long heldBack = 0;  // findings of the kind beyond what the check keeps, each about a hole or more
     bool aboutHoles = false;
   };
   std::vector<Building> built;
   std::map<std::pair<int, int>, std::size_t> index;  // (code, tool) -> built
-  constexpr int kNoTool = -2;
+  constexpr int kNoTool = -2, kHeldBack = -3;
   for (const gcode::Diagnostic& d : findings) {
     // The holes the finding is about: those of its line, or for a length
-    // offset (found on its G43 line) those of the tool block after it.
+    // offset (found on its G43 line) those of the tool block after it. The
+    // findings the check held back (more than it keeps of one kind) are an
+    // entry of their own, over whatever tools.
     std::vector<int> about;
-    auto [first, last] = HolesOnLine(holes, d.line);
+    auto [first, last] = d.more > 0 ? std::pair<std::size_t, std::size_t>{0, 0} : HolesOnLine(holes, d.line);
     for (std::size_t i = first; i < last; ++i) about.push_back(static_cast<int>(i));
     if (about.empty() && d.code == gcode::Code::kOffsetNotTool) {
       for (std::size_t b = 0; b < program.toolBlocks.size(); ++b) {
@@ -65,7 +68,7 @@ std::vector<FindingGroup> GroupFindings(const gcode::Program& program, const std
           if (program.holes[i].block == static_cast<int>(b)) about.push_back(static_cast<int>(i));
       }
     }
-    const int tool = about.empty() ? kNoTool : holes[about.front()].tool;
+    const int tool = d.more > 0 ? kHeldBack : about.empty() ? kNoTool : holes[about.front()].tool;
     auto [it, fresh] = index.try_emplace({static_cast<int>(d.code), tool}, built.size());
     if (fresh) {
       built.emplace_back();
@@ -74,8 +77,7 @@ std::vector<FindingGroup> GroupFindings(const gcode::Program& program, const std
       built.back().aboutHoles = !about.empty();
     }
     Building& b = built[it->second];
-    b.count += 1 + d.more;
-    b.heldBack += d.more;
+    b.count += d.more > 0 ? d.more : 1;
     b.group.error = gcode::IsError(d.code);
     b.group.lines.push_back(d.line);
     if (d.more > 0) b.group.lines.push_back(d.lastLine);
@@ -90,9 +92,10 @@ std::vector<FindingGroup> GroupFindings(const gcode::Program& program, const std
     std::sort(g.holes.begin(), g.holes.end());
     g.holes.erase(std::unique(g.holes.begin(), g.holes.end()), g.holes.end());
     std::string counts;
-    if (b.aboutHoles) counts = ToolName(b.tool) + ", " + std::to_string(g.holes.size() + b.heldBack) + " 穴";
+    if (b.tool == kHeldBack) counts = "さらに " + std::to_string(b.count) + " 件";
+    else if (b.aboutHoles) counts = ToolName(b.tool) + ", " + std::to_string(g.holes.size()) + " 穴";
     else if (b.count > 1) counts = std::to_string(b.count) + " 件";
-    const std::string lines = LinesText(g.lines);
+    const std::string lines = LinesText(g.lines, b.tool == kHeldBack);
     if (!lines.empty()) counts += (counts.empty() ? "" : ", ") + lines;
     g.text = std::string(g.error ? "エラー：" : "") + std::string(gcode::CodeTextJa(b.code)) +
              (counts.empty() ? "" : " (" + counts + ")");

@@ -82,6 +82,9 @@ Scene ProgramScene(const gcode::Program& program, const gcode::CheckResult& chec
   const int perTurn = arcs == 0 ? kArcPiecesPerTurn
                                 : static_cast<int>(std::clamp<std::size_t>(kMostArcPieces / arcs, kFewestArcPieces,
                                                                            kArcPiecesPerTurn));
+  s.top.reserve(program.motions.size());
+  s.side.reserve(program.motions.size());
+  s.holes.reserve(program.holes.size());
   for (const gcode::Motion& m : program.motions) {
     const Segment::Style style = m.kind == gcode::MotionKind::Rapid ? Segment::Rapid : Segment::Feed;
     if (m.kind == gcode::MotionKind::Rapid || m.kind == gcode::MotionKind::Feed) {

@@ -12,6 +12,9 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "gcode/nc_check.h"
 
@@ -23,6 +26,10 @@ constexpr int kLabelHeight = 20;     // room for a view's name
 constexpr double kTopShare = 0.68;   // of the height, for the top view of a program
 constexpr double kHitPixels = 8;     // how near the cursor a hole or an end must be for the tip
 constexpr double kZoomStep = 1.25;   // per wheel notch
+// Up to this many circles of holes are drawn one by one; more are copied
+// from a stamp per size and colour, if no larger than kMostStampRadius pixels.
+constexpr std::size_t kMostExactCircles = 4000;
+constexpr double kMostStampRadius = 40;
 
 QColor Colour(unsigned rgb) { return QColor::fromRgb(rgb); }
 
@@ -87,38 +94,90 @@ void Canvas::Select(const FindingGroup* group) {
   update();
 }
 
+namespace {
+
+// A key of a few pixel values, for drawing what lands on the same pixels
+// once: a program of a million holes repeats most of its moves and holes
+// pixel for pixel (centre drill, drill and tap on the same positions).
+std::uint64_t PixelKey(std::initializer_list<double> values) {
+  std::uint64_t key = 0;
+  for (double v : values) key = key * 65599 + static_cast<std::uint64_t>(std::lround(std::clamp(v, -1e6, 1e6)) + 1000000);
+  return key;
+}
+
+bool Outside(const QRectF& area, QPointF a, QPointF b) {
+  return (a.x() < area.left() && b.x() < area.left()) || (a.x() > area.right() && b.x() > area.right()) ||
+         (a.y() < area.top() && b.y() < area.top()) || (a.y() > area.bottom() && b.y() > area.bottom());
+}
+
+}  // namespace
+
+// The segments of one view, style by style, each pixel line once.
+template <typename ToScreen>
+void DrawSegments(QPainter& p, const std::vector<Segment>& segments, ToScreen toScreen, const QRect& area,
+                  const QPen* pens) {
+  for (int style = Segment::Rapid; style <= Segment::Drawing; ++style) {
+    std::vector<QLineF> lines;
+    std::unordered_set<std::uint64_t> drawn;
+    for (const Segment& s : segments) {
+      if (s.style != style) continue;
+      const QPointF a = toScreen(s.x1, s.y1), b = toScreen(s.x2, s.y2);
+      if (Outside(area, a, b) || !drawn.insert(PixelKey({a.x(), a.y(), b.x(), b.y()})).second) continue;
+      lines.emplace_back(a, b);
+    }
+    p.setPen(pens[style]);
+    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+  }
+}
+
 void Canvas::paintEvent(QPaintEvent*) {
   if (!fitted_) Fit();
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  QPen rapid(QColor(150, 150, 150), 1, Qt::DashLine);
-  QPen feed(QColor(30, 30, 30), 1.4);
-  QPen outline(QColor(90, 90, 90), 1.6);
-  QPen drawing(QColor(20, 20, 20), 1.2);
-  auto penOf = [&](Segment::Style style) -> const QPen& {
-    switch (style) {
-      case Segment::Rapid: return rapid;
-      case Segment::Feed: return feed;
-      case Segment::Outline: return outline;
-      default: return drawing;
-    }
-  };
+  const QPen pens[] = {QPen(QColor(150, 150, 150), 1, Qt::DashLine), QPen(QColor(30, 30, 30), 1.4),
+                       QPen(QColor(90, 90, 90), 1.6), QPen(QColor(20, 20, 20), 1.2)};
 
   // Top view.
   QRect top = TopArea();
   p.setClipRect(top);
-  for (const Segment& s : scene_.top) {
-    p.setPen(penOf(s.style));
-    p.drawLine(Top(s.x1, s.y1), Top(s.x2, s.y2));
-  }
+  DrawSegments(p, scene_.top, [this](double x, double y) { return Top(x, y); }, top, pens);
+  // Holes: each circle once per pixel position, size and colour; when there
+  // are thousands, each is a stamp drawn once and copied (the same picture
+  // within a pixel, at a fraction of the cost).
+  std::unordered_set<std::uint64_t> drawn;
+  std::vector<std::pair<QPointF, const HoleMark*>> circles;
   for (const HoleMark& h : scene_.holes) {
-    QColor c = Colour(ToolColour(h.colour));
-    double r = std::max(h.radius * scale_, 3.0);
-    QColor fill = c;
+    const double r = std::max(h.radius * scale_, 3.0);
+    const QPointF c = Top(h.x, h.y);
+    if (Outside(top, c - QPointF(r, r), c + QPointF(r, r)) ||
+        !drawn.insert(PixelKey({c.x(), c.y(), r, static_cast<double>(ToolColour(h.colour))})).second)
+      continue;
+    circles.emplace_back(c, &h);
+  }
+  std::unordered_map<std::uint64_t, QPixmap> stamps;
+  for (const auto& [c, h] : circles) {
+    const double r = std::max(h->radius * scale_, 3.0);
+    const QColor colour = Colour(ToolColour(h->colour));
+    QColor fill = colour;
     fill.setAlpha(50);
-    p.setPen(QPen(c, 1.5));
-    p.setBrush(fill);
-    p.drawEllipse(Top(h.x, h.y), r, r);
+    if (circles.size() < kMostExactCircles || r > kMostStampRadius) {
+      p.setPen(QPen(colour, 1.5));
+      p.setBrush(fill);
+      p.drawEllipse(c, r, r);
+      continue;
+    }
+    const int side = static_cast<int>(std::ceil(2 * r + 4));
+    QPixmap& stamp = stamps[PixelKey({r, static_cast<double>(ToolColour(h->colour))})];
+    if (stamp.isNull()) {
+      stamp = QPixmap(side, side);
+      stamp.fill(Qt::transparent);
+      QPainter sp(&stamp);
+      sp.setRenderHint(QPainter::Antialiasing);
+      sp.setPen(QPen(colour, 1.5));
+      sp.setBrush(fill);
+      sp.drawEllipse(QPointF(side / 2.0, side / 2.0), r, r);
+    }
+    p.drawPixmap(QPointF(std::round(c.x() - side / 2.0), std::round(c.y() - side / 2.0)), stamp);
   }
   p.setBrush(Qt::NoBrush);
   PaintSelection(p, false);
@@ -133,14 +192,15 @@ void Canvas::paintEvent(QPaintEvent*) {
   p.setClipRect(side);
   p.setPen(QPen(QColor(170, 170, 170), 1, Qt::DotLine));
   p.drawLine(QPointF(side.left(), Side(0, 0).y()), QPointF(side.right(), Side(0, 0).y()));
-  for (const Segment& s : scene_.side) {
-    p.setPen(penOf(s.style));
-    p.drawLine(Side(s.x1, s.y1), Side(s.x2, s.y2));
-  }
+  DrawSegments(p, scene_.side, [this](double x, double z) { return Side(x, z); }, side, pens);
+  drawn.clear();
   for (const HoleMark& h : scene_.holes) {
+    const double w = std::max(h.radius * 2 * scale_, 2.0);
+    const QPointF r = Side(h.x, h.rLevel), b = Side(h.x, h.bottom);
+    if (Outside(side, r - QPointF(w, 0), b + QPointF(w, 0)) ||
+        !drawn.insert(PixelKey({r.x(), r.y(), b.y(), w, static_cast<double>(ToolColour(h.colour))})).second)
+      continue;
     QColor c = Colour(ToolColour(h.colour));
-    double w = std::max(h.radius * 2 * scale_, 2.0);
-    QPointF r = Side(h.x, h.rLevel), b = Side(h.x, h.bottom);
     QColor fill = c;
     fill.setAlpha(90);
     p.fillRect(QRectF(r.x() - w / 2, std::min(r.y(), b.y()), w, std::fabs(b.y() - r.y())), fill);

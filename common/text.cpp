@@ -275,4 +275,21 @@ int LeadingDigitsValue(std::string_view text) {
   return static_cast<int>(v);
 }
 
+std::string PrintableBytes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace common

@@ -26,6 +26,10 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle);
 std::string ToUpperAscii(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 
+// Bytes as they may be printed: printable ASCII as is, every other byte as
+// \xHH, so no raw byte of a file read reaches a terminal, a log or a list.
+std::string PrintableBytes(std::string_view bytes);
+
 // Blanks as the profile functions see them: space, tab, CR, LF, VT, FF.
 bool IsBlank(char c);
 std::string_view Trim(std::string_view s);

@@ -359,18 +359,20 @@ class Reader {
   void Bad(Values& v, const char* what) {
     if (v.bad) return;
     v.bad = true;
-    v.why = "group " + std::to_string(g_->code) + ": " + what + " (" + std::string(g_->value.substr(0, 24)) + ")";
+    v.why = "group " + std::to_string(g_->code) + ": " + what + " (" + common::PrintableBytes(g_->value.substr(0, 24)) + ")";
   }
 
   void Report(const Values& v) { d_.problems.push_back({v.line, v.why}); }
 
+  // Kinds are counted by name as printed (bytes beyond ASCII escaped).
   void Skip(std::string_view kind) {
+    const std::string name = common::PrintableBytes(kind.substr(0, 32));
     for (SkippedKind& s : d_.skipped)
-      if (s.name == kind) {
+      if (s.name == name) {
         ++s.count;
         return;
       }
-    d_.skipped.push_back({std::string(kind.substr(0, 32)), 1});
+    d_.skipped.push_back({name, 1});
   }
 
   int Layer(std::string_view name) {

@@ -62,14 +62,14 @@ struct Block {
 // An entity kind the reader does not read, or reads but does not keep (a
 // mesh POLYLINE), and how many there were.
 struct SkippedKind {
-  std::string name;
+  std::string name;  // as printed: bytes beyond ASCII as \xHH
   int count = 0;
 };
 
 // An entity left out because one of its values is no finite number.
 struct Problem {
   int line = 0;
-  std::string text;  // English, e.g. "group 40: not a number"
+  std::string text;  // English, e.g. "group 40: not a number (abc)", bytes beyond ASCII as \xHH
 };
 
 struct Drawing {

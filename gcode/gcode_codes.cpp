@@ -90,6 +90,11 @@ bool DiagnosticLimit::Admit(const Diagnostic& d) {
   return false;
 }
 
+bool DiagnosticLimit::Full(Code code) const {
+  const auto index = static_cast<std::size_t>(code);
+  return index < counts_.size() && counts_[index].kept >= kMostDiagnosticsPerCode;
+}
+
 std::vector<Diagnostic> DiagnosticLimit::Remainder() const {
   std::vector<Diagnostic> out;
   for (std::size_t i = 0; i < counts_.size(); ++i) {

@@ -82,6 +82,8 @@ class DiagnosticLimit {
  public:
   // True when `d` is to be kept.
   bool Admit(const Diagnostic& d);
+  // True when no more of `code` are kept (their details need not be made).
+  bool Full(Code code) const;
   // One diagnostic per code that overflowed, on the line of the first one
   // held back, counting them.
   std::vector<Diagnostic> Remainder() const;

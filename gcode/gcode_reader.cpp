@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/text.h"
 #include "gcode/canned_cycle.h"
 #include "gcode/gcode_words.h"
 
@@ -92,7 +93,7 @@ struct Parsed {
 // A word as printed in a diagnostic: its letter and number, cut.
 std::string Word(char letter, std::string_view number) {
   constexpr std::size_t kMostShown = 24;
-  std::string text = letter + Printable(number.substr(0, kMostShown));
+  std::string text = letter + common::PrintableBytes(number.substr(0, kMostShown));
   if (number.size() > kMostShown) text += "...";
   return text;
 }
@@ -650,7 +651,13 @@ class Reader {
 // kMostKeptHoles.
 class Collector : public ReadSink {
  public:
-  explicit Collector(Program& program) : p_(program) {}
+  // Room for as many motions and holes as a drilling program of `bytes`
+  // holds (a hole line takes some 16 bytes), so they are not copied as they grow.
+  Collector(Program& program, const ReaderOptions& options, std::size_t bytes)
+      : p_(program), keepStates_(options.keepStates) {
+    p_.motions.reserve(std::min(bytes / 16, kMostKeptMotions));
+    p_.holes.reserve(std::min(bytes / 16, kMostKeptHoles));
+  }
   void OnMotion(const Motion& motion) override {
     if (p_.motions.size() < kMostKeptMotions) p_.motions.push_back(motion);
     else NotKept(motion.line);
@@ -660,7 +667,9 @@ class Collector : public ReadSink {
     else NotKept(hole.line);
   }
   void OnDiagnostic(const Diagnostic& diagnostic) override { p_.diagnostics.push_back(diagnostic); }
-  void OnState(int line, const LineState& state) override { p_.states.emplace_back(line, state); }
+  void OnState(int line, const LineState& state) override {
+    if (keepStates_) p_.states.emplace_back(line, state);
+  }
 
  private:
   void NotKept(int line) {
@@ -668,6 +677,7 @@ class Collector : public ReadSink {
     notKept_ = true;
   }
   Program& p_;
+  bool keepStates_;
   bool notKept_ = false;
 };
 
@@ -703,7 +713,7 @@ ProgramFacts ReadProgram(std::string_view bytes, const ReaderOptions& options, R
 
 Program ReadProgram(std::string_view bytes, const ReaderOptions& options) {
   Program program;
-  Collector collector(program);
+  Collector collector(program, options, bytes.size());
   static_cast<ProgramFacts&>(program) = ReadProgram(bytes, options, collector);
   std::stable_sort(program.diagnostics.begin(), program.diagnostics.end(),
                    [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });

@@ -36,6 +36,9 @@ struct ReaderOptions {
   // Lengths without a decimal point in millimetres (inches), not in units of
   // the least input increment.
   bool calculatorInput = false;
+  // Program::states kept (a state of some hundred bytes per block: the
+  // viewer of a large program does without).
+  bool keepStates = false;
 };
 
 // `bytes` is the file as stored (CR LF or LF line ends, a UTF-8 byte order

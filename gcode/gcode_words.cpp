@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/text.h"
+
 namespace gcode {
 namespace {
 
@@ -78,22 +80,6 @@ bool ReadNumber(std::string_view line, std::size_t at, std::size_t& end, Word& w
 
 }  // namespace
 
-std::string Printable(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x20 && u < 0x7F) {
-      out += c;
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", u);
-      out += hex;
-    }
-  }
-  return out;
-}
-
 bool SplitBlock(std::string_view line, int lineNo, Block& block, std::vector<Diagnostic>& diagnostics) {
   block.line = lineNo;
   block.words.clear();
@@ -121,7 +107,7 @@ bool SplitBlock(std::string_view line, int lineNo, Block& block, std::vector<Dia
       continue;
     }
     if (!std::isalpha(static_cast<unsigned char>(c))) {
-      diagnostics.push_back({lineNo, Code::kBadCharacter, Printable(line.substr(i, 1))});
+      diagnostics.push_back({lineNo, Code::kBadCharacter, common::PrintableBytes(line.substr(i, 1))});
       return false;
     }
     Word word;

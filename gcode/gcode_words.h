@@ -34,8 +34,4 @@ inline constexpr std::size_t kMostCommentBytes = 200;
 // the error in `diagnostics`, when the line cannot be split into words.
 bool SplitBlock(std::string_view line, int lineNo, Block& block, std::vector<Diagnostic>& diagnostics);
 
-// Bytes as they may be printed: printable ASCII as is, every other byte as
-// \xHH, so no raw byte of a program reaches a terminal or a log.
-std::string Printable(std::string_view bytes);
-
 }  // namespace gcode

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <type_traits>
 
 #include "common/sjis.h"
 #include "common/tap_pitch.h"
@@ -120,7 +121,8 @@ class ProgramCheck : public ReadSink {
     if (m.kind != MotionKind::Rapid || m.inCycle || !haveR_) return;
     const bool sideways = std::fabs(m.to.x - m.from.x) > kEps || std::fabs(m.to.y - m.from.y) > kEps;
     if (m.to.z < r_ - kEps || (sideways && m.from.z < r_ - kEps))
-      Add(m.line, Code::kRapidBelowR, kRapids, "Z" + MmText(std::min(m.to.z, m.from.z)) + " below R" + MmText(r_));
+      Add(m.line, Code::kRapidBelowR, kRapids,
+          [&] { return "Z" + MmText(std::min(m.to.z, m.from.z)) + " below R" + MmText(r_); });
   }
 
   void OnHole(const Hole& h, const ToolBlock& block) override {
@@ -171,11 +173,17 @@ class ProgramCheck : public ReadSink {
     Stage stage;
   };
 
-  // One finding per line and code.
-  void Add(int line, Code code, Stage stage, std::string detail = {}) {
+  // One finding per line and code. `detail` (a text or a function giving
+  // it) is made only for a finding that is kept.
+  template <typename Detail = const char*>
+  void Add(int line, Code code, Stage stage, Detail detail = "") {
     for (auto it = found_.rbegin(); it != found_.rend() && it->d.line == line; ++it)
       if (it->d.code == code) return;
-    Diagnostic d{line, code, std::move(detail)};
+    Diagnostic d{line, code, {}};
+    if (!limit_.Full(code)) {
+      if constexpr (std::is_invocable_v<Detail>) d.detail = detail();
+      else d.detail = detail;
+    }
     if (limit_.Admit(d)) found_.push_back({std::move(d), stage});
   }
 
@@ -185,31 +193,34 @@ class ProgramCheck : public ReadSink {
     if (h.block == offsetBlock_ || h.tool < 0 || h.lengthOffset == h.tool) return;
     offsetBlock_ = h.block;
     Add(b.offsetLine > 0 ? b.offsetLine : h.line, Code::kOffsetNotTool, kOffsets,
-        ToolText(h.tool, 'T') + ", " + (h.lengthOffset < 0 ? "no G43" : ToolText(h.lengthOffset, 'H')));
+        [&] { return ToolText(h.tool, 'T') + ", " + (h.lengthOffset < 0 ? "no G43" : ToolText(h.lengthOffset, 'H')); });
   }
 
   void CheckHole(const Hole& h, const ToolBlock& b) {
     const CannedCycle* cycle = FindCannedCycle(h.cycle);
     const bool backBore = cycle && cycle->stroke == CycleStroke::kBackBore;
     if (!backBore && h.bottomMm > h.rMm - kEps)
-      Add(h.line, Code::kBottomAboveR, kHoles, "R" + MmText(h.rMm) + " Z" + MmText(h.bottomMm));
+      Add(h.line, Code::kBottomAboveR, kHoles, [&] { return "R" + MmText(h.rMm) + " Z" + MmText(h.bottomMm); });
     if (cycle && cycle->tapping) {
       common::TapFeedCheck tap = common::CheckTapFeed(b.diameterMm, h.spindleRpm, h.feedMmPerMin);
       if (tap.applies && !tap.ok) {
-        char detail[160];
-        std::snprintf(detail, sizeof detail, "M%g pitch %s x S%.0f = F%s, programmed F%s", b.diameterMm,
-                      MmText(tap.pitchMm).c_str(), h.spindleRpm, MmText(tap.expectedFeedMmPerMin).c_str(),
-                      MmText(h.feedMmPerMin).c_str());
-        Add(h.line, Code::kTapFeed, kHoles, detail);
+        Add(h.line, Code::kTapFeed, kHoles, [&] {
+          char detail[160];
+          std::snprintf(detail, sizeof detail, "M%g pitch %s x S%.0f = F%s, programmed F%s", b.diameterMm,
+                        MmText(tap.pitchMm).c_str(), h.spindleRpm, MmText(tap.expectedFeedMmPerMin).c_str(),
+                        MmText(h.feedMmPerMin).c_str());
+          return std::string(detail);
+        });
       }
     }
     if (!options_.job || !options_.job->hasStock) return;
     const JobFacts& job = *options_.job;
     if (h.xMm < job.MinX() - kEps || h.xMm > job.MaxX() + kEps || h.yMm < job.MinY() - kEps ||
         h.yMm > job.MaxY() + kEps)
-      Add(h.line, Code::kOutsideStock, kHoles, "X" + MmText(h.xMm) + " Y" + MmText(h.yMm));
+      Add(h.line, Code::kOutsideStock, kHoles, [&] { return "X" + MmText(h.xMm) + " Y" + MmText(h.yMm); });
     if (h.bottomMm < -job.stockZMm - kEps)
-      Add(h.line, Code::kBelowUnderside, kHoles, "Z" + MmText(h.bottomMm) + ", stock " + MmText(job.stockZMm) + " thick");
+      Add(h.line, Code::kBelowUnderside, kHoles,
+          [&] { return "Z" + MmText(h.bottomMm) + ", stock " + MmText(job.stockZMm) + " thick"; });
   }
 
   void Summarise(const ProgramFacts& p, bool timeKnown, CheckResult& result) {

@@ -117,8 +117,8 @@ struct Program : ProgramFacts {
   std::vector<Motion> motions;
   std::vector<Hole> holes;
   std::vector<Diagnostic> diagnostics;
-  // The state after each line that holds a block, by line; lines between
-  // keep the state before them.
+  // With ReaderOptions::keepStates, the state after each line that holds a
+  // block, by line; lines between keep the state before them.
   std::vector<std::pair<int, LineState>> states;
 
   // The state after line `line` (1-based): that of the last block at or

@@ -93,6 +93,8 @@ TEST(DxfReader, EntitiesKeptSkippedOrRefused) {
       {"an infinite coordinate leaves the line out", "0\nLINE\n10\n1e999\n", 0, nullptr, 5, nullptr},
       {"a flag beyond int leaves the polyline out", "0\nLWPOLYLINE\n70\n1e20\n10\n0\n20\n0\n", 0, nullptr, 5, nullptr},
       {"a hatch is counted", "0\nHATCH\n8\n0\n10\n0\n", 0, "HATCH", 0, nullptr},
+      {"a kind of bytes beyond ASCII is counted under its printed name", "0\n\xEFX\n8\n0\n", 0, "\\xEFX", 0,
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -168,12 +168,15 @@ TEST_F(Rs274Test, HandWrittenCyclesGiveTheSameHoles) {
 // repeats, G20 in inches, G00 still in force after G80, an unknown word only
 // warned about, and a refused block changes nothing.
 TEST(GcodeReader, FanucReadingAndRefusedBlocks) {
+  gcode::ReaderOptions keepStates;
+  keepStates.keepStates = true;
   gcode::Program p = gcode::ReadProgram(
       "%\r\nO0007\r\nT1 M6\r\nG90 G00 G54 X0. Y0.\r\nG43 H1 Z10.\r\nS800 M3\r\n"
       "G91 G81 X10. Y0. R-8. Z-5. K2 F100\r\n"  // 2 holes, R at 2, bottom at -3
       "G90 G80\r\nX50. Y50. A3.\r\n"             // a rapid; A is warned about
       "G20 G01 X2. F10.\r\nG21\r\n"             // 50.8 mm at 254 mm/min
-      "G00 G01 X0.\r\nX-5 X-6\r\nM30\r\n%\r\nG01 X999.\r\n");
+      "G00 G01 X0.\r\nX-5 X-6\r\nM30\r\n%\r\nG01 X999.\r\n",
+      keepStates);
   ASSERT_EQ(p.holes.size(), 2u);
   EXPECT_DOUBLE_EQ(p.holes[1].xMm, 20);
   EXPECT_DOUBLE_EQ(p.holes[1].rMm, 2);
@@ -285,6 +288,7 @@ TEST(GcodeReader, ReadsCommonLinesAsAControlDoes) {
     SCOPED_TRACE(c.name);
     gcode::ReaderOptions options;
     options.calculatorInput = c.calculatorInput;
+    options.keepStates = true;
     const gcode::Program p = gcode::ReadProgram(c.program, options);
     EXPECT_EQ(p.holes.size(), c.holes);
     EXPECT_EQ(Diagnosed(p), c.diagnostics);

@@ -66,7 +66,9 @@ bool NcFolderTest::Reported(std::string_view line) const {
 
 ReadBack ReadBackProgram(std::string_view bytes) {
   ReadBack back;
-  back.program = gcode::ReadProgram(bytes);
+  gcode::ReaderOptions options;
+  options.keepStates = true;
+  back.program = gcode::ReadProgram(bytes, options);
   const gcode::Program& p = back.program;
   std::vector<std::string>& problems = back.problems;
   for (const gcode::Diagnostic& d : gcode::CheckProgram(p, {}).findings) problems.push_back(d.Text());
