@@ -112,41 +112,42 @@ Point CycleSteps(const CycleHole& hole, MotionSink& m, double& dwellSeconds) {
   const CannedCycle* cycle = FindCannedCycle(hole.cycle);
   const CycleStroke stroke = cycle ? cycle->stroke : kFeed;
   const double r = hole.rMm, bottom = hole.bottomMm;
-  if (m.at().z < r && stroke != kBackBore) m.RapidZ(r);
-  m.Rapid({hole.xMm, hole.yMm, m.at().z});
-  m.RapidZ(r);
+  if (m.at().z < r && stroke != kBackBore) m.RapidZ(r);  // 1. up to R
+  m.Rapid({hole.xMm, hole.yMm, m.at().z});               // 2. over the hole
+  m.RapidZ(r);                                           // 3. down to R
 
+  // 4 onwards, by the stroke (the numbers of the list in canned_cycle.h).
   const double dwellS = hole.dwellMs / 1000.0;
   switch (stroke) {
     case kPeck:
     case kChipBreak:
-      Pecks(m, hole, stroke == kPeck);
+      Pecks(m, hole, stroke == kPeck);  // 4 to 6, counted
       break;
     case kFeedDwell:
     case kFeedDwellStop:
-      m.FeedZ(bottom);
-      dwellSeconds += dwellS;
+      m.FeedZ(bottom);          // 4.
+      dwellSeconds += dwellS;   // 5. (the spindle stop of G88 moves nothing)
       break;
     case kTap:
     case kFeedDwellOut:
-      m.FeedZ(bottom);
-      dwellSeconds += dwellS;
-      m.FeedZ(r);
+      m.FeedZ(bottom);          // 4.
+      dwellSeconds += dwellS;   // 5.
+      m.FeedZ(r);               // 6.
       break;
     case kFeedOut:
-      m.FeedZ(bottom);
-      m.FeedZ(r);
+      m.FeedZ(bottom);          // 4.
+      m.FeedZ(r);               // 5.
       break;
     case kBackBore:
-      m.FeedZ(bottom);
-      m.RapidZ(hole.initialZMm);
+      m.FeedZ(bottom);              // 4. up to Z from below
+      m.RapidZ(hole.initialZMm);    // 5. and out, whatever G98 or G99
       return m.at();
     case kFeed:
     case kFeedStop:
-      m.FeedZ(bottom);
+      m.FeedZ(bottom);          // 4. (the spindle stop of G86 moves nothing)
       break;
   }
-  m.RapidZ(hole.returnToInitial ? hole.initialZMm : r);
+  m.RapidZ(hole.returnToInitial ? hole.initialZMm : r);  // last: the return level
   return m.at();
 }
 
