@@ -263,6 +263,29 @@ GroupVisits VisitsOf(const JobRoute& route, int group) {
   return visits;
 }
 
+void OrderRouteGroups(JobRoute& route, std::span<const int> groups) {
+  for (int round = 0; round < kMostOrderRounds; ++round) {
+    bool changed = false;
+    for (int g : groups) {
+      std::vector<PlanePoint>& points = route.groups[g - 1];
+      auto& texts = route.texts[g - 1];
+      const std::vector<int> order = ShortVisitingOrder(route.start, points, VisitsOf(route, g));
+      if (order == GivenOrder(points.size())) continue;
+      const bool withTexts = texts.size() == points.size();
+      std::vector<PlanePoint> newPoints;
+      std::vector<std::pair<std::string, std::string>> newTexts;
+      for (int i : order) {
+        newPoints.push_back(points[static_cast<std::size_t>(i)]);
+        if (withTexts) newTexts.push_back(texts[static_cast<std::size_t>(i)]);
+      }
+      points = std::move(newPoints);
+      if (withTexts) texts = std::move(newTexts);
+      changed = true;
+    }
+    if (!changed) return;
+  }
+}
+
 bool ReadJobRoute(Context& ctx, common::Form* owner, JobRoute& route) {
   route = JobRoute{};
   std::string error;

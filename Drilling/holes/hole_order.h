@@ -74,6 +74,13 @@ std::vector<int> GivenOrder(std::size_t count);
 std::vector<int> ShortVisitingOrder(const PlanePoint& start, std::span<const PlanePoint> points,
                                     const GroupVisits& visits = {});
 
+// Each of `groups` (1-4) put in a short visiting order in turn, until a
+// round changes none: a group's order depends on its neighbours through the
+// pass over all groups, and each change shortens the whole, so this ends
+// (kMostOrderRounds caps the work). Stored texts move with their positions.
+constexpr int kMostOrderRounds = 8;
+void OrderRouteGroups(JobRoute& route, std::span<const int> groups);
+
 // The start position and every group's positions and the processes' groups
 // of the current job file. False after the error (kind -1, owned by
 // `owner`): a start or a position that is not a number.

@@ -22,11 +22,6 @@ namespace {
 
 using namespace drilling;
 
-// Each group's order depends on its neighbours through the pass over all
-// groups: the groups are ordered in turn until a round changes none (each
-// change shortens the whole, so this ends; the bound only caps the work).
-constexpr int kMaxRounds = 8;
-
 // The estimated run time of the job's program (drillnc check's estimate)
 // with the positions of `route` in place of the stored ones; false with
 // `why` when no program can be composed (no processes yet, a process
@@ -74,24 +69,7 @@ int RunOrder(Session& session, const std::vector<std::string>& args) {
   JobRoute before;
   if (!ReadJobRoute(ctx, nullptr, before)) return session.Fail("nothing was changed");
   JobRoute after = before;
-  for (int round = 0; round < kMaxRounds; ++round) {
-    bool changed = false;
-    for (int g : groups) {
-      std::vector<PlanePoint>& points = after.groups[g - 1];
-      const std::vector<int> order = ShortVisitingOrder(after.start, points, VisitsOf(after, g));
-      if (order == GivenOrder(points.size())) continue;
-      std::vector<PlanePoint> newPoints;
-      std::vector<std::pair<std::string, std::string>> newTexts;
-      for (int i : order) {
-        newPoints.push_back(points[static_cast<std::size_t>(i)]);
-        newTexts.push_back(after.texts[g - 1][static_cast<std::size_t>(i)]);
-      }
-      points = std::move(newPoints);
-      after.texts[g - 1] = std::move(newTexts);
-      changed = true;
-    }
-    if (!changed) break;
-  }
+  OrderRouteGroups(after, groups);
 
   std::vector<common::ProfileSectionChange> changes;
   for (int g : groups) {
