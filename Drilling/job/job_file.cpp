@@ -24,6 +24,8 @@ namespace drilling {
 namespace {
 constexpr std::size_t kWholeValueRoom = filekeys::kWholeValueRoom;
 constexpr std::size_t kPositionRoom = jobkey::kPositionX.room;
+// Positions the NC writer reads (X1 .. X98), more than the dialog's twenty.
+constexpr int kMostStoredPositions = 98;
 // Far more than the main data, four hole groups and every process section
 // of a job: a larger file is something else.
 constexpr std::uintmax_t kMaxJobFileBytes = 1u << 20;
@@ -417,6 +419,31 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   }
   if (!WriteJobSection(ctx, &dialog, section, changes)) return -1;
   ReportF(ctx, &dialog, kKindList, "穴加工定義 [%d] を保存しました。", group);
+  return 0;
+}
+
+int HoleFieldControl(std::string_view key) {
+  for (const HoleField& f : kHoleFields)
+    if (key == f.key.name) return f.control;
+  return 0;
+}
+
+int HoleGroupReplacement(Context& ctx, common::Form& dialog, int group,
+                         std::vector<common::ProfileSectionChange>& changes) {
+  std::vector<std::pair<std::string, std::string>> positions;
+  if (CheckHoleGroup(ctx, dialog, positions) != 0) return -1;
+  const std::string section = jobkey::HoleSection(group);
+  for (const HoleField& f : kHoleFields) changes.push_back({section, f.key.name, dialog.Text(f.control, f.key.room)});
+  // As far as the NC writer reads positions: none of another group may stay.
+  for (int row = 1; row <= kMostStoredPositions; ++row) {
+    changes.push_back({section, jobkey::PositionKey('X', row), std::nullopt});
+    changes.push_back({section, jobkey::PositionKey('Y', row), std::nullopt});
+  }
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    changes.push_back({section, jobkey::PositionKey('X', row), positions[i].first});
+    changes.push_back({section, jobkey::PositionKey('Y', row), positions[i].second});
+  }
   return 0;
 }
 

@@ -20,6 +20,7 @@
 #include "common/clock.h"
 #include "common/file_keys.h"
 #include "common/form.h"
+#include "common/profile.h"
 
 namespace drilling {
 
@@ -113,6 +114,18 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog);
 // kept) go into `positions` (X, Y of rows 1..n). 0, or -1 after the error
 // naming the row.
 int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair<std::string, std::string>>& positions);
+
+// The hole definition dialog's control of a size key of a hole group
+// ("下穴径" gives 1104); 0 for another key.
+int HoleFieldControl(std::string_view key);
+
+// The changes that make section Hole<group> hold exactly what the hole
+// definition dialog holds, for the import of groups from a drawing (one
+// write of every group): each size key written, an empty field as an empty
+// value; every stored position (X1 .. X98) removed and the rows written.
+// Checked as a save checks. 0, or -1 after the error naming the field or row.
+int HoleGroupReplacement(Context& ctx, common::Form& dialog, int group,
+                         std::vector<common::ProfileSectionChange>& changes);
 
 // Copies the four hole types into the main form's labels 1031-1034. Nothing
 // when no job is open. 0.

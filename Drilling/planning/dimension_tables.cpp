@@ -15,6 +15,23 @@ namespace {
 
 constexpr std::size_t kHoleDiameterRoom = 16;  // 15 bytes
 
+// The table's bytes; the error text when it cannot be loaded, else empty.
+std::string LoadDimensionTable(const Context& ctx, const DimensionTable& table, std::string& bytes) {
+  const std::filesystem::path path = ctx.programFolder / table.file;
+  switch (LoadTableFile(path, bytes)) {
+    case TableLoad::Ok:
+      return {};
+    case TableLoad::Missing:
+      return table.missing;
+    case TableLoad::TooLarge:
+      return common::FormatText("エラー：%s %s は大きすぎます（%ju バイトまで）。", table.name, path.string().c_str(),
+                                kMaxTableFileBytes);
+    case TableLoad::NotReadable:
+      break;
+  }
+  return common::FormatText(table.openError, path.string().c_str());
+}
+
 // Finds the row for the dialog's hole diameter. kDone with `row` filled,
 // kNoDimensionRow when there is none (reported), or a negative report result.
 int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& table,
@@ -22,22 +39,12 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
   std::string text = dialog.Text(kHoleDiameterEdit, kHoleDiameterRoom);
   if (text.empty()) return Report(ctx, &dialog, kKindError, "穴径が取得できません。");
   double diameter = common::ParseLeadingDouble(text);
-  std::filesystem::path path = ctx.programFolder / table.file;
-  const std::string shown = path.string();
+  const std::string shown = (ctx.programFolder / table.file).string();
   ReportF(ctx, &dialog, kKindList, table.tableLine, shown.c_str());
 
   std::string bytes;
-  switch (LoadTableFile(path, bytes)) {
-    case TableLoad::Ok:
-      break;
-    case TableLoad::Missing:
-      return Report(ctx, &dialog, kKindError, table.missing);
-    case TableLoad::TooLarge:
-      return ReportF(ctx, &dialog, kKindError, "エラー：%s %s は大きすぎます（%ju バイトまで）。", table.name,
-                     shown.c_str(), kMaxTableFileBytes);
-    case TableLoad::NotReadable:
-      return ReportF(ctx, &dialog, kKindError, table.openError, shown.c_str());
-  }
+  if (std::string why = LoadDimensionTable(ctx, table, bytes); !why.empty())
+    return Report(ctx, &dialog, kKindError, why);
 
   NumberRowReader reader(bytes, table.width, table.negativeColumns);
   RowRead read;
@@ -59,6 +66,27 @@ int FindDimensionRow(Context& ctx, common::Form& dialog, const DimensionTable& t
 void WriteSize(common::Form& dialog, int id, double value) { dialog.SetText(id, FormatNumber(value, 0)); }
 
 }  // namespace
+
+static_assert(std::tuple_size_v<DimensionRow> == kMaxTableRowWidth);
+
+bool ReadDimensionRows(const Context& ctx, const DimensionTable& table, std::vector<DimensionRow>& rows,
+                       std::string& problem) {
+  rows.clear();
+  std::string bytes;
+  problem = LoadDimensionTable(ctx, table, bytes);
+  if (!problem.empty()) return false;
+  NumberRowReader reader(bytes, table.width, table.negativeColumns);
+  DimensionRow row{};
+  RowRead read;
+  while ((read = reader.Next(row.data())) == RowRead::Row) {
+    if (row[0] == 0 || row[1] == 0) break;
+    if (reader.RowProblem().empty()) rows.push_back(row);
+  }
+  if (read != RowRead::Bad) return true;
+  problem = common::FormatText("エラー：%s %s の %s。", table.name, (ctx.programFolder / table.file).string().c_str(),
+                               reader.Problem().c_str());
+  return false;
+}
 
 const DimensionTable kCounterboreSizes = {
     kCounterboreSizesFile,

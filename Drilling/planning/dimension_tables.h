@@ -15,7 +15,9 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "Drilling/app/context.h"
 #include "Drilling/app/results.h"
@@ -66,6 +68,16 @@ inline constexpr int kNoDimensionTable = 2;  // the type names no table to look 
 // kNoDimensionRow, or a negative value after an error report; fields change
 // only when a row is applied.
 int LookUpDimensions(Context& ctx, common::Form& dialog, const DimensionTable& table);
+
+// One row of a table (its first `width` numbers).
+using DimensionRow = std::array<double, 6>;
+
+// Every sound row of `table` up to its end row (rows with a fault of their
+// own are passed over): for the import of holes from a drawing, which pairs
+// concentric circles with them. False with the error text in `problem` when
+// the table cannot be read or stops at bad data (the rows before it kept).
+bool ReadDimensionRows(const Context& ctx, const DimensionTable& table, std::vector<DimensionRow>& rows,
+                       std::string& problem);
 
 // LookUpDimensions of each table.
 int LookUpCounterbore(Context& ctx, common::Form& dialog);

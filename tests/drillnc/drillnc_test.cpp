@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "Drilling/planning/hole_kinds.h"
+#include "common/profile.h"
 #include "common/sjis.h"
+#include "common/text.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -456,6 +460,73 @@ TEST_F(DrillncTest, OrderShortensTheRapidPathAndKeepsTheSet) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"order"}, {"order", "SAMPLE-PLATE", "5"}, {"order", "SAMPLE-PLATE", "1", "2"}})
     EXPECT_EQ(InHome(args).status, 2) << args.back();
+}
+
+// A job's holes as its drawing shows them, as a set of "kind diameter @ x,y"
+// (groups of one kind and size may be split or joined; what is drilled where
+// is the same). The drawing stops at the first group without a type.
+std::set<std::string> HolesOf(const fs::path& job) {
+  std::set<std::string> holes;
+  for (int n = 1; n <= 4; ++n) {
+    const std::string section = "Hole" + std::to_string(n);
+    auto read = [&](const std::string& key) { return common::ReadProfileText(section, key, "", 64, job); };
+    if (read("種類").empty()) break;
+    const drilling::HoleKindDescription* kind = drilling::FindHoleKind(read("種類"));
+    const std::string diameter = read("穴径");
+    if (!kind || diameter.empty()) continue;
+    for (int k = 1;; ++k) {
+      const std::string x = read("X" + std::to_string(k)), y = read("Y" + std::to_string(k));
+      if (x.empty() || y.empty()) break;
+      holes.insert(common::FormatText("%s %g @ %.3f,%.3f", kind->word, common::ParseLeadingDouble(diameter),
+                                      common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)));
+    }
+  }
+  return holes;
+}
+
+// Round trip: the drawing of every job the tests have (those with holes),
+// imported into a job of the same stock and origin, gives back the same
+// kinds, sizes and positions; reamer groups (one circle, like a drill) with
+// --kind.
+TEST_F(DrillncTest, ImportGivesBackTheHolesOfEveryJobsDrawing) {
+  const fs::path source(DRILLING_SOURCE_DIR);
+  for (const auto& entry : fs::directory_iterator(source / "dist")) {
+    const std::string name = entry.path().filename().string();
+    if (name == "Drilling.ini" || name == "TABLES.dxf" || entry.path().extension() == ".tbl")
+      fs::copy_file(entry.path(), home / name, fs::copy_options::overwrite_existing);
+  }
+  fs::create_directories(home / "DB");
+  std::vector<fs::path> jobs = {source / "dist" / "DB" / "SAMPLE-PLATE.ini"};
+  for (const char* folder : {"tests/drillnc/golden", "tests/job/golden"})
+    for (const auto& entry : fs::directory_iterator(source / folder))
+      if (entry.path().extension() == ".ini") jobs.push_back(entry.path());
+  // And the sample with a reamer group.
+  fs::copy_file(jobs[0], home / "DB" / "REAMED.ini");
+  ASSERT_EQ(InHome({"hole", "REAMED", "4", "--type", "リーマ", "--diameter", "10", "--at", "120,20", "--at", "30,80"})
+                .status,
+            0);
+  jobs.push_back(home / "DB" / "REAMED.ini");
+
+  int tripped = 0;
+  for (const fs::path& original : jobs) {
+    SCOPED_TRACE(original.string());
+    const std::set<std::string> holes = HolesOf(original);
+    if (holes.empty()) continue;  // a skeleton, or group 1 empty: a drawing without holes
+    const fs::path job = home / "DB" / ("ONE-" + original.filename().string());
+    const fs::path copy = home / "DB" / ("TWO-" + original.filename().string());
+    fs::copy_file(original, job, fs::copy_options::overwrite_existing);
+    fs::copy_file(original, copy, fs::copy_options::overwrite_existing);
+    Outcome drawn = InHome({"dxf", job.string(), "--no-view"});
+    ASSERT_EQ(drawn.status, 0) << drawn.out << drawn.err;
+    std::vector<std::string> args = {"import", copy.string(), drawn.LastLine()};
+    for (const std::string& hole : holes)
+      if (hole.rfind("リーマ ", 0) == 0) args.insert(args.end(), {"--kind", hole.substr(10, hole.find(" @") - 10) + "=リーマ"});
+    Outcome imported = InHome(args);
+    ASSERT_EQ(imported.status, 0) << imported.out << imported.err;
+    EXPECT_EQ(HolesOf(copy), holes) << imported.out;
+    ++tripped;
+  }
+  EXPECT_EQ(tripped, 3);
 }
 
 // The shipped configuration starts every program with a safety block: plane,

@@ -23,6 +23,8 @@ int RunSettings(Session& session, const std::vector<std::string>& args);
 int RunCheck(Session& session, const std::vector<std::string>& args);
 // cmd_order.cpp: a short visiting order of the hole positions.
 int RunOrder(Session& session, const std::vector<std::string>& args);
+// cmd_import.cpp: hole groups from a DXF drawing.
+int RunImport(Session& session, const std::vector<std::string>& args);
 // cmd_process.cpp: process list.
 int RunPlan(Session& session, const std::vector<std::string>& args);
 int RunProcesses(Session& session, const std::vector<std::string>& args);
@@ -44,6 +46,10 @@ const Command kCommands[] = {
      "add N holes at equal angles on a circle (degrees, counter-clockwise from +X) after the group's positions"},
     {"grid", RunGrid, "JOB GROUP --base X,Y --step DX,DY --copies NX,NY",
      "add the base point and its copies in X and Y steps, column by column, after the group's positions"},
+    {"import", RunImport,
+     "JOB DRAWING [--layer NAME]... [--corner X,Y] [--kind SIZE=KIND]... [--depth SIZE=Z]... [--yes]",
+     "replace the job's hole groups with the holes of a DXF drawing (circles, tap and counterbore pairs); "
+     "with --yes saves what fits a job when not everything does"},
     {"order", RunOrder, "JOB [GROUP]",
      "put the positions of each hole group (or of GROUP) in a short visiting order from the NC start position; "
      "prints the rapid path and the estimated run time before and after"},
