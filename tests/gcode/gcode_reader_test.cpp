@@ -283,6 +283,16 @@ TEST(GcodeReader, ReadsCommonLinesAsAControlDoes) {
            digits400 + ")\nG80\nT2 M06\nG43 H2 Z50.\nG81 X2. Y1. R2. Z-5. F100\nG80\nM30\n%\n",
        false, 2, {{7, Code::kNotFinite}},
        [](const gcode::Program& p) { EXPECT_EQ(p.toolBlocks[0].diameterMm, 0); }},
+      {"inches at the edge of the range and arcs of 100 m stay finite; an end off its circle is refused",
+       "%\nO1\nT1 M06\nG43 H1 Z50.\nS1000 M03\nG20 G00 X3937.0078 Y-3937.0078\n"
+       "G02 X-3937.0078 Y3937.0078 R5567.7 F0.0001\nG03 X3937.0078 Y-3937.0078 I3937.0078 J-3937.0078\n"
+       "G02 X3937.0078 Y-3937.0078 R0.0001\nG21 G81 X99999.999 Y-99999.999 R2. Z-99999.999 F100\nG80\nM30\n%\n",
+       false, 1, {{7, Code::kArcEndOffCircle}, {9, Code::kArcEndOffCircle}},
+       [](const gcode::Program& p) {
+         EXPECT_NEAR(p.StateAfter(8).position.x, 99999.998, 0.001);  // the full circle ends where it began
+         EXPECT_DOUBLE_EQ(p.holes[0].bottomMm, -99999.999);
+         for (const gcode::Motion& m : p.motions) EXPECT_TRUE(std::isfinite(m.centre.x) && std::isfinite(m.centre.y));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
