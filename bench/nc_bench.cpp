@@ -1,5 +1,6 @@
-// NC output speed: WriteNcProgram alone, and `drillnc nc` as a whole
-// process, on a job of 15 processes over 4 hole groups of 98 points; then the
+// NC output speed: WriteNcProgram alone, the read-back check alone (plan,
+// program read, comparison) and `drillnc nc` as a whole process (which runs
+// both), on a job of 15 processes over 4 hole groups of 98 points; then the
 // other side: `drillnc check` and `Drillview --png` on that program, and the
 // check of a hand-made program of 1 MB.
 //   nc_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "Drilling/ncout/nc_verify.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/message_transport.h"
 #include "common/profile.h"
@@ -69,6 +71,28 @@ void BM_WriteNcProgram(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WriteNcProgram)->Unit(benchmark::kMillisecond);
+
+// What the read-back check adds to a creation: the big job's program read
+// back and compared with the plan the writer wrote it from.
+void BM_VerifyWrittenProgram(benchmark::State& state) {
+  BenchFolder folder;
+  drilling::Context ctx;
+  drilling::SetProgramFolder(ctx, folder.home);
+  ctx.currentJobPath = folder.home / "DB" / "big.ini";
+  common::ScriptedUi ui;
+  common::CallbackTransport transport([](const std::string&) {});
+  ctx.ui = &ui;
+  ctx.transport = &transport;
+  drilling::NcPlan plan;
+  if (drilling::WriteNcProgram(ctx, nullptr, "FANUC 0i-MF", &plan) != 0)
+    return state.SkipWithError("WriteNcProgram failed");
+  const fs::path program = folder.home / "ncdata" / "O4321.nc";
+  for (auto _ : state) {
+    std::string line;
+    if (drilling::VerifyWrittenProgram(ctx, nullptr, plan, program, line) != 0) state.SkipWithError("the check failed");
+  }
+}
+BENCHMARK(BM_VerifyWrittenProgram)->Unit(benchmark::kMillisecond);
 
 // Runs `argv` as a whole process per round, its output thrown away; exit
 // statuses other than `allowed` (and 0) end the benchmark with an error.

@@ -189,7 +189,8 @@ inline constexpr int kFixedLineCount = 100;
 // NC program's tool comment gives.
 inline constexpr Key kToolNameList{"TOOLLIST", "TOOLJP", 32};
 inline constexpr Key kToolEnglishList{"TOOLLIST", "TOOLEN", 32};
-inline constexpr Key kCentreDrillDiameter{"HOLE", "CDRILLDIAM", 8};
+// Read whole: a hand-edited diameter cut to a width is another diameter.
+inline constexpr Key kCentreDrillDiameter{"HOLE", "CDRILLDIAM", kWholeValueRoom};
 // The G code and the R level of each process kind: the kind's cycle key
 // (cdrill, drill, mentori, mtap, zaguri, reamer) is the key.
 inline constexpr const char* kCycleSection = "Cycle";

@@ -265,6 +265,27 @@ int ParseLeadingInt(std::string_view text) {
   return static_cast<int>(v);
 }
 
+bool ParseDigits(std::string_view text, long long* value) {
+  if (text.empty() || text.size() > 18) return false;
+  long long v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (value) *value = v;
+  return true;
+}
+
+bool ParseWholeNumber(std::string_view text, long long* value) {
+  std::string_view t = Trim(text);
+  bool negative = !t.empty() && t.front() == '-';
+  if (!t.empty() && (t.front() == '+' || t.front() == '-')) t.remove_prefix(1);
+  long long v = 0;
+  if (!ParseDigits(t, &v)) return false;
+  if (value) *value = negative ? -v : v;
+  return true;
+}
+
 int LeadingDigitsValue(std::string_view text) {
   long long v = 0;
   for (char c : text) {

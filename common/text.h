@@ -51,6 +51,14 @@ bool ParseNumber(std::string_view text, double* value);
 // atoi: optional blanks and sign, then leading digits; saturates at the int range.
 int ParseLeadingInt(std::string_view text);
 
+// The whole text is 1 to 18 ASCII digits, nothing else (no sign, blank,
+// point or exponent): sets *value and returns true.
+bool ParseDigits(std::string_view text, long long* value);
+
+// A whole number as typed for a count: blanks around allowed, an optional
+// sign, then 1 to 18 digits and nothing else ("1e1", "2.", "0x10" are not).
+bool ParseWholeNumber(std::string_view text, long long* value);
+
 // The value of the leading decimal digits only (no sign, no blanks): the
 // rule of the profile integer read. Saturates at INT_MAX.
 int LeadingDigitsValue(std::string_view text);

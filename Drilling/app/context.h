@@ -43,6 +43,8 @@ struct Context {
   int currentHoleGroup = 1;
   // Process dialog: 0 generate, 1 load.
   int processDialogMode = 0;
+  // How long a change of the job waits for another program changing it.
+  int jobLockWaitMs = 10000;
 
   // The line waiting to be reported (UTF-8; cut to 1023 bytes of code page
   // 932 when it is set through SetMessage).

@@ -6,6 +6,7 @@
 #include "Drilling/app/outside_programs.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
+#include "Drilling/ncout/nc_verify.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/bounded_run.h"
 #include "common/profile.h"
@@ -315,7 +316,9 @@ int TransferNcFile(Context& ctx, common::Form* main) {
   TransferJob job;
   if (PrepareTransfer(ctx, main, job) != 0) return -1;
   // Anything that must hold before a program leaves for the machine is
-  // checked here, between knowing what goes where and sending it.
+  // checked here, between knowing what goes where and sending it: the file
+  // may have been edited by hand since it was made.
+  if (CheckProgramBeforeTransfer(ctx, main, job.ncPath) != 0) return -1;
   return SendByMethod(ctx, main, job);
 }
 

@@ -18,7 +18,7 @@ constexpr std::size_t kFieldRoom = 16;  // 15 bytes, as every calculator field i
 constexpr std::size_t kCellWidth = 15;  // bytes a position field keeps
 constexpr double kPi = 3.141592653589793;
 // A count beyond this is a typing slip: twenty rows take any sensible one.
-constexpr double kMaxCount = 9999;
+constexpr int kMaxCount = 9999;
 
 int XField(int row) { return kHoleX1Edit + row - 1; }
 int YField(int row) { return kHoleY1Edit + row - 1; }
@@ -32,14 +32,15 @@ int ReadRequired(Context& ctx, common::Form& form, int id, const char* name, con
   return r > 0 ? 1 : -1;
 }
 
-// A count: a whole number of at most four digits, either sign. 1 with
-// *count set, 0 for an empty field (*count untouched), -1 after an error.
+// A count: digits with an optional sign, at most 9999 either way ("1e1" or
+// "10." is not a count, though it is a number). 1 with *count set, 0 for an
+// empty field (*count untouched), -1 after an error.
 int ReadCount(Context& ctx, common::Form& form, int id, const char* name, int* count) {
-  double value = 0;
-  int r = ReadNumberField(ctx, form, id, kFieldRoom, name, &value);
+  int r = ReadNumberField(ctx, form, id, kFieldRoom, name, nullptr);
   if (r <= 0) return r;
-  if (value != std::trunc(value) || std::fabs(value) > kMaxCount) {
-    ReportF(ctx, &form, kKindError, "エラー：%s [%s] は %g までの整数で入力してください。", name,
+  long long value = 0;
+  if (!common::ParseWholeNumber(WholeText(form, id), &value) || value > kMaxCount || value < -kMaxCount) {
+    ReportF(ctx, &form, kKindError, "エラー：%s [%s] は %d までの整数で入力してください。", name,
             form.Text(id, kFieldRoom).c_str(), kMaxCount);
     return -1;
   }
@@ -140,12 +141,12 @@ void ShowReferenceAngle(Context&, common::Form& calculator) {
   if (text.empty()) return;
   // Shown while typing, so not-a-number text is only refused by the
   // calculation; here it shows nothing, as no holes do.
-  double n = 0;
-  if (!common::ParseNumber(text, &n) || n != std::trunc(n) || n < 1 || n > kMaxCount) {
+  long long n = 0;
+  if (!common::ParseWholeNumber(text, &n) || n < 1 || n > kMaxCount) {
     calculator.SetText(kCircleReferenceAngleEdit, "");
     return;
   }
-  calculator.SetText(kCircleReferenceAngleEdit, FormatNumber(360.0 / n, 0));
+  calculator.SetText(kCircleReferenceAngleEdit, FormatNumber(360.0 / static_cast<double>(n), 0));
 }
 
 int CalculateBoltCircle(Context& ctx, common::Form& calculator) {

@@ -1,5 +1,6 @@
 #include "Drilling/holes/hole_dialog.h"
 
+#include <memory>
 #include <string>
 
 #include "Drilling/app/field_check.h"
@@ -135,18 +136,30 @@ void DeletePositionRow(common::Form& dialog, int row) {
 }
 
 common::DialogProc HoleDialogProc(Context& ctx) {
-  return [&ctx](common::Form& dialog, common::DialogEvent event, int id) {
+  // The diameter as stored or as last looked up: leaving the field with it
+  // unchanged (only passing through) looks nothing up, so sizes the operator
+  // changed by hand stay.
+  auto shownDiameter = std::make_shared<std::string>();
+  return [&ctx, shownDiameter](common::Form& dialog, common::DialogEvent event, int id) {
     switch (event) {
       case common::DialogEvent::Init:
         dialog.SetTitle(common::FormatText(kHoleDialogTitleFormat, ctx.currentHoleGroup));
         ClearHoleDialog(ctx, dialog, true);
-        LoadHoleGroup(ctx, dialog, ApplyHoleType);
+        // A stored group is shown as stored: its sizes may differ from the
+        // table's on purpose, so only the fields of its type are set.
+        LoadHoleGroup(ctx, dialog, [](Context&, common::Form& d) { EnableHoleTypeFields(d); });
+        *shownDiameter = WholeText(dialog, kHoleDiameterEdit);
         break;
       case common::DialogEvent::Command:
         HoleCommand(ctx, dialog, id);
         break;
       case common::DialogEvent::FocusLost:
-        if (id == kHoleDiameterEdit) HoleDiameterLeft(ctx, dialog);
+        if (id == kHoleDiameterEdit) {
+          const std::string diameter = WholeText(dialog, kHoleDiameterEdit);
+          if (!diameter.empty() && diameter == *shownDiameter) break;
+          *shownDiameter = diameter;
+          HoleDiameterLeft(ctx, dialog);
+        }
         break;
       case common::DialogEvent::SelectionConfirmed:
         if (id == kHoleTypeCombo) {
@@ -155,6 +168,7 @@ common::DialogProc HoleDialogProc(Context& ctx) {
           int current = dialog.Selected(kHoleTypeCombo);
           if (current >= 0) dialog.Select(kHoleTypeCombo, current);
           ApplyHoleType(ctx, dialog);
+          *shownDiameter = WholeText(dialog, kHoleDiameterEdit);
         }
         break;
       case common::DialogEvent::Close:

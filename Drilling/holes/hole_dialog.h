@@ -1,7 +1,8 @@
 // The hole definition dialog "HOLEDEFINEDIALOG": one hole group of the
 // current job (type, sizes, up to twenty positions). It loads the group when
-// it opens, fills derived sizes from the hole dimension tables when the type
-// or the hole diameter changes, and saves only on the save command.
+// it opens (as stored: no look-up), fills derived sizes from the hole
+// dimension tables when the operator picks a type or changes the hole
+// diameter, and saves only on the save command.
 #pragma once
 
 #include "Drilling/app/context.h"

@@ -1,6 +1,7 @@
 #include "Drilling/job/job_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <system_error>
 
 #include "Drilling/app/field_check.h"
@@ -9,6 +10,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
 #include "Drilling/job/hole_controls.h"
+#include "Drilling/job/job_lock.h"
 #include "common/profile.h"
 #include "common/text.h"
 #include "common/textfile.h"
@@ -113,6 +115,8 @@ namespace {
 // is reported (kind -1) and gives false.
 bool WriteJobSection(Context& ctx, common::Form* owner, std::string_view section,
                      const std::vector<common::ProfileChange>& changes) {
+  JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
+  if (!lock.Held()) return false;
   if (common::WriteProfileTexts(section, changes, ctx.currentJobPath)) return true;
   ReportF(ctx, owner, kKindError, kWriteFailedFormat, ctx.currentJobPath.string().c_str());
   return false;
@@ -323,6 +327,11 @@ int WriteJobSkeleton(Context& ctx, common::Form& main) {
     std::string question = common::FormatText("定義ファイル\n%s\n既に存在します。上書きしますか？",
                                               ctx.currentJobPath.string().c_str());
     if (!(ctx.ui && ctx.ui->AskYesNo(&main, question, kBoxCaption))) return 0;
+  }
+  std::optional<JobLock> lock;
+  if (!ctx.currentJobPath.empty()) {
+    lock.emplace(ctx, &main, ctx.currentJobPath);
+    if (!lock->Held()) return -1;
   }
   common::TextFileWriter file(ctx.currentJobPath);
   file.Write(JobSkeletonText(main));

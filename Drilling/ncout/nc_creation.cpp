@@ -4,6 +4,7 @@
 
 #include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/ncout/nc_verify.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/profile.h"
 #include "common/text.h"
@@ -41,7 +42,8 @@ int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep)
   if (controller.find("FANUC") == std::string::npos)
     return Fail(ctx, main, common::FormatText("エラー：指定した制御装置 %s は未定義です。", controller.c_str()));
 
-  if (WriteNcProgram(ctx, &main, controller) < 0) return -1;
+  NcPlan plan;
+  if (WriteNcProgram(ctx, &main, controller, &plan) < 0) return -1;
 
   ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFileSecondRead, job);
   std::error_code ec;
@@ -49,17 +51,26 @@ int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep)
   if (ncFile.empty() || !IsPlainFileName(ncFile) || !fs::is_regular_file(ncPath, ec))
     return Fail(ctx, main, "エラー：ＮＣ計算失敗？ ファイルがありません");
 
+  // The program as a control reads it must be the job's plan before it is
+  // reported written: a fault of the writer must not reach the machine.
+  std::string verified;
+  if (VerifyWrittenProgram(ctx, &main, plan, ncPath, verified) < 0) return -1;
+
   std::string trycut = common::ReadProfileText("TRYCUT", "FILE", "", kRoomPath, ctx.configPath);
   if (trycut.empty()) {
     Report(ctx, &main, kKindList, "TRYCUT2000の設定はされてません。");
+    Report(ctx, &main, kKindList, verified);
     return 0;
   }
-  if (!fs::exists(trycut, ec))
+  if (!fs::exists(trycut, ec)) {
+    Report(ctx, &main, kKindList, verified);
     return Fail(ctx, main, common::FormatText("エラー：実行ファイル %s がありません", trycut.c_str()));
+  }
   // The package's result is not looked at: it has reported its own failures,
   // and the NC program stands either way.
   if (trycutStep) trycutStep(ctx, &main, trycut, ncPath.string());
   if (main.IsMinimised()) main.Restore();
+  Report(ctx, &main, kKindList, verified);
   return 0;
 }
 

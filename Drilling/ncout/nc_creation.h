@@ -1,8 +1,11 @@
 // The NC creation driver behind "【ＮＣデータ作成】": checks that the job
 // names an NC file and a FANUC controller, runs the NC program writer,
-// checks that the program is there and, when a TRYCUT executable is
-// configured, runs the TRYCUT step its caller hands over (the package is a
-// companion output, built above this folder).
+// checks that the program is there, reads it back and compares it with the
+// job (nc_verify.h: a difference fails the creation, the file stays for
+// inspection) and, when a TRYCUT executable is configured, runs the TRYCUT
+// step its caller hands over (the package is a companion output, built above
+// this folder). The last line listed names the verified program and its
+// holes per tool.
 #pragma once
 
 #include <functional>

@@ -7,6 +7,7 @@
 #include "Drilling/app/nc_format.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
+#include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -50,22 +51,6 @@ int Fail(Context& ctx, std::string_view text) {
   return -1;
 }
 
-// Room that takes a stored value whole.
-constexpr std::size_t kRoomWhole = 1u << 16;
-
-// A job value read with its room: a stored text wider than the room would
-// be read cut (G54.1P12 as G54.1P1, another work offset; a number losing its
-// last digits), so it fails instead (message set, false).
-bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
-                    std::string& value) {
-  value = ReadJobKey(ctx, section, key, kRoomWhole);
-  if (common::Cp932Width(value) <= room - 1) return true;
-  Fail(ctx, common::FormatText("エラー：定義ファイルの [%s] %s の値 %s が長すぎます（%zu バイトまで）。",
-                               std::string(section).c_str(), std::string(key).c_str(),
-                               common::CutToBytes(value, 40).c_str(), room - 1));
-  return false;
-}
-
 // A configured number of the NC format (ReadNcFormatNumber); a failure
 // leaves its text in the message buffer.
 bool ReadConfigNumber(Context& ctx, const char* key, std::string_view def, double& value) {
@@ -75,12 +60,7 @@ bool ReadConfigNumber(Context& ctx, const char* key, std::string_view def, doubl
   return false;
 }
 
-std::string Num(double value) { return FormatNumber(value, 1); }
-
-// A value of the job or the configuration goes into the program only when
-// its number text fits the width such a value is stored with: "1e300" reads
-// as a number but would put a 301-digit word into the program.
-bool FitsNumberWord(double value) { return Num(value).size() < kRoomNumber; }
+std::string Num(double value) { return NcNumberText(value); }
 
 int FailTooLarge(Context& ctx, std::string_view what, std::string_view text) {
   return Fail(ctx, common::FormatText("エラー：%s の値 %s が大きすぎます",
@@ -172,25 +152,6 @@ int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings) {
   return 0;
 }
 
-int ReadProcessTools(Context& ctx, ProcessTools& tools) {
-  tools = ProcessTools{};
-  for (int n = 1; n <= kMaxProcesses; ++n) {
-    std::string section = Key("PROCESS", n);
-    if (ReadJobKey(ctx, section, "TOOLNAME", kRoomName).empty()) {
-      tools.count = n - 1;
-      return 0;
-    }
-    std::string t = ReadJobKey(ctx, section, "TOOLT", kRoomNumber);
-    if (t.empty()) return Fail(ctx, "エラー：工具番号の定義がありません");
-    std::string h = ReadJobKey(ctx, section, "TOOLH", kRoomNumber);
-    if (h.empty()) return Fail(ctx, "エラー：工具長補正番号の定義がありません");
-    tools.t[static_cast<std::size_t>(n)] = common::ParseLeadingInt(t);
-    tools.h[static_cast<std::size_t>(n)] = common::ParseLeadingInt(h);
-  }
-  tools.count = kMaxProcesses;
-  return 0;
-}
-
 void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName) {
   if (common::ReadProfileInt("NCFORMAT", "ControlDevice", 0, ctx.configPath) != 1) return;
   out.WriteLine("(" + std::string(controllerName) + ")");
@@ -208,10 +169,10 @@ int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
   return written;
 }
 
-void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection,
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const PlanProcess& process,
                       NcRunCache* cache) {
   if (common::ReadProfileInt("NCFORMAT", "ToolInfomation", 0, ctx.configPath) != 1) return;
-  std::string toolName = ReadJobKey(ctx, processSection, "TOOLNAME", kRoomName);
+  const std::string& toolName = process.toolName;
   if (toolName.empty()) return;
   ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
 
@@ -238,39 +199,12 @@ void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::str
     }
   }
 
-  std::string diameter = ReadJobKey(ctx, processSection, "TOOLDIAM", kRoomCode);
+  const std::string& diameter = process.toolDiameter;
   if (!diameter.empty()) {
     out.WriteLine(common::FormatText("(%s D%s)", englishName.c_str(), diameter.c_str()));
   } else {
     out.WriteLine(common::FormatText("(%s)", englishName.c_str()));
   }
-}
-
-int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values) {
-  values = CycleValues{};
-  values.cycle = common::ReadProfileInt(processSection, "GCODE", 0, ctx.currentJobPath);
-  if (values.cycle <= 0) return Fail(ctx, "エラー：Gコード取得失敗");
-  values.feedMmPerMin = common::ReadProfileInt(processSection, "FEEDRATE", 0, ctx.currentJobPath);
-  if (values.feedMmPerMin <= 0) return Fail(ctx, "エラー：Fコード取得失敗");
-  std::string r;
-  if (!ReadJobFitting(ctx, processSection, "RCODE", kRoomNumber, r)) return -1;
-  if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
-  values.rMm = common::ParseLeadingDouble(r);
-  if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, "RCODE", r);
-  std::string z;
-  if (!ReadJobFitting(ctx, processSection, "ZCODE", kRoomNumber, z)) return -1;
-  if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
-  values.zMm = common::ParseLeadingDouble(z);
-  if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, "ZCODE", z);
-  const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
-  if (cycle && cycle->peck) {
-    std::string q;
-    if (!ReadJobFitting(ctx, processSection, "QCODE", kRoomNumber, q)) return -1;
-    if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
-    values.qMm = common::ParseLeadingDouble(q);
-    if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, "QCODE", q);
-  }
-  return 0;
 }
 
 int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const HolePoint& firstPoint) {
@@ -293,59 +227,24 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
   return 0;
 }
 
-std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
-  std::string section = Key("Hole", group);
-  std::vector<HolePoint> points;
-  for (int k = 1; k <= kMaxHolePoints; ++k) {
-    std::string x = ReadJobKey(ctx, section, Key("X", k), kRoomNumber);
-    if (x.empty()) break;
-    std::string y = ReadJobKey(ctx, section, Key("Y", k), kRoomNumber);
-    if (y.empty()) break;
-    points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
-  }
-  return points;
-}
-
-int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group, NcRunCache* cache) {
-  NcRunCache local;
-  if (!cache) cache = &local;
-  auto it = cache->holeGroups.find(group);
-  if (it == cache->holeGroups.end()) {
-    // A stored position wider than its room would be read cut (1e14 for a
-    // value of 309 digits): the program is not written with it.
-    const std::string section = Key("Hole", group);
-    std::string text;
-    for (int k = 1; k <= kMaxHolePoints; ++k) {
-      if (!ReadJobFitting(ctx, section, Key("X", k), kRoomNumber, text)) return -1;
-      if (text.empty()) break;
-      if (!ReadJobFitting(ctx, section, Key("Y", k), kRoomNumber, text)) return -1;
-      if (text.empty()) break;
-    }
-    NcRunCache::HoleGroup read;
-    read.points = ReadHoleGroup(ctx, group);
-    for (std::size_t k = 0; k < read.points.size(); ++k) {
-      const HolePoint& p = read.points[k];
-      if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm)) {
-        SetMessage(ctx, common::FormatText("エラー：穴位置 [%d] の %zu 番目の値が大きすぎます", group, k + 1));
-        return -1;
-      }
-      read.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
-    }
-    it = cache->holeGroups.emplace(group, std::move(read)).first;
-  }
-  const NcRunCache::HoleGroup& points = it->second;
+int WriteHoleGroup(Context& ctx, NcOutput& out, const NcPlan& plan, const CycleValues& values, int group) {
+  auto it = plan.groups.find(group);
+  if (it == plan.groups.end()) return 0;
+  const PlanHoleGroup& points = it->second;
+  if (!points.error.empty()) return Fail(ctx, points.error);
   if (points.points.empty()) return 0;
   // The first point carries the cycle; every further one is a bare position.
   if (WriteCycleLine(ctx, out, values, points.points.front()) < 0) return -1;
-  for (std::size_t k = 1; k < points.pointLines.size(); ++k) out.WriteLine(points.pointLines[k]);
+  for (std::size_t k = 1; k < points.points.size(); ++k)
+    out.WriteLine("X" + Num(points.points[k].xMm) + " Y" + Num(points.points[k].yMm));
   out.WriteLine("G80");
   return static_cast<int>(points.points.size());
 }
 
-int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values, NcRunCache* cache) {
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const NcPlan& plan, const CycleValues& values) {
   int total = 0;
   for (int g = 1; g <= kHoleGroupCount; ++g) {
-    int written = WriteHoleGroup(ctx, out, values, g, cache);
+    int written = WriteHoleGroup(ctx, out, plan, values, g);
     if (written < 0) return -1;
     total += written;
   }
@@ -360,10 +259,10 @@ void WriteProgramEnd(Context& ctx, NcOutput& out) {
 
 namespace {
 
-// Header, one block per process and trailer into `out`. 0, or -1 with the
-// error text in the message buffer.
+// Header, one block per process of the plan and trailer into `out`. 0, or -1
+// with the error text in the message buffer.
 int WriteProgramText(Context& ctx, common::Form* owner, std::string_view controller, const NcHeaderSettings& settings,
-                     const ProcessTools& tools, NcOutput& out, NcRunCache& cache) {
+                     const NcPlan& plan, NcOutput& out, NcRunCache& cache) {
   // Header.
   out.WriteLine("%");
   int programNumber = common::ReadProfileInt("Drilling", "Ｏ番号", 1, ctx.currentJobPath);
@@ -375,39 +274,37 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
   const std::string startY = Num(settings.startYMm);
   const std::string startZ = Num(settings.startZMm);
 
-  for (int n = 1; n <= tools.count; ++n) {
-    const std::string section = Key("PROCESS", n);
-    const auto index = static_cast<std::size_t>(n);
+  int previousTool = 0;  // a first process with tool 0 counts as "same tool"
+  for (const PlanProcess& process : plan.processes) {
+    const int n = process.number;
     out.WriteLine(common::FormatText("G91 %s Z0.", settings.mcReference.c_str()));
     out.WriteLine(common::FormatText("N%d", n));
-    WriteToolComment(ctx, owner, out, section, &cache);
+    WriteToolComment(ctx, owner, out, process, &cache);
     out.WriteLine("M01");
-    if (tools.t[index] == tools.t[index - 1]) {
+    if (process.t == previousTool) {
       ReportF(ctx, owner, kKindList, "工程%dは前の工具と同じです。", n);
     } else {
-      out.WriteLine(common::FormatText("T%02d", tools.t[index]));
+      out.WriteLine(common::FormatText("T%02d", process.t));
       out.WriteLine(settings.toolChange);
     }
+    previousTool = process.t;
     out.WriteLine(common::FormatText("G90 G00 %s X%s Y%s", settings.coordSystem.c_str(), startX.c_str(),
                                      startY.c_str()));
-    out.WriteLine(common::FormatText("G43 H%02d Z%s", tools.h[index], startZ.c_str()));
+    out.WriteLine(common::FormatText("G43 H%02d Z%s", process.h, startZ.c_str()));
 
-    int spindleRpm = common::ReadProfileInt(section, "SPINDL", 0, ctx.currentJobPath);
-    if (spindleRpm <= 0) return Fail(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
-    out.WriteLine(common::FormatText("S%d M03", spindleRpm));
+    if (process.spindleRpm <= 0) return Fail(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
+    out.WriteLine(common::FormatText("S%d M03", process.spindleRpm));
     out.WriteLine("M08");
 
-    int group = common::ReadProfileInt(section, "GROUP", 0, ctx.currentJobPath);
-    ctx.Trace("[%d] %d\n", n, group);
-    CycleValues values;
-    if (ReadCycleValues(ctx, section, values) < 0) return -1;
+    ctx.Trace("[%d] %d\n", n, process.group);
+    if (!process.cycleError.empty()) return Fail(ctx, process.cycleError);
     int holes = 0;
-    if (group == 0) {
+    if (process.group == 0) {
       Report(ctx, owner, kKindList, "... 全ての穴定義");
-      holes = WriteAllHoleGroups(ctx, out, values, &cache);
+      holes = WriteAllHoleGroups(ctx, out, plan, process.cycle);
     } else {
-      ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", group);
-      holes = WriteHoleGroup(ctx, out, values, group, &cache);
+      ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", process.group);
+      holes = WriteHoleGroup(ctx, out, plan, process.cycle, process.group);
     }
     if (holes < 0) return -1;
     out.WriteLine("M09");
@@ -423,18 +320,19 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
 
 }  // namespace
 
-int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName) {
+int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName, NcPlan* planOut) {
   common::ProfileReadBatch batch;  // hundreds of reads: look at each file on disk once
   std::string controller(controllerName);
   ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
 
   NcHeaderSettings settings;
-  ProcessTools tools;
-  if (ReadNcHeaderSettings(ctx, settings) < 0 || ReadProcessTools(ctx, tools) < 0) {
+  NcPlan local;
+  NcPlan& plan = planOut ? *planOut : local;
+  if (ReadNcHeaderSettings(ctx, settings) < 0 || BuildNcPlan(ctx, plan) < 0) {
     ReportMessage(ctx, owner, kKindError);
     return -1;
   }
-  if (tools.count == 0) {
+  if (plan.processes.empty()) {
     Report(ctx, owner, kKindError, "");  // nothing to write: an error box without text
     return -1;
   }
@@ -445,8 +343,7 @@ int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controlle
   }
   NcOutput out(settings.ncPath);
   NcRunCache cache;
-  if (WriteProgramText(ctx, owner, controller, settings, tools, out, cache) < 0)
-    return FailAfterOpen(ctx, owner, out);
+  if (WriteProgramText(ctx, owner, controller, settings, plan, out, cache) < 0) return FailAfterOpen(ctx, owner, out);
 
   std::string why;
   if (!out.Commit(&why)) {
@@ -480,23 +377,20 @@ int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& 
 
   common::ProfileReadBatch batch;
   NcHeaderSettings settings;
-  ProcessTools tools;
-  if (ReadNcFormatSettings(quiet, settings) < 0 || ReadProcessTools(quiet, tools) < 0) return fail("");
-  if (tools.count == 0) return fail("エラー：工程がありません。");
-  NcRunCache cache;
+  NcPlan plan;
+  if (ReadNcFormatSettings(quiet, settings) < 0 || BuildNcPlan(quiet, plan) < 0) return fail("");
+  if (plan.processes.empty()) return fail("エラー：工程がありません。");
+  // The plan with the given positions in place of the stored ones.
   for (const auto& [group, points] : positions) {
-    NcRunCache::HoleGroup given;
-    given.points = points;
-    for (const HolePoint& p : points) {
+    for (const HolePoint& p : points)
       if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm))
         return fail(common::FormatText("エラー：穴位置 [%d] の値が大きすぎます", group));
-      given.pointLines.push_back("X" + Num(p.xMm) + " Y" + Num(p.yMm));
-    }
-    cache.holeGroups[group] = std::move(given);
+    plan.groups[group] = PlanHoleGroup{points, ""};
   }
+  NcRunCache cache;
   NcOutput out{fs::path()};
   const std::string controller = ReadJobKey(quiet, "Drilling", "制御装置", kRoomName);
-  if (WriteProgramText(quiet, nullptr, controller, settings, tools, out, cache) < 0) return fail("");
+  if (WriteProgramText(quiet, nullptr, controller, settings, plan, out, cache) < 0) return fail("");
   text = out.Text();
   return 0;
 }

@@ -4,31 +4,28 @@
 //
 // The program is a header, one block per process (each drilling the points
 // of one hole group, or of all groups, with one canned cycle) and a trailer.
-// The steps below each read their own keys; a failing step leaves its error
-// text in the message buffer and WriteNcProgram reports it.
+// The job's processes and positions are read once into its plan (nc_plan.h)
+// and formatted from it; the header settings and the texts of Drilling.ini
+// are read by the steps below. A failing step leaves its error text in the
+// message buffer and WriteNcProgram reports it.
 //
 // A program that fails after its file was opened never stays under its real
 // name (the transfer would send it to the machine): what was written is kept
 // as <name>.failed for diagnosis and the error line says so.
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "Drilling/ncout/nc_plan.h"
 #include "common/form.h"
 #include "common/textfile.h"
 
 namespace drilling {
-
-constexpr int kMaxProcesses = 15;
-constexpr int kMaxHolePoints = 98;
-constexpr int kHoleGroupCount = 4;
 
 // Suffix of the file that keeps a program that failed half-way.
 constexpr const char* kFailedNcSuffix = ".failed";
@@ -57,42 +54,12 @@ struct NcHeaderSettings {
   double startZMm = 50;
 };
 
-// Tool and length offset numbers of the processes; entry n is PROCESS<n>,
-// entry 0 stays 0 (so a first process with tool 0 counts as "same tool").
-struct ProcessTools {
-  int count = 0;
-  std::array<int, kMaxProcesses + 1> t{};
-  std::array<int, kMaxProcesses + 1> h{};
-};
-
-struct CycleValues {
-  int cycle = 0;            // 81, 82, 83, 73, 84
-  int feedMmPerMin = 0;
-  double rMm = 0;
-  double zMm = 0;
-  double qMm = 0;           // cycles 83 and 73 only
-};
-
-struct HolePoint {
-  double xMm = 0;
-  double yMm = 0;
-};
-
-// What a run reads more than once (the points of a hole group, the tool
-// list), kept from its first read: the files do not change during a run, and
-// every profile read costs a look at the file.
+// What a run looks up more than once in Drilling.ini (the tool list), kept
+// from its first read: the file does not change during a run, and every
+// profile read costs a look at the file.
 struct NcRunCache {
-  struct HoleGroup {
-    std::vector<HolePoint> points;
-    std::vector<std::string> pointLines;  // "X.. Y.." of every point
-  };
-  std::map<int, HoleGroup> holeGroups;
-  std::vector<std::string> toolNames;     // TOOLJP0, TOOLJP1, ... as far as a search needed them
+  std::vector<std::string> toolNames;  // TOOLJP0, TOOLJP1, ... as far as a search needed them
 };
-
-// The points of Hole<group>: X<k>, Y<k> for k = 1 .. 98 up to the first
-// absent or empty one.
-std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group);
 
 // Where the writer puts its lines: the program text, built in memory and
 // committed whole at the end.
@@ -107,10 +74,6 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings);
 // position.
 int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings);
 
-// Process count (the run of PROCESS<n> with a TOOLNAME) and the T/H numbers.
-// 0, or -1 with the error text in the message buffer.
-int ReadProcessTools(Context& ctx, ProcessTools& tools);
-
 // "(controller)" when NCFORMAT/ControlDevice is 1.
 void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName);
 
@@ -118,40 +81,39 @@ void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view contro
 // empty one, one line each; the number of lines written.
 int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section);
 
-// "(ENGLISH NAME D<diameter>)" when NCFORMAT/ToolInfomation is 1.
-void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, std::string_view processSection,
+// "(ENGLISH NAME D<diameter>)" of the process's tool when
+// NCFORMAT/ToolInfomation is 1; nothing for a process without a tool name.
+void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const PlanProcess& process,
                       NcRunCache* cache = nullptr);
-
-// Cycle number, feed, R, Z and (83, 73) Q of a process. 0, or -1 with the
-// error text in the message buffer.
-int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values);
 
 // The canned-cycle line at the first point of a group. 0, or -1 (an
 // unsupported cycle) with the error text in the message buffer.
 int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const HolePoint& firstPoint);
 
-// The points of Hole<group>: the cycle line, "X Y" lines, "G80". The number
-// of points written (0 for a group without points, or one that does not
-// exist), or -1 when a position is too large for a word or the cycle line
-// failed (the error text in the message buffer).
-int WriteHoleGroup(Context& ctx, NcOutput& out, const CycleValues& values, int group, NcRunCache* cache = nullptr);
+// The points of the plan's hole group `group`: the cycle line, "X Y" lines,
+// "G80". The number of points written (0 for a group without points, or one
+// that does not exist), or -1 when a position is too large for a word or the
+// cycle line failed (the error text in the message buffer).
+int WriteHoleGroup(Context& ctx, NcOutput& out, const NcPlan& plan, const CycleValues& values, int group);
 
 // WriteHoleGroup for groups 1 to 4. 0, or -1 (a cycle line failed, or no
 // group had a point) with the error text in the message buffer.
-int WriteAllHoleGroups(Context& ctx, NcOutput& out, const CycleValues& values, NcRunCache* cache = nullptr);
+int WriteAllHoleGroups(Context& ctx, NcOutput& out, const NcPlan& plan, const CycleValues& values);
 
 // The program-end code and the closing "%" line.
 void WriteProgramEnd(Context& ctx, NcOutput& out);
 
-// Writes ncdata/<NcFile> of the current job. 0 on success, -1 on failure
-// (already reported with kind -1).
-int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName);
+// Writes ncdata/<NcFile> of the current job from its plan (BuildNcPlan). 0
+// on success, -1 on failure (already reported with kind -1). `plan` (when
+// given) receives the plan the program was written from.
+int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName, NcPlan* plan = nullptr);
 
 // The program WriteNcProgram would write for the current job, as text in
 // memory (UTF-8, "\n" line ends), with the positions of the groups named in
-// `positions` in place of the stored ones: for estimates of a change before
-// it is saved. Nothing is written, asked or reported. 0, or -1 with the
-// error text in the message buffer (no process at all is an error too).
+// `positions` in place of the stored ones (the plan with those groups
+// replaced): for estimates of a change before it is saved. Nothing is
+// written, asked or reported. 0, or -1 with the error text in the message
+// buffer (no process at all is an error too).
 int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& positions, std::string& text);
 
 }  // namespace drilling

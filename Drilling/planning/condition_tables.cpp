@@ -99,6 +99,8 @@ std::filesystem::path ConditionTablePath(const Context& ctx, std::string_view ta
 }
 
 int ReadCentreDrillConditions(Context& ctx, common::Form* window, CuttingConditions& record) {
+  // Read whole (the key's room): a hand-edited value cut to a width would be
+  // another diameter.
   std::string text = ReadConfigKey(ctx, filekeys::config::kCentreDrillDiameter);
   if (text.empty()) return Report(ctx, window, kKindError, "エラー：センタードリル径の定義が見つかりません。");
   record.Diameter = common::ParseLeadingDouble(text);

@@ -9,6 +9,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/outside_programs.h"
 #include "Drilling/job/job_file.h"
+#include "Drilling/job/job_lock.h"
 #include "Drilling/planning/process_generation.h"
 #include "Drilling/planning/process_grid.h"
 #include "Drilling/planning/process_list.h"
@@ -96,7 +97,10 @@ common::DialogProc ProcessDialogProc(Context& ctx) {
       case DialogEvent::Command:
         switch (id) {
           case kCmdProcessSave:
-            if (SaveProcesses(ctx, form) == 0) form.End(kProcessDialogSaved);
+            // A generated list asks before it replaces a stored one; a loaded
+            // list is that list, edited.
+            if (SaveProcesses(ctx, form, ctx.processDialogMode == kProcessModeGenerate) == 0)
+              form.End(kProcessDialogSaved);
             break;
           case kCmdProcessCancel: {
             bool quit = ctx.ui && ctx.ui->AskYesNo(&form, "工程は保存してません。\n本当に終了しますか？", kBoxCaption);
@@ -148,9 +152,13 @@ int OpenProcessDialog(Context& ctx, common::Form& main) {
 
   std::vector<common::ProfileChange> changes = {
       {jobkey::kController.name, controller}, {jobkey::kStockZ.name, thickness}, {jobkey::kMaterial.name, material}};
-  if (!common::WriteProfileTexts(jobkey::kMainSection, changes, ctx.currentJobPath))
-    return ReportF(ctx, &main, kKindError, "エラー：定義ファイル %s に書き込めません。",
-                   ctx.currentJobPath.string().c_str());
+  {
+    JobLock lock(ctx, &main, ctx.currentJobPath);  // one writer at a time, not for the dialog's time
+    if (!lock.Held()) return -1;
+    if (!common::WriteProfileTexts(jobkey::kMainSection, changes, ctx.currentJobPath))
+      return ReportF(ctx, &main, kKindError, "エラー：定義ファイル %s に書き込めません。",
+                     ctx.currentJobPath.string().c_str());
+  }
 
   if (!ctx.ui) return -1;
   return ctx.ui->RunModal(&main, ProcessDialogTemplate(), ProcessDialogProc(ctx));

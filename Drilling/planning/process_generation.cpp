@@ -156,7 +156,13 @@ int WriteCommonCells(Context& ctx, common::Form& window, const CuttingConditions
 
 int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kind, CuttingConditions& record) {
   int nameCell = ProcessCellId(kColToolName, row);
-  window.Select(nameCell, window.FindExact(nameCell, ProcessToolName(kind)));
+  int entry = window.FindExact(nameCell, ProcessToolName(kind));
+  window.Select(nameCell, entry);
+  // A row without its tool name would end the list there when saved: an
+  // error, so that nothing is saved before the operator has named the tool.
+  if (entry < 0)
+    ReportF(ctx, &window, kKindError, "エラー：工程[%d] 工具名 %s が工具名リスト（TOOLLIST）にありません。", row,
+            ProcessToolName(kind));
 
   bool drilling = kind == ProcessKind::CentreDrill || kind == ProcessKind::Drill;
   if (!drilling) ctx.Trace("径 = %.1f\n", record.Diameter);
@@ -195,7 +201,7 @@ int AssignToolNumbers(Context& ctx, common::Form& window) {
     std::string name = CellText(window, kColToolName, row);
     if (name.empty()) break;
     if (!CellText(window, kColT, row).empty()) continue;
-    std::string diameter = window.Text(ProcessCellId(kColDiameter, row), kToolDiameterRoom);
+    std::string diameter = CellText(window, kColDiameter, row);
     MagazineTool tool;
     tool.Diameter = common::ParseLeadingDouble(diameter.empty() ? "0" : diameter);
     if (FindMagazineTool(name, tool, path) != kFound) continue;

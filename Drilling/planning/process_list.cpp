@@ -1,5 +1,6 @@
 #include "Drilling/planning/process_list.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,12 +9,14 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/number_text.h"
 #include "Drilling/job/job_file.h"
+#include "Drilling/job/job_lock.h"
 #include "Drilling/planning/process_grid.h"
 #include "Drilling/planning/tool_table.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/tap_pitch.h"
 #include "common/text.h"
+#include "gcode/canned_cycle.h"
 
 namespace drilling {
 
@@ -42,6 +45,20 @@ struct CheckedRow {
   std::vector<std::string> notices;
 };
 
+// Canned cycles that drill down to a bottom from their R level (back boring
+// starts below the work and is not one of them).
+bool CycleHasBottom(int g) {
+  const gcode::CannedCycle* cycle = gcode::FindCannedCycle(g);
+  return cycle && cycle->stroke != gcode::CycleStroke::kBackBore;
+}
+
+// True when the hole group has at least one position (X1 and Y1).
+bool GroupHasPositions(const Context& ctx, int group) {
+  const std::string section = jobkey::HoleSection(group);
+  return !ReadJobKey(ctx, section, jobkey::PositionKey('X', 1), 2).empty() &&
+         !ReadJobKey(ctx, section, jobkey::PositionKey('Y', 1), 2).empty();
+}
+
 // Checks a grid row and forms the values the save writes. 0, or the
 // negative result of the reported error.
 class RowCheck {
@@ -59,10 +76,33 @@ class RowCheck {
     return common::FormatText("工程[%d] %s", row_, Info(column).heading);
   }
 
+  // A cell wider than its key's room would be stored cut (S 123456789 as
+  // 1234567): refused with the row and column named.
+  int FitsCell(int column) {
+    return CheckFitText(ctx_, &window_, WholeText(window_, ProcessCellId(column, row_)), Info(column).room,
+                        FieldName(column));
+  }
+
   // 1 number, 0 empty, negative after the error naming the cell.
   int Number(int column, double* value) {
     int r = CheckNumberText(ctx_, &window_, Cell(column), FieldName(column), value);
     return r < 0 ? -1 : r;
+  }
+
+  // A whole number of digits only (the NC writer reads these cells by their
+  // leading digits, so a sign, a point or an exponent would change the
+  // value) from `least` to `most`. 1 with *value set, 0 empty, negative
+  // after the error naming the cell and what it takes.
+  int Whole(int column, int least, int most, const char* takes, int* value = nullptr) {
+    int r = Number(column, nullptr);
+    if (r <= 0) return r;
+    std::string text = Cell(column);
+    long long v = 0;
+    if (!common::ParseDigits(text, &v) || v < least || v > most)
+      return ReportF(ctx_, &window_, kKindError, "エラー：%s [%s] は%sで入力して下さい。", FieldName(column).c_str(),
+                     text.c_str(), takes);
+    if (value) *value = static_cast<int>(v);
+    return 1;
   }
 
   int Line(int column) { return CheckLineText(ctx_, &window_, Cell(column), FieldName(column)); }
@@ -81,17 +121,19 @@ class RowCheck {
   int row_;
 };
 
+constexpr int kMaxToolNumber = 98;  // the pockets of the tool list
+constexpr int kMaxWholeCell = 9999999;  // seven digits, the width of the cells
+
 // 1 the row was checked into `out`; 0 the row ends the list; negative after
 // an error.
 int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
   RowCheck c(ctx, window, row);
   auto put = [&out](int column, std::string value) { out.keys.emplace_back(Info(column).key, std::move(value)); };
 
+  for (int column = 0; column < kProcessColumns; ++column)
+    if (c.FitsCell(column) < 0) return -1;
+
   std::string name = c.Cell(kColToolName);
-  if (name.empty()) {
-    if (row == 1) return c.Required("エラー：工程[%d] 工具名称を入力して下さい");
-    return 0;
-  }
   if (c.Line(kColToolName) < 0) return -1;
   put(kColToolName, name);
 
@@ -100,7 +142,7 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
 
   std::string t = c.Cell(kColT);
   if (t.empty()) return c.Required("エラー：工程[%d] 工具番号を入力して下さい");
-  if (c.Number(kColT, nullptr) < 0) return -1;
+  if (c.Whole(kColT, 1, kMaxToolNumber, " 1～98 の整数") < 0) return -1;
   std::string tNumber = common::FormatText("%d", common::ParseLeadingInt(t));
   put(kColT, t);
 
@@ -108,22 +150,22 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
   if (h.empty()) {
     out.notices.push_back(common::FormatText("工程[%d] 空欄なのでHをTと同じにします。", row));
     h = tNumber;
-  } else if (c.Number(kColH, nullptr) < 0) {
+  } else if (c.Whole(kColH, 1, kMaxToolNumber, " 1～98 の整数") < 0) {
     return -1;
   }
   put(kColH, h);
 
   std::string d = c.Cell(kColD);
-  if (!d.empty() && c.Number(kColD, nullptr) < 0) return -1;
+  if (c.Whole(kColD, 0, kMaxWholeCell, "整数") < 0) return -1;
   std::size_t dIndex = out.keys.size();
   put(kColD, d);
 
   if (c.Cell(kColS).empty()) return c.Required("エラー：工程[%d] 回転数を入力して下さい");
-  if (c.Number(kColS, nullptr) < 0) return -1;
+  if (c.Whole(kColS, 1, kMaxWholeCell, " 1 以上の整数") < 0) return -1;
   put(kColS, c.Cell(kColS));
 
   if (c.Cell(kColF).empty()) return c.Required("エラー：工程[%d] 送り速度を入力して下さい");
-  if (c.Number(kColF, nullptr) < 0) return -1;
+  if (c.Whole(kColF, 1, kMaxWholeCell, " 1 以上の整数") < 0) return -1;
   put(kColF, c.Cell(kColF));
 
   std::string g = c.Cell(kColG);
@@ -149,6 +191,12 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
   std::string zText = FormatNumber(z, 1);
   if (c.Fits(kColZ, zText) < 0) return -1;
   put(kColZ, zText);
+  // A cycle whose R level is not above its bottom would rapid down to R,
+  // into the part. Compared as stored (the writer reads these texts).
+  if (CycleHasBottom(common::LeadingDigitsValue(g)) &&
+      !(common::ParseLeadingDouble(rText) > common::ParseLeadingDouble(zText)))
+    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] R [%s] が Z [%s] より上にありません（R点は穴底より上にして下さい）。",
+                   row, rText.c_str(), zText.c_str());
 
   for (int column : {kColQ, kColOffset}) {
     double v = 0;
@@ -159,9 +207,44 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
     put(column, text);
   }
 
-  if (c.Number(kColGroup, nullptr) < 0) return -1;
+  // Empty means all hole groups; a number names one of the four, and it must
+  // have positions (a process with nothing to drill is a slip).
+  int group = 0;
+  int gotGroup = c.Whole(kColGroup, 1, kHoleGroups, " 1～4 の穴番号か空欄（全ての穴）", &group);
+  if (gotGroup < 0) return -1;
+  if (gotGroup == 1 && !GroupHasPositions(ctx, group))
+    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] 穴 [%d] の穴情報に座標がありません。", row, group);
   put(kColGroup, c.Cell(kColGroup));
   return 1;
+}
+
+// A row that holds anything but its hole group (which initialising keeps).
+bool RowHasEntries(const common::Form& window, int row) {
+  for (int column = 0; column < kColGroup; ++column)
+    if (!WholeText(window, ProcessCellId(column, row)).empty()) return true;
+  return false;
+}
+
+// The rows of the list: every row up to the last one with entries. A row
+// without a tool name before it (or among them) is refused, naming it: the
+// rows after it would otherwise be dropped from the list without a word.
+// The number of rows, or negative after the error.
+int ListRows(Context& ctx, common::Form& window) {
+  int last = 0;
+  for (int row = kProcessRows; row >= 1 && last == 0; --row)
+    if (RowHasEntries(window, row)) last = row;
+  for (int row = 1; row <= std::max(last, 1); ++row) {
+    if (!WholeText(window, ProcessCellId(kColToolName, row)).empty()) continue;
+    int next = 0;
+    for (int k = row + 1; k <= last && next == 0; ++k)
+      if (!WholeText(window, ProcessCellId(kColToolName, k)).empty()) next = k;
+    if (next > 0)
+      return ReportF(ctx, &window, kKindError,
+                     "エラー：工程[%d] 工具名称を入力して下さい（後の工程[%d] が入力されています。空いた工程の後ろは保存されません）",
+                     row, next);
+    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] 工具名称を入力して下さい", row);
+  }
+  return last;
 }
 
 bool IsCoarseTapName(const std::string& name) {
@@ -196,18 +279,31 @@ int LoadProcesses(Context& ctx, common::Form& window) {
   return ReportF(ctx, &window, kKindList, "表題 %s の加工工程を読み込みました。", JobTitle(ctx).c_str());
 }
 
-int SaveProcesses(Context& ctx, common::Form& window) {
+bool HasStoredProcesses(const Context& ctx) {
+  return !ReadJobKey(ctx, ProcessSection(1), Info(kColToolName).key, Info(kColToolName).room).empty();
+}
+
+int SaveProcesses(Context& ctx, common::Form& window, bool askBeforeReplacing) {
   if (!JobFileExists(ctx)) return Report(ctx, &window, kKindError, kNoJobSetText);
 
   // Every row is checked before anything is written: a refused save leaves
   // the stored list as it was.
+  int count = ListRows(ctx, window);
+  if (count < 0) return count;
   std::vector<CheckedRow> rows;
-  for (int row = 1; row <= kProcessRows; ++row) {
+  for (int row = 1; row <= count; ++row) {
     CheckedRow checked;
     int r = CheckRow(ctx, window, row, checked);
     if (r < 0) return r;
-    if (r == 0) break;
     rows.push_back(std::move(checked));
+  }
+
+  // A list made anew replaces the stored one (which may have been changed by
+  // hand) only when the operator says so.
+  if (askBeforeReplacing && HasStoredProcesses(ctx) &&
+      !(ctx.ui && ctx.ui->AskYesNo(&window, kReplaceProcessesQuestion, kBoxCaption))) {
+    Report(ctx, &window, kKindList, "保存してある加工工程は置き換えていません。");
+    return kProcessSaveDeclined;
   }
 
   std::vector<common::ProfileSectionChange> changes;
@@ -221,6 +317,8 @@ int SaveProcesses(Context& ctx, common::Form& window) {
     for (const std::string& notice : row.notices) Report(ctx, &window, kKindList, notice);
   CheckTapFeeds(ctx, window);
 
+  JobLock lock(ctx, &window, ctx.currentJobPath);  // one writer at a time
+  if (!lock.Held()) return -1;
   if (!common::WriteProfileChanges(changes, ctx.currentJobPath))
     return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
                    ctx.currentJobPath.string().c_str());
@@ -243,6 +341,8 @@ int InitialiseProcesses(Context& ctx, common::Form& window) {
     // PROCESS1 empties the stored list for every reader.
     std::vector<common::ProfileChange> removals;
     for (const ProcessColumnInfo& info : kProcessColumnInfo) removals.push_back({info.key, std::nullopt});
+    JobLock lock(ctx, &window, ctx.currentJobPath);
+    if (!lock.Held()) return -1;
     if (!common::WriteProfileTexts(first, removals, ctx.currentJobPath))
       return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
                      ctx.currentJobPath.string().c_str());

@@ -17,11 +17,26 @@ void FillToolNameBoxes(Context& ctx, common::Form& window);
 // what the report of the loaded notice returns.
 int LoadProcesses(Context& ctx, common::Form& window);
 
+// The question before a list made anew replaces a stored one.
+constexpr const char* kReplaceProcessesQuestion = "保存してある加工工程があります。\n作成した工程で置き換えますか？";
+// SaveProcesses: the operator declined to replace the stored list.
+constexpr int kProcessSaveDeclined = 1;
+
+// True when the job holds a process list (PROCESS1 has a tool name).
+bool HasStoredProcesses(const Context& ctx);
+
 // Checks every row, then replaces the stored list with the grid's rows in
-// one write of the file. 0 on success; negative after an error, with the
-// file exactly as it was. The grid is never changed: H and D filled from T
-// go only into the file.
-int SaveProcesses(Context& ctx, common::Form& window);
+// one write of the file. The list is every row up to the last one holding
+// anything but its hole group; a row without a tool name among them, a cell
+// wider than its key, a T or H that is not 1-98, a D, S or F that is not a
+// whole number (S and F above 0), a hole group that is not empty or 1-4 or
+// names a group without positions, or a cycle with a bottom whose R is not
+// above Z is refused, naming the row and column. With `askBeforeReplacing`
+// a stored list is replaced only after the operator says Yes.
+// 0 on success; kProcessSaveDeclined when the operator said No; negative
+// after an error. Unless 0, the file is exactly as it was. The grid is never
+// changed: H and D filled from T go only into the file.
+int SaveProcesses(Context& ctx, common::Form& window, bool askBeforeReplacing = false);
 
 // Empties the grid (all columns but the hole group) and, when the operator
 // asks for it, the keys of the stored PROCESS1. 0, or negative when the

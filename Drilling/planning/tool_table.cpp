@@ -5,6 +5,7 @@
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
+#include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -99,7 +100,9 @@ int FindMagazineTool(std::string_view name, MagazineTool& record, const std::fil
     const std::string section = PocketSection(n);
     std::string pocketName = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
     if (pocketName.empty() || pocketName != name) continue;
-    std::string diameter = common::ReadProfileText(section, "DIAM", "", kToolDiameterRoom, path);
+    // Read whole: a hand-edited 12.34567 cut to the width the dialog writes
+    // would look for another diameter.
+    std::string diameter = common::ReadProfileText(section, "DIAM", "", filekeys::kWholeValueRoom, path);
     if (!diameter.empty()) {
       if (common::ParseLeadingDouble(diameter) != record.Diameter) continue;
       record.T = n;
@@ -127,7 +130,7 @@ std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& pat
     // A name of blanks only (typed in quotes) names no tool: the pocket is free.
     if (common::Trim(pocket.name).empty()) continue;
     pocket.pocket = n;
-    pocket.diameter = common::ReadProfileText(section, "DIAM", "", kToolDiameterRoom, path);
+    pocket.diameter = common::ReadProfileText(section, "DIAM", "", filekeys::kWholeValueRoom, path);
     if (pocket.diameter.empty()) pocket.diameter = "-";
     pocket.h = PocketOffset(section, "H", n, path);
     pocket.d = PocketOffset(section, "D", n, path);

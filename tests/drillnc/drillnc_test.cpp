@@ -305,16 +305,42 @@ TEST_F(DrillncTest, ShippedSampleJobIsReproduced) {
   const std::string written = ReadBytes(home / "DB" / "SAMPLE-PLATE.ini");
   EXPECT_EQ(ReadBytes(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini"), written);
 
-  // The saved list printed again, and one cell changed through the save.
+  // The saved list printed again (plan printed it as saved), and one cell
+  // changed through the save.
   Outcome listed = InHome({"processes", "SAMPLE-PLATE"});
   EXPECT_EQ(listed.status, 0);
-  std::string table = plan.out.substr(0, plan.out.rfind("表題"));
-  EXPECT_EQ(listed.out, "表題 SAMPLE-PLATE の加工工程を読み込みました。\n" + table);
+  EXPECT_EQ(listed.out, plan.out.substr(plan.out.rfind("表題")));
   Outcome changed = InHome({"process", "SAMPLE-PLATE", "8", "--z", "8.8"});
   EXPECT_EQ(changed.status, 0) << changed.err;
   std::string after = ReadBytes(home / "DB" / "SAMPLE-PLATE.ini");
   EXPECT_NE(after.find("ZCODE=-8.8\r\nQCODE=\r\nOFFSET=\r\nGROUP=3\r\n"), std::string::npos);
   EXPECT_EQ(after.size(), written.size());
+
+  // Refused without a change: a list planned over the saved one without
+  // --yes, a row emptied before filled ones, a cell out of its range.
+  const struct {
+    std::vector<std::string> args;
+    std::string error;  // start of standard error; "" when none
+    std::string out;    // a line of standard output
+  } refused[] = {
+      {{"plan", "SAMPLE-PLATE"}, "drillnc plan: the job has a saved process list", "保存してある加工工程があります。\n作成した工程で置き換えますか？ -> No\n"},
+      {{"process", "SAMPLE-PLATE", "2", "--tool", ""},
+       "エラー：工程[2] 工具名称を入力して下さい（後の工程[3] が入力されています", ""},
+      {{"process", "SAMPLE-PLATE", "2", "--group", "5"},
+       "エラー：工程[2] 穴 [5] は 1～4 の穴番号か空欄（全ての穴）で入力して下さい。", ""},
+      {{"process", "SAMPLE-PLATE", "2", "--t", "2.5"}, "エラー：工程[2] T [2.5] は 1～98 の整数で入力して下さい。", ""},
+      {{"process", "SAMPLE-PLATE", "2", "--r", "-30"}, "エラー：工程[2] R [-30.] が Z [-25.] より上にありません", ""},
+  };
+  for (const auto& c : refused) {
+    Outcome run = InHome(c.args);
+    EXPECT_EQ(run.status, 1) << c.args[0] << " " << c.args.back();
+    EXPECT_EQ(run.err.rfind(c.error, 0), 0u) << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    EXPECT_EQ(ReadBytes(home / "DB" / "SAMPLE-PLATE.ini"), after) << c.args[0] << " " << c.args.back();
+  }
+  Outcome replaced = Drillnc({"--yes", "--home", home.Path().string(), "plan", "SAMPLE-PLATE"});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(ReadBytes(home / "DB" / "SAMPLE-PLATE.ini"), written);
 }
 
 }  // namespace
@@ -377,6 +403,8 @@ TEST_F(DrillncTest, CircleAndGridAddPositionsAfterTheGroupsOwn) {
   const std::vector<std::vector<std::string>> failing = {
       {"circle", "PLATE-A", "1", "--diameter", "10", "--centre", "0,0", "--count", "11"},
       {"circle", "PLATE-A", "1", "--diameter", "10", "--centre", "0,0", "--count", "2.5"},
+      {"circle", "PLATE-A", "1", "--diameter", "10", "--centre", "0,0", "--count", "1e1"},
+      {"grid", "PLATE-A", "1", "--base", "0,0", "--step", "1,1", "--copies", "1,2e0"},
       {"grid", "PLATE-A", "1", "--base", "0,0", "--step", "0,0", "--copies", "1,1"},
       {"grid", "NOJOB", "1", "--base", "0,0", "--step", "1,1", "--copies", "1,1"},
   };
@@ -544,6 +572,61 @@ TEST_F(DrillncTest, ShippedProgramsStartWithTheSafetyBlock) {
   const std::size_t safety = program.find("\r\nG17 G21 G40 G49 G80 G98\r\n");
   ASSERT_NE(safety, std::string::npos) << program.substr(0, 200);
   EXPECT_LT(safety, program.find("\r\nN1\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// nc says the program it wrote was read back and found to be the job's; send
+// reads the file again, and a program edited by hand since (one hole line
+// deleted) leaves only after a Yes, with the hole named.
+TEST_F(DrillncTest, AProgramThatNoLongerMatchesItsJobIsNotSentWithoutYes) {
+  for (const auto& entry : fs::directory_iterator(fs::path(DRILLING_SOURCE_DIR) / "dist")) {
+    std::string name = entry.path().filename().string();
+    if (name == "Drilling.ini" || name == "MCTOOL.ini" || entry.path().extension() == ".tbl")
+      fs::copy_file(entry.path(), home / name, fs::copy_options::overwrite_existing);
+  }
+  fs::create_directories(home / "DB");
+  fs::copy_file(fs::path(DRILLING_SOURCE_DIR) / "dist" / "DB" / "SAMPLE-PLATE.ini", home / "DB" / "SAMPLE-PLATE.ini");
+  testsupport::TempFolder machine;
+  ASSERT_EQ(InHome({"settings", "--protocol", "NETWORK", "--destination", machine.Path().string()}).status, 0);
+
+  Outcome nc = InHome({"nc", "SAMPLE-PLATE", "--no-sim"});
+  ASSERT_EQ(nc.status, 0) << nc.out << nc.err;
+  const fs::path program = home / "ncdata" / "O1001.nc";
+  EXPECT_EQ(nc.LastLine(), program.string());
+  EXPECT_NE(nc.out.find("\nＮＣデータ照合済み " + program.string() +
+                        "（T01 8穴、T23 6穴、T02 6穴、T48 2穴、T24 2穴、T58 2穴、計 26 穴）\n" + program.string() + "\n"),
+            std::string::npos)
+      << nc.out;
+
+  const std::string written = ReadBytes(program);
+  std::string edited = written;
+  const std::string hole = "Q8.5 F88\r\nX135. Y15.\r\n";
+  ASSERT_NE(edited.find(hole), std::string::npos);
+  edited.replace(edited.find(hole), hole.size(), "Q8.5 F88\r\n");
+  WriteBytes(program, edited);
+  const std::string missing = "工程[2] 穴情報[1] 2 番目 X135. Y15. がプログラムにありません（39 行目の後）\n";
+
+  Outcome refused = InHome({"send", "SAMPLE-PLATE"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find(missing), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("このまま転送しますか？ -> No"), std::string::npos) << refused.out;
+  EXPECT_FALSE(refused.err.empty());
+  EXPECT_TRUE(fs::is_empty(machine.Path())) << "nothing was sent";
+
+  Outcome sent = Drillnc({"--yes", "--home", home.Path().string(), "send", "SAMPLE-PLATE"});
+  EXPECT_EQ(sent.status, 0) << sent.out << sent.err;
+  EXPECT_NE(sent.out.find(missing), std::string::npos);
+  EXPECT_EQ(ReadBytes(machine / "O1001.nc"), edited);
+
+  // The program as written goes without a question.
+  WriteBytes(program, written);
+  Outcome plain = InHome({"send", "SAMPLE-PLATE"});
+  EXPECT_EQ(plain.status, 0) << plain.out << plain.err;
+  EXPECT_EQ(plain.out.find("転送しますか"), std::string::npos) << plain.out;
+  EXPECT_EQ(ReadBytes(machine / "O1001.nc"), written);
 }
 
 }  // namespace

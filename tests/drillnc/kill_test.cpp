@@ -1,6 +1,7 @@
 // drillnc killed at random moments: whatever instant a SIGKILL lands, the
 // job file and the NC program on disk are each a complete version, the one
-// before the run or the one after it, never a torn or mixed file.
+// before the run or the one after it, never a torn or mixed file; and the
+// job's lock a killed writer leaves behind never blocks the next writer.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -95,7 +96,10 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
   const auto maxDelayUs = std::chrono::duration_cast<std::chrono::microseconds>(fullRun * 5 / 4).count();
   std::uniform_int_distribution<long long> delayUs(0, std::max<long long>(1, maxDelayUs));
   const auto budget = std::chrono::seconds(150);
-  int runs = 0, killedHole = 0, killedNc = 0, newJob = 0, newNc = 0;
+  int runs = 0, killedHole = 0, killedNc = 0, newJob = 0, newNc = 0, locksLeft = 0;
+  const fs::path lock = job.string() + ".lock";
+  // A writer that changes nothing (group 3 saved as it stands) but needs the lock.
+  const std::vector<std::string> idleWriter{"hole", "SAMPLE-PLATE", "3"};
 
   std::string jobNow = jobB;  // what is on disk before each run
   std::string ncNow = ncB;
@@ -121,12 +125,22 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
       newNc += after != ncNow;
       ncNow = after;
     }
+    if (fs::exists(lock)) {
+      // The killed holder's lock: the next writer takes it over at once
+      // (waiting it out would fail the run as busy).
+      ++locksLeft;
+      ASSERT_TRUE(Run(idleWriter)) << "run " << runs << ": a killed writer's lock blocked the next one";
+      ASSERT_EQ(ReadBytes(job), jobNow);
+      ASSERT_FALSE(fs::exists(lock)) << "run " << runs << ": the next writer left the lock";
+    }
   }
   // How many runs got as far as their write tells whether the delays span the runs.
-  std::printf("kill test: %d runs (%d hole, %d of them wrote; %d nc, %d of them changed the program), delays up to %lld us\n",
-              runs, killedHole, newJob, killedNc, newNc, static_cast<long long>(maxDelayUs));
+  std::printf("kill test: %d runs (%d hole, %d of them wrote; %d nc, %d of them changed the program; %d left a lock), "
+              "delays up to %lld us\n",
+              runs, killedHole, newJob, killedNc, newNc, locksLeft, static_cast<long long>(maxDelayUs));
   RecordProperty("runs", runs);
   EXPECT_GE(runs, 50) << "too few runs in the time budget to mean anything";
+  EXPECT_GT(locksLeft, 0) << "no kill landed while a writer held the lock";
 }
 
 }  // namespace

@@ -89,6 +89,9 @@ TEST_F(ProcessRoadTest, CreateProcessesSaveAndWriteTheNcProgramAsTheCommandLineD
   if (!fs::exists(drillnc)) GTEST_SKIP() << "drillnc is not built";
   testsupport::TempFolder other;
   CopyProgramData(other.Path());
+  // As in the window's copy: plan would not replace a saved list without --yes.
+  for (int n = 1; n <= 15; ++n)
+    common::WriteProfileText(ProcessSection(n), std::nullopt, std::nullopt, other / "DB" / "SAMPLE-PLATE.ini");
   std::string home = other.Path().string();
   std::string run = "'" + drillnc.string() + "' --home '" + home + "' plan SAMPLE-PLATE > /dev/null && '" +
                     drillnc.string() + "' --home '" + home + "' nc SAMPLE-PLATE --no-sim > /dev/null";

@@ -129,6 +129,11 @@ TEST_F(CalculatorTest, MissingOrBadInputsAreReportedAndNothingIsWritten) {
       {true, CircleFields("10", "0", "0", "north", "4"), "エラー：初 期 角 度 [north] は数値ではありません。"},
       {true, CircleFields("10", "0", "0", "0", "2.5"), "エラー：穴 等 分 数 [2.5] は 9999 までの整数で入力してください。"},
       {true, CircleFields("10", "0", "0", "0", "1e9"), "エラー：穴 等 分 数 [1e9] は 9999 までの整数で入力してください。"},
+      // A count is digits with an optional sign: a number in another form is refused.
+      {true, CircleFields("10", "0", "0", "0", "1e1"), "エラー：穴 等 分 数 [1e1] は 9999 までの整数で入力してください。"},
+      {true, CircleFields("10", "0", "0", "0", "4."), "エラー：穴 等 分 数 [4.] は 9999 までの整数で入力してください。"},
+      {false, CopyFields("1", "1", "1", "1", "2e0", "1"), "エラー：Ｘ軸複写回数 [2e0] は 9999 までの整数で入力してください。"},
+      {false, CopyFields("1", "1", "1", "1", "1", "+1.0"), "エラー：Ｙ軸複写回数 [+1.0] は 9999 までの整数で入力してください。"},
       {true, CircleFields("1e15", "0", "0", "0", "4"), "エラー：計算した座標 500000000000000. は 15 桁を超えるため"},
       {false, CopyFields("", "", "", "", "", ""), "基点座標 Xが取得できません。"},
       {false, CopyFields("1", "", "", "", "", ""), "基点座標 Yが取得できません。"},
@@ -179,7 +184,7 @@ TEST_F(CalculatorTest, ReferenceAngleFollowsTheNumberOfHoles) {
   common::MemoryForm calc(BoltCircleDialogTemplate(), BoltCircleDialogProc(ctx), &hole);
   calc.Init();
   const std::pair<const char*, const char*> cases[] = {
-      {"6", "60"}, {"7", "51.429"}, {"24", "15"}, {"0", ""}, {"-4", ""}, {"abc", ""}};
+      {"6", "60"}, {"7", "51.429"}, {"24", "15"}, {"0", ""}, {"-4", ""}, {"abc", ""}, {"1e1", ""}, {"+8", "45"}};
   for (const auto& [count, angle] : cases) {
     calc.SetText(kCircleReferenceAngleEdit, "stale");
     calc.Type(kCircleHoleCountEdit, count);

@@ -157,6 +157,7 @@ TEST_F(HoleDialogTest, ARowLabelDeletesItsRowAndTheRowsBelowMoveUpToTheFirstInco
 
 TEST_F(HoleDialogTest, OpeningLoadsTheGroupIntoAClearedDialogAndAppliesItsType) {
   MakeJob("[Hole2]\n種類=M10タップ\n穴径=10\n深さ=20\nX1=10.\nY1=20.\nX2=30.\nY2=40.\n");
+  lines.clear();
   ctx.currentHoleGroup = 2;
   hole.SetText(kHoleX1Edit + 5, "stale");
   hole.SetText(kPitchEdit, "1.5");
@@ -165,11 +166,40 @@ TEST_F(HoleDialogTest, OpeningLoadsTheGroupIntoAClearedDialogAndAppliesItsType) 
   ASSERT_EQ(hole.EntryCount(kHoleTypeCombo), 5);
   EXPECT_EQ(hole.EntryText(kHoleTypeCombo, 4), "センタ穴");
   EXPECT_EQ(Field(kHoleTypeCombo), "M10タップ");
-  EXPECT_EQ(Field(kPilotDiameterEdit), "8.5") << "the tap look-up ran";
-  EXPECT_EQ(Field(kHoleDepthEdit), "-15");
+  // Shown as stored: no look-up replaces what the group holds.
+  EXPECT_EQ(Field(kPilotDiameterEdit), "") << "no tap look-up";
+  EXPECT_EQ(Field(kHoleDepthEdit), "20");
+  EXPECT_TRUE(lines.empty()) << lines.front();
   EXPECT_EQ(Rows(hole), (std::vector<std::string>{"10./20.", "30./40."}));
   EXPECT_EQ(Field(kPitchEdit), "1.5") << "clearing keeps the pitch";
   EXPECT_EQ(States(), "111100");
+}
+
+// Sizes stored by hand (a pilot depth of -20 where the table says -18) stay
+// until the operator picks a type or changes the diameter.
+TEST_F(HoleDialogTest, StoredSizesStayUntilTheTypeOrTheDiameterChanges) {
+  const struct {
+    const char* action;
+    const char* pilotDepth;  // stored after the save
+  } cases[] = {
+      {"save untouched", "-20"},
+      {"pass through the diameter", "-20"},
+      {"change the diameter", "-18"},  // 10.0 is another text: looked up
+      {"pick the type", "-18"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    MakeJob("[Hole1]\n種類=M10タップ\n穴径=10\n深さ=-15\n面取深=-1\n下穴径=8.5\n下穴深=-20\nX1=1.\nY1=2.\n");
+    common::MemoryForm dialog(HoleDialogTemplate(), HoleDialogProc(ctx));
+    dialog.Init();
+    const std::string action = c.action;
+    if (action == "pass through the diameter") dialog.Type(kHoleDiameterEdit, "10");
+    if (action == "change the diameter") dialog.Type(kHoleDiameterEdit, "10.0");
+    if (action == "pick the type") dialog.Choose(kHoleTypeCombo, dialog.FindExact(kHoleTypeCombo, "M10タップ"));
+    dialog.Click(kHoleCmdSave);
+    ASSERT_TRUE(dialog.HasEnded());
+    EXPECT_EQ(common::ReadProfileText("Hole1", "下穴深", "", 16, ctx.currentJobPath), c.pilotDepth);
+  }
 }
 
 TEST_F(HoleDialogTest, CommandsOfTheMenu) {

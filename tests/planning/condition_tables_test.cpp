@@ -76,6 +76,14 @@ TEST_F(ConditionTables, CentreDrillTakesItsDiameterFromTheConfiguration) {
   EXPECT_EQ(r.Extra, -1.5);  // the centre drilling Z may be negative
   EXPECT_NE(Trace().find("CD Table File "), std::string::npos);
 
+  // A hand-edited diameter wider than the width the settings write is read whole.
+  WriteConfig("[HOLE]\nCDRILLDIAM=12.34567\n");
+  WriteTable("cdrillS45C.tbl", "12.3456 1 1 -1\n12.34567 400 30 -2\n0 0 0 0\n");
+  r = Untouched();
+  EXPECT_EQ(ReadCentreDrillConditions(ctx, nullptr, r), 1);
+  EXPECT_EQ(r.Diameter, 12.34567);
+  EXPECT_EQ(r.Spindle, 400);
+
   WriteConfig("[HOLE]\nCDRILLDIAM=\n");
   r = Untouched();
   EXPECT_LT(ReadCentreDrillConditions(ctx, nullptr, r), 0);

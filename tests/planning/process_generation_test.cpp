@@ -191,11 +191,15 @@ TEST_F(ProcessGeneration, ToolNumbersFromTheToolTable) {
   Reconfigure(config);
   common::MemoryForm grid(ProcessDialogTemplate());
   FillToolNameBoxes(ctx, grid);
+  ui.boxes.clear();
   GenerateProcesses(ctx, grid);
   EXPECT_EQ(Row(grid, 3), "|14||||450|23|41|2.|-8.6|||1");
   EXPECT_EQ(CellText(grid, kColT, 4), "");
+  // An error, so that the list is not saved before the tool is named.
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"エラー：工程[3] 工具名 エンドミル が工具名リスト（TOOLLIST）にありません。"});
 
-  // No tool table: every T stays empty after the error.
+  // No tool table: every T stays empty after the error (every tool named).
+  Reconfigure(kConfig);
   std::filesystem::remove(folder / "MCTOOL.ini");
   ui.boxes.clear();
   common::MemoryForm bare(ProcessDialogTemplate());

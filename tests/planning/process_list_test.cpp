@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/planning/process_dialog.h"
 #include "common/profile.h"
+#include "common/textfile.h"
 #include "planning/process_fixture.h"
 
 namespace drilling {
@@ -14,7 +16,11 @@ using testsupport::ReadBytes;
 
 class ProcessList : public testsupport::ProcessFixture {
  protected:
-  ProcessList() { common::WriteProfileText("Drilling", "title", "T1", ctx.currentJobPath); }
+  ProcessList() {
+    common::WriteProfileText("Drilling", "title", "T1", ctx.currentJobPath);
+    // Groups 1 and 2 have positions: a process may name them.
+    for (int group : {1, 2}) SetHole(group, {{"X1", "10."}, {"Y1", "20."}});
+  }
 
   // A complete row: centre drill T05 with every required cell.
   static void FillRow(common::Form& grid, int row, const std::string& name = "センタードリル") {
@@ -33,7 +39,7 @@ TEST_F(ProcessList, SaveReplacesTheWholeListInKeyOrder) {
   common::MemoryForm& grid = Grid();
   for (int row = 1; row <= 3; ++row) FillRow(grid, row);
   SetCellText(grid, kColGroup, 2, "1");
-  SetCellText(grid, kColToolName, 5, "ドリル");  // after the gap at row 4: not part of the list
+  SetCellText(grid, kColGroup, 6, "2");  // a hole group alone (as initialising leaves it) is no entry
   EXPECT_EQ(SaveProcesses(ctx, grid), 0);
   std::string job = Job();
   EXPECT_EQ(job.substr(job.find("[PROCESS1]")),
@@ -108,6 +114,27 @@ TEST_F(ProcessList, ARefusedSaveLeavesTheFileAsItWas) {
       {7, kColOffset, "--1", "エラー：工程[7] OFF [--1] は数値ではありません。"},
       {7, kColGroup, "全", "エラー：工程[7] 穴 [全] は数値ではありません。"},
       {7, kColZ, "1e300", "エラー：工程[7] Z の値 "},
+      // No row may stand after an empty one: it would be dropped from the list.
+      {2, kColToolName, "", "エラー：工程[2] 工具名称を入力して下さい（後の工程[3] が入力されています"},
+      {8, kColToolName, "", "エラー：工程[8] 工具名称を入力して下さい"},  // the rest of row 8 would go
+      // Each cell in its range, named by row and column.
+      {7, kColGroup, "-1", "エラー：工程[7] 穴 [-1] は 1～4 の穴番号か空欄（全ての穴）で入力して下さい。"},
+      {7, kColGroup, "5", "エラー：工程[7] 穴 [5] は 1～4 の穴番号か空欄（全ての穴）で入力して下さい。"},
+      {7, kColGroup, "+1", "エラー：工程[7] 穴 [+1] は 1～4 の穴番号か空欄（全ての穴）で入力して下さい。"},
+      {7, kColGroup, "3", "エラー：工程[7] 穴 [3] の穴情報に座標がありません。"},
+      {7, kColT, "2.5", "エラー：工程[7] T [2.5] は 1～98 の整数で入力して下さい。"},
+      {7, kColT, "0", "エラー：工程[7] T [0] は 1～98 の整数で入力して下さい。"},
+      {7, kColT, "99", "エラー：工程[7] T [99] は 1～98 の整数で入力して下さい。"},
+      {7, kColH, "1e1", "エラー：工程[7] H [1e1] は 1～98 の整数で入力して下さい。"},
+      {7, kColD, "-5", "エラー：工程[7] D [-5] は整数で入力して下さい。"},
+      {7, kColS, "-100", "エラー：工程[7] S [-100] は 1 以上の整数で入力して下さい。"},
+      {7, kColF, "0", "エラー：工程[7] F [0] は 1 以上の整数で入力して下さい。"},
+      {7, kColF, "88.9", "エラー：工程[7] F [88.9] は 1 以上の整数で入力して下さい。"},
+      {7, kColR, "-3", "エラー：工程[7] R [-3.] が Z [-1.5] より上にありません"},
+      {7, kColR, "-1.5", "エラー：工程[7] R [-1.5] が Z [-1.5] より上にありません"},
+      // A value wider than its cell is refused, never stored cut.
+      {7, kColS, "123456789", "エラー：工程[7] S [123456789] が長すぎます（7 バイトまで）。"},
+      {7, kColToolName, "センタードリル（超硬、刃長３０ｍｍ）", "エラー：工程[7] 工具名 [センタードリル（超硬、刃長３０ｍｍ）] が長すぎます（31 バイトまで）。"},
   };
   for (const auto& c : cases) {
     common::MemoryForm grid(ProcessDialogTemplate());
@@ -118,7 +145,7 @@ TEST_F(ProcessList, ARefusedSaveLeavesTheFileAsItWas) {
     ASSERT_EQ(ui.boxes.size(), 1u) << c.error;
     EXPECT_EQ(ui.boxes[0].text.rfind(c.error, 0), 0u) << ui.boxes[0].text;
     EXPECT_EQ(ReadBytes(ctx.currentJobPath), before) << c.error;
-    EXPECT_EQ(CellText(grid, c.column, c.row), c.typed);
+    EXPECT_EQ(WholeText(grid, ProcessCellId(c.column, c.row)), c.typed);
   }
 }
 
@@ -276,6 +303,41 @@ TEST_F(ProcessDialog, TheOperatorEditsCancelsAndSaves) {
   };
   EXPECT_EQ(OpenProcessDialog(ctx, main), kProcessDialogClosed);
   EXPECT_EQ(ReadBytes(ctx.currentJobPath), saved);
+}
+
+// A list made anew replaces a stored one (perhaps changed by hand) only
+// after the operator says Yes; a loaded list is saved without asking.
+TEST_F(ProcessDialog, AGeneratedListReplacesAStoredOneOnlyAfterYes) {
+  DrillGroup(1);
+  FillRow(Grid(), 1);
+  ASSERT_EQ(SaveProcesses(ctx, Grid()), 0);
+  const std::string stored = ReadBytes(ctx.currentJobPath);
+  const struct {
+    int mode;
+    std::deque<bool> answers;
+    bool saved;
+    std::size_t questions;
+  } cases[] = {
+      {kProcessModeGenerate, {false}, false, 1},
+      {kProcessModeGenerate, {true}, true, 1},
+      {kProcessModeLoad, {}, true, 0},
+  };
+  for (const auto& c : cases) {
+    common::WriteFileAtomic(ctx.currentJobPath, stored);
+    ctx.processDialogMode = c.mode;
+    ui.questions.clear();
+    ui.modalHandlers["NCPROCESSDIALOG"] = [&](common::Form& form) {
+      auto& f = static_cast<common::MemoryForm&>(form);
+      ui.answers = c.answers;
+      f.Click(kCmdProcessSave);
+      EXPECT_EQ(f.HasEnded(), c.saved) << c.mode;
+      if (!f.HasEnded()) f.End(kProcessDialogClosed);
+    };
+    EXPECT_EQ(OpenProcessDialog(ctx, main), c.saved ? kProcessDialogSaved : kProcessDialogClosed);
+    EXPECT_EQ(ui.questions.size(), c.questions) << c.mode;
+    if (c.questions) EXPECT_EQ(ui.questions[0], kReplaceProcessesQuestion);
+    EXPECT_EQ(Stored(2, "TOOLNAME"), c.mode == kProcessModeGenerate && c.saved ? "ドリル" : "<absent>") << c.mode;
+  }
 }
 
 }  // namespace

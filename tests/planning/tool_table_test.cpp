@@ -73,6 +73,7 @@ TEST_F(ToolTable, FindTakesTheFirstExactPocketAndTheLastDiameterlessCentreDrill)
   Pocket(10, "エンドミル", "");
   Pocket(11, "面取りカッター", "");
   Pocket(99, "リーマ", "10");
+  Pocket(12, "ドリル", "12.34567");  // hand-edited, wider than the dialog writes: read whole
 
   MagazineTool tool;
   tool.Diameter = 6.8;
@@ -91,6 +92,8 @@ TEST_F(ToolTable, FindTakesTheFirstExactPocketAndTheLastDiameterlessCentreDrill)
   EXPECT_EQ(Find("面取りカッター", 0), 11);
   EXPECT_EQ(Find("エンドミル", 14), -1);  // other tools need a diameter
   EXPECT_EQ(Find("ドリル", 7), -1);
+  EXPECT_EQ(Find("ドリル", 12.34567), 12);
+  EXPECT_EQ(Find("ドリル", 12.3456), -1);
   EXPECT_EQ(Find("リーマ", 10), -1);  // pocket 99 is never searched
   EXPECT_EQ(Find("ﾄﾞﾘﾙ", 6.8), -1);
   EXPECT_EQ(Find("", 0), -1);

@@ -12,7 +12,7 @@ using namespace drilling;
 // path is printed last.
 int RunDxf(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  if (int started = session.StartOnJobArguments(args, {"--no-view"}, a); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {"--no-view"}, a, JobAccess::Read); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
   DxfDrawingOptions options;

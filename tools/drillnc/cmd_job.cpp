@@ -95,6 +95,7 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
   ClearMainForm(*main, 0);
   main->SetText(kTitleEdit, title ? *title : TimeBasedTitle(GetLocalTimeParts(ctx)));
   if (SetNewJobPath(ctx, *main) != 0 || ctx.currentJobPath.empty()) return session.Fail("no job file was set");
+  if (!session.LockJob()) return kExitFailure;
   std::error_code ec;
   const bool existed = fs::exists(ctx.currentJobPath, ec);
   if (WriteJobSkeleton(ctx, *main) != 0) return kExitFailure;
@@ -180,15 +181,20 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
 
   common::MemoryForm dialog(HoleDialogTemplate());
   if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
+  const std::string storedType = WholeText(dialog, kHoleTypeCombo);
+  const std::string storedDiameter = WholeText(dialog, kHoleDiameterEdit);
   if (type) dialog.SetText(kHoleTypeCombo, *type);
   for (const SizeOption& s : kSizes)
     if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
-  // A new type or diameter fills the derived sizes from the dimension tables
-  // the way the dialog does when the operator picks the type or leaves the
-  // diameter field; the sizes given here win over the table's.
-  if (type)
+  // A changed type or diameter fills the derived sizes from the dimension
+  // tables the way the dialog does when the operator picks the type or
+  // changes the diameter; the sizes given here win over the table's. The
+  // stored type or diameter given again looks nothing up: the stored sizes
+  // (perhaps not the table's) stay.
+  const std::string* diameter = a.Last("--diameter");
+  if (type && *type != storedType)
     ApplyHoleType(ctx, dialog);
-  else if (a.Has("--diameter"))
+  else if (diameter && *diameter != storedDiameter)
     HoleDiameterLeft(ctx, dialog);
   for (const SizeOption& s : kSizes)
     if (const std::string* v = a.Last(s.name)) dialog.SetText(s.control, *v);
@@ -204,7 +210,7 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
 
 int RunShow(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a, JobAccess::Read); started != kExitOk) return started;
   Context& ctx = session.ctx;
 
   common::MemoryForm main(MainDialogTemplate());

@@ -47,7 +47,7 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
 // --no-sim, started. The batch file path is printed last.
 int RunTrycut(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  if (int started = session.StartOnJobArguments(args, {"--no-sim"}, a); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {"--no-sim"}, a, JobAccess::Read); started != kExitOk) return started;
   Context& ctx = session.ctx;
   fs::path ncPath = NcPathOf(ctx);
   std::error_code ec;

@@ -78,9 +78,19 @@ int CountRows(const common::Form& form) {
 
 }  // namespace
 
+// The list as stored (Z negated, numbers in their stored form), not the grid
+// as typed or generated.
+void PrintStoredList(Session& session) {
+  session.ctx.processDialogMode = kProcessModeLoad;
+  common::MemoryForm stored(ProcessDialogTemplate(), ProcessDialogProc(session.ctx));
+  stored.Init();
+  PrintGrid(session, stored);
+}
+
 // plan: 【工程作成】 on the job, then 【保 存】. A generation that reported an
 // error leaves the grid for the operator to complete; here nobody can, so
-// nothing is saved and the command fails.
+// nothing is saved and the command fails. A stored list is replaced only
+// with --yes (the save asks, and the default answer is No).
 int RunPlan(Session& session, const std::vector<std::string>& args) {
   Arguments a;
   if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
@@ -90,26 +100,33 @@ int RunPlan(Session& session, const std::vector<std::string>& args) {
 
   int errorsBefore = session.ErrorCount();
   bool generationFailed = false;
+  bool declined = false;
   session.ui.modalHandlers[ProcessDialogTemplate().name] = [&](common::Form& form) {
-    PrintGrid(session, form);
     generationFailed = session.ErrorCount() != errorsBefore;
-    if (generationFailed) {
-      Report(ctx, nullptr, kKindList, "生成でエラーがあったので加工工程は保存しません。");
-      form.End(kProcessDialogClosed);
-      return;
+    if (!generationFailed) {
+      AsMemoryForm(form).Click(kCmdProcessSave);
+      // Not saved without an error: the stored list was not to be replaced.
+      declined = !form.HasEnded() && session.ErrorCount() == errorsBefore;
     }
-    AsMemoryForm(form).Click(kCmdProcessSave);
+    if (form.HasEnded()) return;
+    // Refused or declined: the grid would stay with the operator, who is not
+    // here. It is shown as generated; nothing is saved.
+    PrintGrid(session, form);
+    Report(ctx, nullptr, kKindList, "加工工程は保存しません。");
+    form.End(kProcessDialogClosed);
   };
   ctx.processDialogMode = kProcessModeGenerate;
   int result = OpenProcessDialog(ctx, *main);
+  if (declined) return session.Fail("the job has a saved process list (--yes replaces it)");
   if (result != kProcessDialogSaved || generationFailed) return kExitFailure;
+  PrintStoredList(session);
   return kExitOk;
 }
 
 // processes: the saved list of the job, as the process dialog loads it.
 int RunProcesses(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a, JobAccess::Read); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
   ctx.processDialogMode = kProcessModeLoad;
@@ -177,11 +194,7 @@ int RunProcess(Session& session, const std::vector<std::string>& args) {
   }
   form.Click(kCmdProcessSave);
   if (!form.HasEnded()) return kExitFailure;
-  // The list as stored (Z negated, numbers in their stored form), not the
-  // grid as typed.
-  common::MemoryForm stored(ProcessDialogTemplate(), ProcessDialogProc(ctx));
-  stored.Init();
-  PrintGrid(session, stored);
+  PrintStoredList(session);
   return kExitOk;
 }
 

@@ -59,10 +59,16 @@ std::string ReadPasswordLine() {
 // send: the job's NC program to the machine by the configured method.
 int RunSend(Session& session, const std::vector<std::string>& args) {
   Arguments a;
-  if (int started = session.StartOnJobArguments(args, {}, a); started != kExitOk) return started;
+  if (int started = session.StartOnJobArguments(args, {}, a, JobAccess::Read); started != kExitOk) return started;
   Context& ctx = session.ctx;
   if (!session.RequireJobFile()) return kExitFailure;
-  if (TransferNcFile(ctx, nullptr) != 0) return kExitFailure;
+  const int errors = session.ErrorCount();
+  if (TransferNcFile(ctx, nullptr) != 0) {
+    // Declined (the program differs from its job and the answer was No):
+    // no error box was shown, so say here why nothing went.
+    if (session.ErrorCount() == errors) return session.Fail("nothing was sent (--yes sends a program that differs from its job)");
+    return kExitFailure;
+  }
   return session.ErrorCount() == 0 ? kExitOk : kExitFailure;
 }
 

@@ -69,28 +69,34 @@ std::unique_ptr<common::MemoryForm> Session::MainForm(bool presets) {
   return main;
 }
 
-bool Session::OpenJob(std::string_view argument) {
+bool Session::OpenJob(std::string_view argument, JobAccess access) {
   fs::path path = ResolveJobPath(argument);
   ctx.currentJobPath.clear();
   std::error_code ec;
   // Nothing there: the command's own check reports the missing job.
-  if (fs::exists(fs::symlink_status(path, ec)) && drilling::CheckJobDefinitionFile(ctx, nullptr, path) != 0)
-    return false;
+  const bool there = fs::exists(fs::symlink_status(path, ec));
+  if (there && drilling::CheckJobDefinitionFile(ctx, nullptr, path) != 0) return false;
   ctx.currentJobPath = path;
-  return true;
+  return !there || access == JobAccess::Read || LockJob();
 }
 
-int Session::StartOnJob(std::string_view argument) {
+bool Session::LockJob() {
+  jobLock.reset();
+  jobLock.emplace(ctx, nullptr, ctx.currentJobPath);
+  return jobLock->Held();
+}
+
+int Session::StartOnJob(std::string_view argument, JobAccess access) {
   if (int started = Start(); started != kExitOk) return started;
-  return OpenJob(argument) ? kExitOk : kExitFailure;
+  return OpenJob(argument, access) ? kExitOk : kExitFailure;
 }
 
 int Session::StartOnJobArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
-                                 Arguments& a) {
+                                 Arguments& a, JobAccess access) {
   std::string error;
   if (!ParseArguments(args, {}, flags, a, error)) return UsageError(error);
   if (a.positional.size() != 1) return UsageError("needs JOB");
-  return StartOnJob(a.positional[0]);
+  return StartOnJob(a.positional[0], access);
 }
 
 bool Session::RequireJobFile() {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "Drilling/job/job_lock.h"
 #include "common/clock.h"
 #include "common/launch.h"
 #include "common/memory_form.h"
@@ -60,6 +61,11 @@ class HeadlessUi : public common::ScriptedUi {
 
 struct Arguments;
 
+// What a command does with its job: only reads it, or changes it (then it
+// holds the job's lock from the start to the end, so no other program's
+// change falls between its read and its write).
+enum class JobAccess { Read, Change };
+
 class Session {
  public:
   Session(const GlobalOptions& options, const Command& command, std::FILE* out = stdout,
@@ -80,20 +86,25 @@ class Session {
 
   // ResolveJobPath, then, when something is there, the check that it is a
   // job definition file (reported when it is not: nothing may be read from
-  // or written into it). True with the context's current job set.
-  bool OpenJob(std::string_view argument);
+  // or written into it), and for a change the job's lock (a busy job is
+  // reported). True with the context's current job set.
+  bool OpenJob(std::string_view argument, JobAccess access = JobAccess::Change);
+
+  // The job's lock for the rest of the command (see JobAccess); false after
+  // the busy job was reported. For the current job path.
+  bool LockJob();
 
   // The start of a command on one job: Start, then OpenJob, so nothing is
   // read from or written into the file before it is known to be a job.
   // kExitOk, or the exit status the command returns.
-  int StartOnJob(std::string_view argument);
+  int StartOnJob(std::string_view argument, JobAccess access = JobAccess::Change);
 
   // The start of a command whose one positional argument is the job: `args`
   // parsed (bare flags `flags`, no valued options), exactly one JOB required
   // (usage error otherwise), then StartOnJob. kExitOk with `a` filled, or the
   // exit status the command returns.
   int StartOnJobArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
-                          Arguments& a);
+                          Arguments& a, JobAccess access = JobAccess::Change);
 
   // For a command that needs the job to be there: false, with the missing
   // job reported as the main window reports it, when there is no job file.
@@ -125,6 +136,7 @@ class Session {
   common::SystemLauncher launcher;
   common::CallbackTransport transport;
   drilling::Context ctx;
+  std::optional<drilling::JobLock> jobLock;  // released before the context goes
 };
 
 // The arguments of one command: "--name value" options for the names in
