@@ -335,7 +335,9 @@ TEST_F(ProcessDialog, AGeneratedListReplacesAStoredOneOnlyAfterYes) {
     };
     EXPECT_EQ(OpenProcessDialog(ctx, main), c.saved ? kProcessDialogSaved : kProcessDialogClosed);
     EXPECT_EQ(ui.questions.size(), c.questions) << c.mode;
-    if (c.questions) EXPECT_EQ(ui.questions[0], kReplaceProcessesQuestion);
+    if (c.questions) {
+      EXPECT_EQ(ui.questions[0], kReplaceProcessesQuestion);
+    }
     EXPECT_EQ(Stored(2, "TOOLNAME"), c.mode == kProcessModeGenerate && c.saved ? "ドリル" : "<absent>") << c.mode;
   }
 }
