@@ -11,6 +11,7 @@
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/job/job_file.h"
+#include "Drilling/job/job_lock.h"
 #include "Drilling/planning/dimension_tables.h"
 #include "Drilling/planning/hole_kinds.h"
 #include "common/memory_form.h"
@@ -224,6 +225,8 @@ int SaveImport(Context& ctx, common::Form* owner, const ImportProposal& proposal
     }
     if (HoleGroupReplacement(ctx, form, n, changes) != 0) return kFailed;
   }
+  JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
+  if (!lock.Held()) return kFailed;
   if (!common::WriteProfileChanges(changes, ctx.currentJobPath))
     return ReportF(ctx, owner, kKindError, "エラー：定義ファイルに書き込めません。\n%s",
                    ctx.currentJobPath.string().c_str());
