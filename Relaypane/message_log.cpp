@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -70,7 +71,8 @@ bool AppendWhole(const fs::path& path, const std::string& bytes) {
 }  // namespace
 
 int WriteMessageLog(const LogSetup& setup, const std::vector<std::string>& entries) {
-  if (common::ReadProfileInt("Relaypane", "LogWrite", 0, setup.configPath) != 1) return 0;
+  if (common::ReadProfileInt(filekeys::relaypane::kLogWrite.section, filekeys::relaypane::kLogWrite.name, 0,
+                             setup.configPath) != 1) return 0;
   if (entries.empty()) return 0;
 
   fs::path folder = setup.programFolder / "Log";

@@ -3,21 +3,29 @@
 #include <algorithm>
 
 #include "common/build_date.h"
+#include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
 
 namespace relaypane {
+namespace {
+
+std::string Read(const filekeys::Key& key, const std::filesystem::path& file) {
+  return common::ReadProfileText(key.section, key.name, "", key.room, file);
+}
+
+}  // namespace
 
 Settings ReadSettings(const std::filesystem::path& programFolder) {
   Settings s;
   s.programFolder = programFolder;
-  s.configPath = programFolder / "Relaypane.ini";
-  s.className = common::ReadProfileText("Relaypane", "ClassName", "", 32, s.configPath);
+  s.configPath = programFolder / filekeys::relaypane::kFileName;
+  s.className = Read(filekeys::relaypane::kClassName, s.configPath);
   if (s.className.empty()) s.className = kDefaultClassName;
-  s.windowName = common::ReadProfileText("Relaypane", "WindowName", "", 64, s.configPath);
+  s.windowName = Read(filekeys::relaypane::kWindowName, s.configPath);
   if (s.windowName.empty()) s.windowName = kDefaultWindowName;
-  std::string icon = common::ReadProfileText("Relaypane", "icon", "", 64, s.configPath);
+  std::string icon = Read(filekeys::relaypane::kIcon, s.configPath);
   if (!icon.empty()) {
 #ifndef _WIN32
     std::replace(icon.begin(), icon.end(), '\\', '/');
@@ -52,7 +60,7 @@ std::string FolderText(const std::filesystem::path& folder) {
 }
 
 std::string BuildInfoText(const Settings& settings, const std::filesystem::path& executable) {
-  std::string title = common::ReadProfileText("Relaypane", "title", "", 64, settings.configPath);
+  std::string title = Read(filekeys::relaypane::kTitle, settings.configPath);
   if (title.empty()) title = kDefaultTitle;
   std::string date;
   if (common::GetBuildDateText(executable, date) != 0)

@@ -1,4 +1,4 @@
-// The keys of the files the drilling program reads and writes, each described
+// The keys of the files the drilling programs read and write, each described
 // once: its section, its name and its room, the bytes its value is read and
 // written with, the terminating NUL included (room - 1 bytes of code page
 // 932; a read cuts a longer value there, a save refuses it). Every reader and
@@ -198,5 +198,19 @@ inline constexpr const char* kRLevelSection = "Rcode";
 inline constexpr std::size_t kCycleRoom = 8;
 
 }  // namespace config
+
+// Relaypane.ini, the message window's configuration beside Drilling.ini.
+// The drilling program finds the window by the class and window name
+// Relaypane registers under, so both read them here.
+namespace relaypane {
+
+inline constexpr const char* kFileName = "Relaypane.ini";
+inline constexpr Key kClassName{"Relaypane", "ClassName", 32};
+inline constexpr Key kWindowName{"Relaypane", "WindowName", 64};
+inline constexpr Key kIcon{"Relaypane", "icon", 64};
+inline constexpr Key kTitle{"Relaypane", "title", 64};
+inline constexpr Key kLogWrite{"Relaypane", "LogWrite", 0};  // integer
+
+}  // namespace relaypane
 
 }  // namespace filekeys

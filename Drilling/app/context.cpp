@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "common/file_keys.h"
 #include "common/sjis.h"
 
 namespace drilling {
@@ -19,7 +20,7 @@ void Context::Trace(const char* format, ...) {
 void SetProgramFolder(Context& ctx, const std::filesystem::path& folder) {
   ctx.programFolder = folder;
   ctx.configPath = folder / "Drilling.ini";
-  ctx.messageWindowConfigPath = folder / "Relaypane.ini";
+  ctx.messageWindowConfigPath = folder / filekeys::relaypane::kFileName;
 }
 
 }  // namespace drilling

@@ -7,12 +7,17 @@
 #include "common/profile.h"
 #include "common/sjis.h"
 #include "common/text.h"
+#include "common/file_keys.h"
 
 namespace drilling {
 namespace {
 
 constexpr int kRetryWaitMs = 500;
 constexpr int kPollStepMs = 10;
+
+std::string ReadRelaypaneKey(const Context& ctx, const filekeys::Key& key) {
+  return common::ReadProfileText(key.section, key.name, "", key.room, ctx.messageWindowConfigPath);
+}
 
 bool FindWindow(Context& ctx) {
   return ctx.transport && ctx.transport->Find(ctx.messageWindowClass, ctx.messageWindowName);
@@ -37,9 +42,9 @@ void StartRelaypane(Context& ctx) {
 }  // namespace
 
 void ReadMessageWindowIdentity(Context& ctx) {
-  ctx.messageWindowClass = common::ReadProfileText("Relaypane", "ClassName", "", 32, ctx.messageWindowConfigPath);
+  ctx.messageWindowClass = ReadRelaypaneKey(ctx, filekeys::relaypane::kClassName);
   if (ctx.messageWindowClass.empty()) ctx.messageWindowClass = "DrillingMessage";
-  ctx.messageWindowName = common::ReadProfileText("Relaypane", "WindowName", "", 64, ctx.messageWindowConfigPath);
+  ctx.messageWindowName = ReadRelaypaneKey(ctx, filekeys::relaypane::kWindowName);
   if (ctx.messageWindowName.empty()) ctx.messageWindowName = "穴明け加工メッセージ";
 }
 

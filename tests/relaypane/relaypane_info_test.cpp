@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "Drilling/app/context.h"
+#include "Drilling/app/message_channel.h"
 #include "Relaypane/relaypane_info.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
@@ -46,6 +48,27 @@ TEST_F(RelaypaneInfo, NamesFallBackToTheirDefaultsWhenAbsentOrEmpty) {
   EXPECT_EQ(s.className, std::string(31, 'C'));
   EXPECT_EQ(s.windowName, std::string(30, 'W') + "穴明け加工メッセージ" + std::string(13, 'w'));
   EXPECT_EQ(s.iconPath, folder_ / "res" / "app.ico");
+}
+
+// The drilling program finds the message window by the names Relaypane
+// registers under: both read the same keys with the same room, also where a
+// long value is cut (in the middle of a double-byte character too).
+TEST_F(RelaypaneInfo, TheDrillingProgramLooksForTheNamesRelaypaneRegisters) {
+  const std::string cases[] = {
+      "[Relaypane]\nClassName=MyClass\nWindowName=Messages\n",
+      "[relaypane]\nclassname=" + std::string(40, 'C') + "\nWINDOWNAME=" + std::string(30, 'W') +
+          "穴明け加工メッセージ" + std::string(20, 'w') + "\n",
+      "[Relaypane]\nClassName=" + std::string(30, 'c') + "穴\nWindowName=" + std::string(62, 'w') + "穴\n",
+  };
+  for (const std::string& ini : cases) {
+    WriteIni(ini);
+    Settings s = ReadSettings(folder_);
+    drilling::Context ctx;
+    drilling::SetProgramFolder(ctx, folder_);
+    drilling::ReadMessageWindowIdentity(ctx);
+    EXPECT_EQ(ctx.messageWindowClass, s.className) << ini;
+    EXPECT_EQ(ctx.messageWindowName, s.windowName) << ini;
+  }
 }
 
 TEST(RelaypaneCommandLine, OnlyASingleVersionArgumentCounts) {
