@@ -131,8 +131,8 @@ QIcon ProgramIcon(const Settings& settings) {
 }
 
 int ShowInformationWindow(QWidget* owner, const Settings& settings, InfoColours& colours) {
-  common::ReadColour("INFOWIN", colours.background, settings.configPath);
-  common::ReadColour("INFOTXT", colours.text, settings.configPath);
+  common::ReadColour(filekeys::relaypane::kInfoWindowColour, colours.background, settings.configPath);
+  common::ReadColour(filekeys::relaypane::kInfoTextColour, colours.text, settings.configPath);
   if (Unattended()) {
     std::printf("%s\n%s\n", InfoWindowTitle(common::ExecutablePath()).c_str(),
                 BuildInfoText(settings, {}).c_str());

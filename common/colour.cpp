@@ -18,8 +18,8 @@ void ApplyColourText(std::string_view text, Rgb& colour) {
   }
 }
 
-int ReadColour(std::string_view key, Rgb& colour, const std::filesystem::path& profileFile) {
-  ApplyColourText(ReadProfileText("COLOR", key, "", 16, profileFile), colour);
+int ReadColour(const filekeys::Key& key, Rgb& colour, const std::filesystem::path& profileFile) {
+  ApplyColourText(ReadProfileText(key.section, key.name, "", key.room, profileFile), colour);
   return 0;
 }
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "common/file_keys.h"
+
 namespace common {
 
 struct Rgb {
@@ -21,8 +23,9 @@ struct Rgb {
 // text leaves the colour unchanged.
 void ApplyColourText(std::string_view text, Rgb& colour);
 
-// Section COLOR, the given key, 15 characters; see ApplyColourText. Returns 0.
-int ReadColour(std::string_view key, Rgb& colour, const std::filesystem::path& profileFile);
+// The colour of `key` (section COLOR, 15 characters); see ApplyColourText.
+// Returns 0.
+int ReadColour(const filekeys::Key& key, Rgb& colour, const std::filesystem::path& profileFile);
 
 // The 24-bit value the platform draws with: the low 8 bits of each component,
 // red in the lowest byte, then green, then blue.

@@ -210,6 +210,9 @@ inline constexpr Key kWindowName{"Relaypane", "WindowName", 64};
 inline constexpr Key kIcon{"Relaypane", "icon", 64};
 inline constexpr Key kTitle{"Relaypane", "title", 64};
 inline constexpr Key kLogWrite{"Relaypane", "LogWrite", 0};  // integer
+// The information window's colours, "r,g,b".
+inline constexpr Key kInfoWindowColour{"COLOR", "INFOWIN", 16};
+inline constexpr Key kInfoTextColour{"COLOR", "INFOTXT", 16};
 
 }  // namespace relaypane
 

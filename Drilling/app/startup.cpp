@@ -44,8 +44,8 @@ int StartUp(Context& ctx, const fs::path& programFolder) {
 
   ctx.windowColour = {210, 210, 210};
   ctx.textColour = {0, 0, 0};
-  ReadColour(ctx, filekeys::config::kWindowColour.name, ctx.windowColour);
-  ReadColour(ctx, filekeys::config::kTextColour.name, ctx.textColour);
+  ReadColour(ctx, filekeys::config::kWindowColour, ctx.windowColour);
+  ReadColour(ctx, filekeys::config::kTextColour, ctx.textColour);
   return 0;
 }
 
@@ -67,7 +67,7 @@ int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue
   return common::ReadProfileInt(key.section, key.name, defaultValue, ctx.configPath);
 }
 
-int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour) {
+int ReadColour(const Context& ctx, const filekeys::Key& key, common::Rgb& colour) {
   return common::ReadColour(key, colour, ctx.configPath);
 }
 

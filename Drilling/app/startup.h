@@ -30,7 +30,7 @@ std::string ReadConfigKey(const Context& ctx, const filekeys::Key& key, std::str
 int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue);
 
 // Reads a colour of section COLOR of Drilling.ini into `colour`. Returns 0.
-int ReadColour(const Context& ctx, std::string_view key, common::Rgb& colour);
+int ReadColour(const Context& ctx, const filekeys::Key& key, common::Rgb& colour);
 
 // Moves the main window to WINDOW/X and WINDOW/Y (fractions 0..1) of the free
 // screen. Returns 0.
