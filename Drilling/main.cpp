@@ -11,7 +11,7 @@
 #include "Drilling/app/startup.h"
 #include "common/clock.h"
 #include "common/launch.h"
-#include "common/platform.h"
+#include "common/program_folder.h"
 #include "common/qt/local_socket_transport.h"
 #include "common/qt/qt_form.h"
 #include "common/qt/qt_ui.h"
@@ -34,7 +34,15 @@ int main(int argc, char* argv[]) {
   ctx.transport = transport.get();
   ctx.ui = &ui;
 
-  if (drilling::StartUp(ctx, common::ProgramFolder()) != 0) return -1;
+  // An installed program lays out the user's own folder at its first start.
+  const common::ProgramFolderChoice home = common::ResolveProgramFolder();
+  if (!home.problem.empty()) {
+    ui.ShowBox(nullptr, "エラー：プログラムフォルダの作成失敗\n" + home.problem, "Drilling", common::BoxIcon::Error);
+    return -1;
+  }
+  if (!home.warning.empty()) ui.ShowBox(nullptr, home.warning, "Drilling", common::BoxIcon::Warning);
+  ctx.executableFolder = home.executableFolder;
+  if (drilling::StartUp(ctx, home.folder) != 0) return -1;
   drilling::OpenTraceConsole(ctx, stdout);
 
   ui.Style().windowColour = ctx.windowColour;

@@ -13,7 +13,7 @@
 
 #include "Drillview/open_file.h"
 #include "Drillview/view_window.h"
-#include "common/platform.h"
+#include "common/program_folder.h"
 
 namespace {
 
@@ -55,8 +55,12 @@ int main(int argc, char* argv[]) {
   if (!png.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
 
-  // DRILLING_HOME, else the folder of this executable (beside Drilling).
-  const std::filesystem::path programFolder = common::ProgramFolder();
+  // The program folder of the system (its jobs give a program its stock);
+  // a file is shown even when the folder cannot be made.
+  const common::ProgramFolderChoice home = common::ResolveProgramFolder();
+  if (!home.problem.empty()) std::fprintf(stderr, "Drillview: %s\n", home.problem.c_str());
+  if (!home.warning.empty()) std::fprintf(stderr, "Drillview: %s\n", home.warning.c_str());
+  const std::filesystem::path& programFolder = home.folder;
   drillview::Scene scene;
   std::string error;
   if (!drillview::OpenForView(file, programFolder, scene, error)) {

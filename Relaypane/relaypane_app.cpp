@@ -4,13 +4,14 @@
 #include <QPointer>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Relaypane/message_window.h"
 #include "Relaypane/relaypane_info.h"
-#include "common/platform.h"
+#include "common/program_folder.h"
 #include "common/qt/local_socket_transport.h"
 #include "common/qt/message_link.h"
 
@@ -36,7 +37,11 @@ void WakeRunningInstance(const Settings& settings) {
 }  // namespace
 
 int RunRelaypane(QApplication& app) {
-  Settings settings = ReadSettings(common::ProgramFolder());
+  const common::ProgramFolderChoice home = common::ResolveProgramFolder();
+  // Nothing to show a box in yet: the window lists what it can and logs where it can.
+  if (!home.problem.empty()) std::fprintf(stderr, "Relaypane: %s\n", home.problem.c_str());
+  if (!home.warning.empty()) std::fprintf(stderr, "Relaypane: %s\n", home.warning.c_str());
+  Settings settings = ReadSettings(home.folder);
 
   std::vector<std::string> arguments;
   const QStringList args = QApplication::arguments();

@@ -28,14 +28,33 @@ std::string EnvironmentValue(const char* name) {
   return v ? std::string(v) : std::string();
 }
 
-fs::path ProgramFolder() {
-  std::string home = EnvironmentValue("DRILLING_HOME");
-  if (!home.empty()) {
-    std::error_code ec;
-    fs::path abs = fs::absolute(home, ec);
-    return ec ? fs::path(home) : abs.lexically_normal();
+fs::path SharedDataRoot(const fs::path& executableFolder) {
+#ifdef _WIN32
+  (void)executableFolder;
+  return {};
+#else
+  if (executableFolder.empty()) return {};
+  return executableFolder.parent_path() / "share";
+#endif
+}
+
+fs::path UserDataHome() {
+#ifdef _WIN32
+  std::string local = EnvironmentValue("LOCALAPPDATA");
+  return local.empty() ? fs::path() : fs::path(local);
+#else
+  // A relative XDG_DATA_HOME is invalid and ignored, as the base directory
+  // rules of the desktop say.
+  std::string xdg = EnvironmentValue("XDG_DATA_HOME");
+  if (!xdg.empty() && fs::path(xdg).is_absolute()) return xdg;
+  std::string home = EnvironmentValue("HOME");
+  if (home.empty() || !fs::path(home).is_absolute()) {
+    const passwd* pw = getpwuid(geteuid());
+    home = (pw && pw->pw_dir) ? pw->pw_dir : "";
   }
-  return ExecutablePath().parent_path();
+  if (home.empty()) return {};
+  return fs::path(home) / ".local" / "share";
+#endif
 }
 
 std::string UserName() {

@@ -11,9 +11,15 @@ namespace common {
 // The running executable's own path (absolute).
 std::filesystem::path ExecutablePath();
 
-// The program folder: DRILLING_HOME when set and not empty, otherwise the
-// folder of the running executable.
-std::filesystem::path ProgramFolder();
+// Where an installation keeps the shared data of the programs installed in
+// `executableFolder`: the "share" folder beside it (/usr/bin -> /usr/share).
+// Empty where an installation keeps its data beside the programs.
+std::filesystem::path SharedDataRoot(const std::filesystem::path& executableFolder);
+
+// The root of the user's own data: $XDG_DATA_HOME when it is an absolute
+// path, else ~/.local/share (%LOCALAPPDATA% on Windows); empty when the
+// user has no known home.
+std::filesystem::path UserDataHome();
 
 // The log-in name of the user (empty when it cannot be found).
 std::string UserName();

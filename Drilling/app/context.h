@@ -22,7 +22,9 @@ constexpr std::size_t kMessageBufferSize = 1024;
 
 struct Context {
   // Folders and files.
-  std::filesystem::path programFolder;   // the executable's folder (or DRILLING_HOME)
+  std::filesystem::path programFolder;   // the executable's folder, DRILLING_HOME or the user's folder
+  // Where Relaypane is, beside this program; the program folder when empty.
+  std::filesystem::path executableFolder;
   std::filesystem::path configPath;      // programFolder / "Drilling.ini"
   std::filesystem::path messageWindowConfigPath;  // programFolder / "Relaypane.ini"
 

@@ -35,7 +35,8 @@ bool WaitForWindow(Context& ctx, int waitMs) {
 void StartRelaypane(Context& ctx) {
   if (!ctx.launcher) return;
   common::LaunchRequest request;
-  request.program = (ctx.programFolder / common::ExecutableName("Relaypane")).string();
+  const std::filesystem::path& folder = ctx.executableFolder.empty() ? ctx.programFolder : ctx.executableFolder;
+  request.program = (folder / common::ExecutableName("Relaypane")).string();
   ctx.launcher->Start(request);  // the result is not looked at: a failure shows at the next report
 }
 

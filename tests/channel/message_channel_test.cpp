@@ -7,6 +7,7 @@
 
 #include "channel/relay_fixture.h"
 #include "common/platform.h"
+#include "common/program_folder.h"
 #include "common/text.h"
 
 namespace {

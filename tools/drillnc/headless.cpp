@@ -6,7 +6,7 @@
 #include "Drilling/app/message_channel.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
-#include "common/platform.h"
+#include "common/program_folder.h"
 #include "common/text.h"
 
 namespace fs = std::filesystem;
@@ -53,10 +53,11 @@ Session::Session(const GlobalOptions& opts, const Command& cmd, std::FILE* outFi
 }
 
 int Session::Start() {
-  fs::path folder = options.home.empty() ? common::ProgramFolder() : options.home;
+  const common::ProgramFolderChoice home = common::ResolveProgramFolder(options.home);
+  if (!home.problem.empty()) return Fail(home.problem);
+  if (!home.warning.empty()) PutLine(err, std::string("drillnc ") + command.name + ": warning: " + home.warning);
+  const fs::path& folder = home.folder;
   std::error_code ec;
-  fs::path absolute = fs::absolute(folder, ec);
-  if (!ec) folder = absolute.lexically_normal();
   if (!fs::is_directory(folder, ec)) return Fail("program folder " + folder.string() + " is not a folder");
   if (drilling::StartUp(ctx, folder) != 0) return kExitFailure;  // the box went to standard error
   return kExitOk;
@@ -208,7 +209,8 @@ void PrintUsage(std::FILE* to) {
   std::fputs(
       "usage: drillnc [--home DIR] [--yes|--no] COMMAND [ARGUMENTS]\n"
       "\n"
-      "  --home DIR   program folder (default: DRILLING_HOME, else the folder of drillnc)\n"
+      "  --home DIR   program folder (default: DRILLING_HOME, else the folder of drillnc;\n"
+      "               installed: $XDG_DATA_HOME/drilling-cam, laid out at the first start)\n"
       "  --yes, --no  the answer to every Yes/No question (default: No)\n"
       "\n"
       "Exit status: 0 success, 1 failure, 2 usage error.\n"
