@@ -1,10 +1,11 @@
 // Drillview: shows an NC program (top and side view, legend, findings of the
 // check) or a DXF drawing.
-//   Drillview FILE
+//   Drillview [FILE]                            (no FILE: a file chooser)
 //   Drillview --png OUT.png [--size WxH] FILE   (offscreen, no display needed)
 // Exit status: 0 shown or written, 1 the picture could not be written, 2 a
 // usage error or a file that cannot be read.
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <cstdio>
@@ -17,13 +18,20 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: Drillview FILE\n       Drillview --png OUT.png [--size WxH] FILE\n";
+constexpr const char* kUsage = "usage: Drillview [FILE]\n       Drillview --png OUT.png [--size WxH] FILE\n";
 
 bool ParseSize(const std::string& text, int& w, int& h) {
   char x = 0;
   char rest = 0;
   return std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 && (x == 'x' || x == 'X') && w >= 200 &&
          h >= 150 && w <= 10000 && h <= 10000;
+}
+
+// A display the window can be shown on (the offscreen platform is none).
+bool HasDisplay() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform == "offscreen" || platform == "minimal") return false;
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 }  // namespace
@@ -47,7 +55,10 @@ int main(int argc, char* argv[]) {
       file = a;
     }
   }
-  if (file.empty()) {
+  // Started from the desktop's menu there is no file: one is asked for. On
+  // a terminal without a display that cannot be, and the usage is the answer.
+  const bool askForFile = file.empty() && png.empty() && HasDisplay();
+  if (file.empty() && !askForFile) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -61,6 +72,13 @@ int main(int argc, char* argv[]) {
   if (!home.problem.empty()) std::fprintf(stderr, "Drillview: %s\n", home.problem.c_str());
   if (!home.warning.empty()) std::fprintf(stderr, "Drillview: %s\n", home.warning.c_str());
   const std::filesystem::path& programFolder = home.folder;
+  if (askForFile) {
+    const QString chosen = QFileDialog::getOpenFileName(
+        nullptr, QStringLiteral("ファイルを開く"), QString::fromStdString((programFolder / "ncdata").string()),
+        QStringLiteral("NCプログラム (*.nc *.min *.eia);;DXF図面 (*.dxf);;すべてのファイル (*)"));
+    if (chosen.isEmpty()) return 0;
+    file = chosen.toStdString();
+  }
   drillview::Scene scene;
   std::string error;
   if (!drillview::OpenForView(file, programFolder, scene, error)) {

@@ -28,12 +28,17 @@ common::LaunchRequest ProgramWithFile(std::string_view program, const fs::path& 
 
 std::string ResolveConfiguredProgram(const Context& ctx, std::string_view program) {
   fs::path given{std::string(program)};
-  if (program.empty() || given.has_parent_path() || ctx.programFolder.empty()) return std::string(program);
-  const fs::path beside = ctx.programFolder / given;
-  std::error_code ec;
-  const fs::file_status status = fs::status(beside, ec);
-  const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
-  if (!ec && fs::is_regular_file(status) && (status.permissions() & exec) != fs::perms::none) return beside.string();
+  if (program.empty() || given.has_parent_path()) return std::string(program);
+  // The program folder, then the folder of this system's programs (another
+  // one for an installed program, whose program folder is the user's).
+  for (const fs::path* folder : {&ctx.programFolder, &ctx.executableFolder}) {
+    if (folder->empty()) continue;
+    const fs::path beside = *folder / given;
+    std::error_code ec;
+    const fs::file_status status = fs::status(beside, ec);
+    const fs::perms exec = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    if (!ec && fs::is_regular_file(status) && (status.permissions() & exec) != fs::perms::none) return beside.string();
+  }
   return std::string(program);
 }
 

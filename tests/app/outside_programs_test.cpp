@@ -217,9 +217,17 @@ TEST_F(OutsideProgramsTest, BareNamesAreLookedForInTheProgramFolderFirst) {
   testsupport::WriteBytes(beside, "#!/bin/sh\n");
   fs::permissions(beside, fs::perms::owner_all);
   testsupport::WriteBytes(ctx.programFolder / "notes", "not a program\n");
+  // An installed program: the other programs are beside its executable.
+  ctx.executableFolder = ctx.programFolder / "bin";
+  fs::create_directory(ctx.executableFolder);
+  for (const char* name : {"Drillview", "drillnc"}) {
+    testsupport::WriteBytes(ctx.executableFolder / name, "#!/bin/sh\n");
+    fs::permissions(ctx.executableFolder / name, fs::perms::owner_all);
+  }
   const std::pair<const char*, std::string> cases[] = {
       {"Drillview", beside.string()},  {"gedit", "gedit"},          {"notes", "notes"},
       {"sub/Drillview", "sub/Drillview"}, {"/usr/bin/Drillview", "/usr/bin/Drillview"},
+      {"drillnc", (ctx.executableFolder / "drillnc").string()},
   };
   for (const auto& [configured, expected] : cases)
     EXPECT_EQ(ResolveConfiguredProgram(ctx, configured), expected) << configured;

@@ -59,6 +59,7 @@ int Session::Start() {
   const fs::path& folder = home.folder;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return Fail("program folder " + folder.string() + " is not a folder");
+  ctx.executableFolder = home.executableFolder;
   if (drilling::StartUp(ctx, folder) != 0) return kExitFailure;  // the box went to standard error
   return kExitOk;
 }
