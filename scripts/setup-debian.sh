@@ -17,6 +17,12 @@ packages=(
   xdg-utils
   qt6-translations-l10n
 )
+# With --package (and with --tests, which builds and checks the package too)
+# what scripts/build-deb.sh and its checks use: dependencies of the programs
+# (dpkg-shlibdeps), drillnc's man page, lintian and the desktop entry check.
+if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--tests" ]; then
+  packages+=(dpkg-dev help2man lintian desktop-file-utils)
+fi
 if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)
   packages+=(python3-pyftpdlib)

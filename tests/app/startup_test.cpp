@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
+#include "Drilling/app/build_record.h"
 #include "Drilling/app/file_dialogs.h"
 #include "Drilling/app/main_window.h"
 #include "common/memory_form.h"
@@ -30,6 +32,12 @@ TEST_F(StartUpTest, CreatesTheDataFoldersOnceAndReadsTheIdentity) {
   WriteBytes(folder / "ncdata", "not a folder");
   ASSERT_EQ(StartUp(ctx, folder.Path()), 0);
   EXPECT_TRUE(fs::is_regular_file(folder / "ncdata"));
+}
+
+// The package carries the version the programs show (0.06 is 0.6.x).
+TEST(BuildRecord, IsTheVersionOfThePackage) {
+  const std::string shown = std::to_string(drilling::kVersionMajor) + "." + std::to_string(drilling::kVersionMinor) + ".";
+  EXPECT_EQ(std::string(DRILLING_PROJECT_VERSION).rfind(shown, 0), 0u) << DRILLING_PROJECT_VERSION << " vs " << shown;
 }
 
 TEST_F(StartUpTest, AFolderThatCannotBeCreatedStopsWithItsBox) {
