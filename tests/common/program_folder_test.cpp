@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "common/program_folder.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -155,6 +157,31 @@ TEST(ProgramFolder, AFileThatCannotBeAddedIsReportedAndTriedAgainAtTheNextStart)
   WriteBytes(user, "not a folder");
   common::ProgramFolderChoice refused = common::ChooseProgramFolder(inst.Inputs());
   EXPECT_NE(refused.problem.find(user.string()), std::string::npos) << refused.problem;
+}
+
+TEST(ProgramFolder, TheUserDataHomeFollowsTheDesktopsBaseFolderRules) {
+  struct Case {
+    const char* xdg;   // nullptr: unset
+    const char* home;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"/data/alice", "/home/alice", "/data/alice"},
+      {"relative/data", "/home/alice", "/home/alice/.local/share"},  // a relative value is ignored
+      {"", "/home/alice", "/home/alice/.local/share"},
+      {nullptr, "/home/bob", "/home/bob/.local/share"},
+  };
+  const std::string savedXdg = common::EnvironmentValue("XDG_DATA_HOME");
+  const std::string savedHome = common::EnvironmentValue("HOME");
+  for (const Case& c : cases) {
+    if (c.xdg) ::setenv("XDG_DATA_HOME", c.xdg, 1);
+    else ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", c.home, 1);
+    EXPECT_EQ(common::UserDataHome(), fs::path(c.expected)) << (c.xdg ? c.xdg : "(unset)");
+  }
+  if (savedXdg.empty()) ::unsetenv("XDG_DATA_HOME");
+  else ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 // The real program, installed in miniature: its own executable path leads it
