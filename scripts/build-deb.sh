@@ -60,11 +60,12 @@ find "$stage" -type d -exec chmod 0755 {} +
 find "$stage" -type f -exec chmod 0644 {} +
 chmod 0755 "$stage"/usr/bin/*
 
-# The libraries the programs link, with the versions their symbols need.
+# The libraries the programs link, with the versions their symbols need
+# (dpkg-shlibdeps finds the package's root by its DEBIAN folder).
+install -d "$stage/DEBIAN"
 shlibs=$(cd "$package" && dpkg-shlibdeps -O debian/drilling-cam/usr/bin/* | sed -n 's/^shlibs:Depends=//p')
 [ -n "$shlibs" ] || { echo "build-deb: dpkg-shlibdeps found no libraries" >&2; exit 1; }
 
-install -d "$stage/DEBIAN"
 (cd "$stage" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/md5sums"
 cat >"$stage/DEBIAN/control" <<EOF

@@ -19,9 +19,10 @@ packages=(
 )
 # With --package (and with --tests, which builds and checks the package too)
 # what scripts/build-deb.sh and its checks use: dependencies of the programs
-# (dpkg-shlibdeps), drillnc's man page, lintian and the desktop entry check.
+# (dpkg-shlibdeps), drillnc's man page, lintian, the desktop entry check and
+# the MIME database of the file type check.
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--tests" ]; then
-  packages+=(dpkg-dev help2man lintian desktop-file-utils)
+  packages+=(dpkg-dev help2man lintian desktop-file-utils shared-mime-info)
 fi
 if [ "${1:-}" = "--tests" ]; then
   packages+=(linuxcnc-uspace)
