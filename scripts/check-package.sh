@@ -72,6 +72,7 @@ mkdir -p "$work/mime/packages"
 cp "$work/root/usr/share/mime/packages/drilling-cam.xml" "$work/mime/packages/"
 update-mime-database "$work/mime" >"$work/mime.out" 2>&1 || fail "no MIME database: $(cat "$work/mime.out")"
 grep -q "^60:text/x-nc-program:\*\.nc$" "$work/mime/globs2" || fail "*.nc is not an NC program in the MIME database"
+grep -q "^50:image/vnd.dxf:\*\.dxf$" "$work/mime/globs2" || fail "*.dxf is not a DXF drawing in the MIME database"
 python3 - "$work/root/usr/share/icons/hicolor" <<'EOF' || fail "an icon does not have the size of its folder"
 import pathlib, struct, sys
 bad = 0
