@@ -42,6 +42,44 @@ QFont TemplateFont(const DialogTemplate& tpl) {
   return font;
 }
 
+QFont FixedGridFont(const QFont& base, int cell) {
+  // A fixed-pitch list keeps the dialog's character grid (a column of n
+  // characters is 4n dialog units wide), so its columns line up under
+  // headings placed in dialog units.
+  QFont fixed = base;
+  fixed.setFamilies({"MS Gothic", "Noto Sans Mono CJK JP", "monospace"});
+  fixed.setStyleHint(QFont::Monospace);
+  int best = 0;
+  int bestMiss = 1 << 30;
+  for (int pixels = 6; pixels <= 64; ++pixels) {
+    fixed.setPixelSize(pixels);
+    const int miss = std::abs(QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0')) - cell);
+    if (miss < bestMiss) {
+      bestMiss = miss;
+      best = pixels;
+    }
+  }
+  fixed.setPixelSize(best);
+  // The rest of a pixel, spread over the characters.
+  const qreal advance = QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0'));
+  fixed.setLetterSpacing(QFont::AbsoluteSpacing, cell - advance);
+  return fixed;
+}
+
+QWidget* MakeLabel(const ControlTemplate& c, QWidget* parent) {
+  auto* label = new QLabel(Q(c.text), parent);
+  label->setAutoFillBackground(false);
+  if (c.flags & kRightAlign) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  if (c.flags & kCentre) label->setAlignment(Qt::AlignCenter);
+  return label;
+}
+
+QWidget* MakeMultiLineEdit(const ControlTemplate& c, QWidget* parent) {
+  auto* text = new QPlainTextEdit(Q(c.text), parent);
+  text->setReadOnly(true);
+  return text;
+}
+
 }  // namespace
 
 QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const QtHostStyle& style, QWidget* parent)
@@ -60,6 +98,155 @@ QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const Qt
   Build();
 }
 
+void QtForm::BuildMenu(QVBoxLayout* layout) {
+  if (tpl_.menu.empty()) return;
+  menuBar_ = new QMenuBar(this);
+  auto addCommand = [this](QWidget* menu, const MenuItem& item) {
+    const int id = item.id;
+    auto* a = new QAction(Q(item.text), menu);
+    a->setData(id);
+    menu->addAction(a);
+    connect(a, &QAction::triggered, this, [this, id] { Send(DialogEvent::Command, id); });
+  };
+  std::function<void(QMenu*, const std::vector<MenuItem>&)> addItems = [&](QMenu* menu,
+                                                                          const std::vector<MenuItem>& items) {
+    for (const auto& item : items) {
+      if (item.items.empty() && item.id == 0) menu->addSeparator();
+      else if (!item.items.empty()) addItems(menu->addMenu(Q(item.text)), item.items);
+      else addCommand(menu, item);
+    }
+  };
+  for (const auto& top : tpl_.menu) {
+    if (!top.items.empty()) addItems(menuBar_->addMenu(Q(top.text)), top.items);
+    else addCommand(menuBar_, top);
+  }
+  layout->setMenuBar(menuBar_);
+}
+
+void QtForm::KeepUpperCase(QLineEdit* edit) {
+  connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
+    int pos = edit->cursorPosition();
+    edit->setText(Q(ToUpperAscii(S(t))));
+    edit->setCursorPosition(pos);
+  });
+}
+
+QWidget* QtForm::MakeEdit(const ControlTemplate& c, QWidget* parent) {
+  auto* edit = new QLineEdit(Q(c.text), parent);
+  edit->setReadOnly(c.flags & kReadOnly);
+  if (c.flags & kRightAlign) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  if (c.flags & kCentre) edit->setAlignment(Qt::AlignCenter);
+  if (c.flags & kUpperCase) KeepUpperCase(edit);
+  edit->installEventFilter(this);
+  return edit;
+}
+
+QWidget* QtForm::MakeButton(const ControlTemplate& c, QWidget* parent) {
+  auto* button = new QPushButton(Q(c.text), parent);
+  button->setAutoDefault(c.flags & kDefaultButton);
+  button->setDefault(c.flags & kDefaultButton);
+  const int id = c.id;
+  if (id == kStaticId) {
+    // A caption drawn as a button: it has no command, so it takes no
+    // focus and Tab goes from field to field.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFlat(true);
+  } else {
+    connect(button, &QPushButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+  }
+  return button;
+}
+
+QWidget* QtForm::MakeCombo(const ControlTemplate& c, QWidget* parent) {
+  auto* combo = new QComboBox(parent);
+  combo->setEditable(c.kind == ControlKind::ComboEdit);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setMaxVisibleItems(12);
+  if (combo->isEditable()) {
+    combo->lineEdit()->installEventFilter(this);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+    if (c.flags & kUpperCase) KeepUpperCase(combo->lineEdit());
+  }
+  const int id = c.id;
+  connect(combo, qOverload<int>(&QComboBox::activated), this, [this, id](int) {
+    Send(DialogEvent::SelectionChanged, id);
+    Send(DialogEvent::SelectionConfirmed, id);
+  });
+  return combo;
+}
+
+QWidget* QtForm::MakeListBox(const ControlTemplate& c, QWidget* parent) {
+  auto* list = new QListWidget(parent);
+  if (c.flags & kFixedFont) list->setFont(FixedGridFont(font(), QFontMetrics(font()).averageCharWidth()));
+  if (c.flags & kExtendedSelect) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  const int id = c.id;
+  connect(list, &QListWidget::currentRowChanged, this, [this, id](int) {
+    if (programmatic_ == 0) Send(DialogEvent::SelectionChanged, id);
+  });
+  connect(list, &QListWidget::itemActivated, this, [this, id](QListWidgetItem*) {
+    Send(DialogEvent::SelectionConfirmed, id);
+  });
+  return list;
+}
+
+QWidget* QtForm::MakeRadio(const ControlTemplate& c, QWidget* parent, QButtonGroup*& group) {
+  auto* radio = new QRadioButton(Q(c.text), parent);
+  if (!group || (c.flags & kGroupStart)) {
+    group = new QButtonGroup(this);
+    group->setExclusive(true);
+  }
+  group->addButton(radio);
+  const int id = c.id;
+  connect(radio, &QRadioButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+  return radio;
+}
+
+QWidget* QtForm::MakeCheck(const ControlTemplate& c, QWidget* parent) {
+  auto* check = new QCheckBox(Q(c.text), parent);
+  const int id = c.id;
+  connect(check, &QCheckBox::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
+  return check;
+}
+
+QWidget* QtForm::MakeControl(const ControlTemplate& c, QWidget* parent, QButtonGroup*& radioGroup) {
+  switch (c.kind) {
+    case ControlKind::Label: return MakeLabel(c, parent);
+    case ControlKind::Edit: return MakeEdit(c, parent);
+    case ControlKind::MultiLineEdit: return MakeMultiLineEdit(c, parent);
+    case ControlKind::Button: return MakeButton(c, parent);
+    case ControlKind::ComboEdit:
+    case ControlKind::ComboList: return MakeCombo(c, parent);
+    case ControlKind::ListBox: return MakeListBox(c, parent);
+    case ControlKind::Radio: return MakeRadio(c, parent, radioGroup);
+    case ControlKind::Check: return MakeCheck(c, parent);
+    case ControlKind::GroupBox: return new QGroupBox(Q(c.text), parent);
+  }
+  return new QWidget(parent);
+}
+
+// What every kind shares: the place from the template and the flags that
+// are not particular to one kind.
+void QtForm::PlaceControl(QWidget* w, const ControlTemplate& c) {
+  QFontMetrics fm(font());
+  const double unitX = fm.averageCharWidth() / 4.0;
+  const double unitY = fm.height() / 8.0;
+  auto px = [&](int v, double unit) { return static_cast<int>(v * unit + 0.5); };
+  int height = px(c.height, unitY);
+  if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
+  w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
+  if (c.flags & kDisabled) w->setEnabled(false);
+  if (c.flags & kNoTabStop) w->setFocusPolicy(Qt::NoFocus);
+  if (c.flags & kAlertText) {
+    QPalette alert = w->palette();
+    alert.setColor(QPalette::WindowText, Qt::red);
+    alert.setColor(QPalette::Text, Qt::red);
+    alert.setColor(QPalette::Base, Qt::transparent);
+    w->setPalette(alert);
+  }
+  if (c.kind == ControlKind::GroupBox) w->lower();
+}
+
 void QtForm::Build() {
   QFontMetrics fm(font());
   // Dialog units: x in quarters of the average character width, y in
@@ -71,188 +258,20 @@ void QtForm::Build() {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  if (!tpl_.menu.empty()) {
-    menuBar_ = new QMenuBar(this);
-    std::function<void(QMenu*, const std::vector<MenuItem>&)> addItems = [&](QMenu* menu, const std::vector<MenuItem>& items) {
-      for (const auto& item : items) {
-        if (item.items.empty() && item.id == 0) {
-          menu->addSeparator();
-        } else if (!item.items.empty()) {
-          addItems(menu->addMenu(Q(item.text)), item.items);
-        } else {
-          int id = item.id;
-          QAction* a = menu->addAction(Q(item.text));
-          a->setData(id);
-          connect(a, &QAction::triggered, this, [this, id] { Send(DialogEvent::Command, id); });
-        }
-      }
-    };
-    for (const auto& top : tpl_.menu) {
-      if (!top.items.empty()) {
-        addItems(menuBar_->addMenu(Q(top.text)), top.items);
-      } else {
-        int id = top.id;
-        QAction* a = menuBar_->addAction(Q(top.text));
-        a->setData(id);
-        connect(a, &QAction::triggered, this, [this, id] { Send(DialogEvent::Command, id); });
-      }
-    }
-    layout->setMenuBar(menuBar_);
-  }
+  BuildMenu(layout);
   auto* client = new QWidget(this);
   client->setFixedSize(px(tpl_.width, unitX), px(tpl_.height, unitY));
   layout->addWidget(client);
 
   QButtonGroup* radioGroup = nullptr;
   for (const auto& c : tpl_.controls) {
-    QWidget* w = nullptr;
-    const int id = c.id;
-    switch (c.kind) {
-      case ControlKind::Label: {
-        auto* label = new QLabel(Q(c.text), client);
-        label->setAutoFillBackground(false);
-        if (c.flags & kRightAlign) label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (c.flags & kCentre) label->setAlignment(Qt::AlignCenter);
-        w = label;
-        break;
-      }
-      case ControlKind::Edit: {
-        auto* edit = new QLineEdit(Q(c.text), client);
-        edit->setReadOnly(c.flags & kReadOnly);
-        if (c.flags & kRightAlign) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (c.flags & kCentre) edit->setAlignment(Qt::AlignCenter);
-        if (c.flags & kUpperCase) {
-          connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
-            int pos = edit->cursorPosition();
-            edit->setText(Q(ToUpperAscii(S(t))));
-            edit->setCursorPosition(pos);
-          });
-        }
-        edit->installEventFilter(this);
-        w = edit;
-        break;
-      }
-      case ControlKind::MultiLineEdit: {
-        auto* text = new QPlainTextEdit(Q(c.text), client);
-        text->setReadOnly(true);
-        w = text;
-        break;
-      }
-      case ControlKind::Button: {
-        auto* button = new QPushButton(Q(c.text), client);
-        button->setAutoDefault(c.flags & kDefaultButton);
-        button->setDefault(c.flags & kDefaultButton);
-        if (id == kStaticId) {
-          // A caption drawn as a button: it has no command, so it takes no
-          // focus and Tab goes from field to field.
-          button->setFocusPolicy(Qt::NoFocus);
-          button->setFlat(true);
-        } else {
-          connect(button, &QPushButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
-        }
-        w = button;
-        break;
-      }
-      case ControlKind::ComboEdit:
-      case ControlKind::ComboList: {
-        auto* combo = new QComboBox(client);
-        combo->setEditable(c.kind == ControlKind::ComboEdit);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setMaxVisibleItems(12);
-        if (combo->isEditable()) {
-          combo->lineEdit()->installEventFilter(this);
-          combo->setCurrentIndex(-1);
-          combo->setEditText(QString());
-          if (c.flags & kUpperCase) {
-            QLineEdit* edit = combo->lineEdit();
-            connect(edit, &QLineEdit::textEdited, this, [edit](const QString& t) {
-              int pos = edit->cursorPosition();
-              edit->setText(Q(ToUpperAscii(S(t))));
-              edit->setCursorPosition(pos);
-            });
-          }
-        }
-        connect(combo, qOverload<int>(&QComboBox::activated), this, [this, id](int) {
-          Send(DialogEvent::SelectionChanged, id);
-          Send(DialogEvent::SelectionConfirmed, id);
-        });
-        w = combo;
-        break;
-      }
-      case ControlKind::ListBox: {
-        auto* list = new QListWidget(client);
-        if (c.flags & kFixedFont) {
-          // A fixed-pitch list keeps the dialog's character grid (a column
-          // of n characters is 4n dialog units wide), so its columns line up
-          // under headings placed in dialog units.
-          QFont fixed = font();
-          fixed.setFamilies({"MS Gothic", "Noto Sans Mono CJK JP", "monospace"});
-          fixed.setStyleHint(QFont::Monospace);
-          const int cell = fm.averageCharWidth();
-          int best = 0;
-          int bestMiss = 1 << 30;
-          for (int pixels = 6; pixels <= 64; ++pixels) {
-            fixed.setPixelSize(pixels);
-            const int miss = std::abs(QFontMetrics(fixed).horizontalAdvance(QLatin1Char('0')) - cell);
-            if (miss < bestMiss) {
-              bestMiss = miss;
-              best = pixels;
-            }
-          }
-          fixed.setPixelSize(best);
-          // The rest of a pixel, spread over the characters.
-          const qreal advance = QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0'));
-          fixed.setLetterSpacing(QFont::AbsoluteSpacing, cell - advance);
-          list->setFont(fixed);
-        }
-        if (c.flags & kExtendedSelect) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        connect(list, &QListWidget::currentRowChanged, this, [this, id](int) {
-          if (programmatic_ == 0) Send(DialogEvent::SelectionChanged, id);
-        });
-        connect(list, &QListWidget::itemActivated, this, [this, id](QListWidgetItem*) {
-          Send(DialogEvent::SelectionConfirmed, id);
-        });
-        w = list;
-        break;
-      }
-      case ControlKind::Radio: {
-        auto* radio = new QRadioButton(Q(c.text), client);
-        if (!radioGroup || (c.flags & kGroupStart)) {
-          radioGroup = new QButtonGroup(this);
-          radioGroup->setExclusive(true);
-        }
-        radioGroup->addButton(radio);
-        connect(radio, &QRadioButton::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
-        w = radio;
-        break;
-      }
-      case ControlKind::Check: {
-        auto* check = new QCheckBox(Q(c.text), client);
-        connect(check, &QCheckBox::clicked, this, [this, id] { Send(DialogEvent::Command, id); });
-        w = check;
-        break;
-      }
-      case ControlKind::GroupBox:
-        w = new QGroupBox(Q(c.text), client);
-        break;
-    }
-    if (c.kind != ControlKind::Radio) radioGroup = c.kind == ControlKind::GroupBox ? nullptr : radioGroup;
-    int height = px(c.height, unitY);
-    if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
-    w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
-    if (c.flags & kDisabled) w->setEnabled(false);
-    if (c.flags & kNoTabStop) w->setFocusPolicy(Qt::NoFocus);
-    if (c.flags & kAlertText) {
-      QPalette alert = w->palette();
-      alert.setColor(QPalette::WindowText, Qt::red);
-      alert.setColor(QPalette::Text, Qt::red);
-      alert.setColor(QPalette::Base, Qt::transparent);
-      w->setPalette(alert);
-    }
-    if (c.kind == ControlKind::GroupBox) w->lower();
-    if (id != kStaticId) {
-      w->setObjectName(QString::number(id));
-      widgets_.insert(id, w);
+    QWidget* w = MakeControl(c, client, radioGroup);
+    // A group box ends a run of radio buttons.
+    if (c.kind == ControlKind::GroupBox) radioGroup = nullptr;
+    PlaceControl(w, c);
+    if (c.id != kStaticId) {
+      w->setObjectName(QString::number(c.id));
+      widgets_.insert(c.id, w);
     }
   }
 }

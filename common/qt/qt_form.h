@@ -14,6 +14,8 @@
 #include "common/form.h"
 
 class QButtonGroup;
+class QLineEdit;
+class QVBoxLayout;
 class QMenuBar;
 
 namespace common {
@@ -73,7 +75,19 @@ class QtForm : public QDialog, public Form {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Builds the widgets of the template, one function per control kind.
   void Build();
+  void BuildMenu(QVBoxLayout* layout);
+  QWidget* MakeControl(const ControlTemplate& c, QWidget* parent, QButtonGroup*& radioGroup);
+  QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent);
+  QWidget* MakeButton(const ControlTemplate& c, QWidget* parent);
+  QWidget* MakeCombo(const ControlTemplate& c, QWidget* parent);
+  QWidget* MakeListBox(const ControlTemplate& c, QWidget* parent);
+  QWidget* MakeRadio(const ControlTemplate& c, QWidget* parent, QButtonGroup*& group);
+  QWidget* MakeCheck(const ControlTemplate& c, QWidget* parent);
+  void PlaceControl(QWidget* w, const ControlTemplate& c);
+  // Typed text becomes upper case as it is typed.
+  void KeepUpperCase(QLineEdit* edit);
   void Send(DialogEvent event, int id);
   const ControlTemplate* ControlOf(int id) const { return tpl_.Find(id); }
 
