@@ -14,6 +14,7 @@
 
 #include "Drillview/open_file.h"
 #include "Drillview/view_window.h"
+#include "Drillview/viewer_frame.h"
 #include "common/program_folder.h"
 
 namespace {
@@ -86,11 +87,13 @@ int main(int argc, char* argv[]) {
     if (png.empty()) QMessageBox::critical(nullptr, QStringLiteral("Drillview"), QString::fromStdString(error));
     return 2;
   }
-  drillview::ViewWindow window(std::move(scene), QString::fromStdString(std::filesystem::path(file).filename().string()));
+  const QString name = QString::fromStdString(std::filesystem::path(file).filename().string());
   if (png.empty()) {
-    window.show();
+    drillview::ViewerFrame frame(std::move(scene), name, programFolder);
+    frame.show();
     return app.exec();
   }
+  drillview::ViewWindow window(std::move(scene), name);
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.resize(width, height);
   window.show();

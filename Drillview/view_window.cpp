@@ -241,14 +241,20 @@ void Canvas::PaintSelection(QPainter& p, bool side) const {
 void Canvas::wheelEvent(QWheelEvent* event) {
   double notches = event->angleDelta().y() / 120.0;
   if (notches == 0) return;
-  double f = std::pow(kZoomStep, notches);
-  QPointF c = event->position();
+  const QPointF at = event->position();
+  Zoom(notches, &at);
+}
+
+void Canvas::Zoom(double notches, const QPointF* at) {
+  if (!fitted_) Fit();
+  const double f = std::pow(kZoomStep, notches);
+  const QPointF c = at ? *at : QPointF(rect().center());
   // The views share X, so both zoom about the cursor's X. Vertically each
   // zooms about its own anchor: the cursor in the view it points at, the
   // middle of the other one (about a height outside it, the other view's
   // drawing would leave its area).
-  const bool inSide = scene_.isProgram && SideArea().contains(c.toPoint());
-  const double topAnchor = inSide ? TopArea().center().y() : c.y();
+  const bool inSide = at && scene_.isProgram && SideArea().contains(c.toPoint());
+  const double topAnchor = inSide || !at ? TopArea().center().y() : c.y();
   const double sideAnchor = inSide ? c.y() : SideArea().center().y();
   originX_ = c.x() + (originX_ - c.x()) * f;
   topY0_ = topAnchor + (topY0_ - topAnchor) * f;
@@ -373,7 +379,6 @@ ViewWindow::ViewWindow(Scene scene, const QString& title) : scene_(std::move(sce
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(canvas_, 1);
   layout->addWidget(side);
-  resize(1200, 800);
 }
 
 }  // namespace drillview

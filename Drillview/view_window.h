@@ -21,6 +21,9 @@ class Canvas : public QWidget {
   // Marks the holes and the motions of one entry of the findings (null:
   // none) in both views.
   void Select(const FindingGroup* group);
+  // Zoom by wheel notches (negative: out) about `at` (widget pixels), as
+  // the wheel does; about the middle of the canvas when `at` is null.
+  void Zoom(double notches, const QPointF* at = nullptr);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -52,6 +55,7 @@ class ViewWindow : public QWidget {
  public:
   // `title` names the file shown.
   ViewWindow(Scene scene, const QString& title);
+  Canvas* View() const { return canvas_; }
 
  private:
   Scene scene_;

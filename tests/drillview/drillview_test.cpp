@@ -6,12 +6,16 @@
 #include <QApplication>
 #include <QImage>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
 #include <QWheelEvent>
 #include <cstdlib>
 
 #include "Drillview/scene.h"
 #include "Drillview/view_window.h"
+#include "Drillview/viewer_frame.h"
 #include "dxf/dxf_reader.h"
 #include "gcode/gcode_reader.h"
 #include "support/temp_folder.h"
@@ -247,6 +251,64 @@ TEST(DrillviewCanvas, ZoomAndPanInOneViewKeepTheOtherInSight) {
       const int rows[2] = {inSide ? 0 : 420, inSide ? 400 : 600};
       EXPECT_EQ(ColouredPixels(after, rows[0], rows[1]), ColouredPixels(before, rows[0], rows[1])) << c.name;
     }
+  }
+}
+
+// The viewer window: sized to the screen, a menu of file and view commands
+// with the usual shortcuts, and three keys that close it.
+TEST(DrillviewWindow, SizedToTheScreenWithMenuAndShortcuts) {
+  testsupport::TempFolder folder;
+  drillview::ViewerFrame frame(ThreeHoles(), "three.nc", folder.Path());
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  const QRect area = frame.screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(frame.frameGeometry()));
+  EXPECT_GT(frame.width(), area.width() / 2);
+  EXPECT_GT(frame.height(), area.height() / 2);
+
+  QStringList menus;
+  for (QAction* a : frame.menuBar()->actions()) menus << a->text();
+  EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "表示(&V)"}));
+  const struct {
+    const char* command;
+    QKeySequence key;
+  } commands[] = {{"開く", QKeySequence("Ctrl+O")},  {"PNG保存", QKeySequence("Ctrl+S")},
+                  {"閉じる", QKeySequence("Ctrl+W")}, {"全体表示", QKeySequence("Ctrl+0")},
+                  {"拡大", QKeySequence("Ctrl++")},   {"縮小", QKeySequence("Ctrl+-")}};
+  for (const auto& c : commands) {
+    QAction* a = frame.Command(QString::fromUtf8(c.command));
+    ASSERT_NE(a, nullptr) << c.command;
+    EXPECT_TRUE(a->shortcuts().contains(c.key)) << c.command;
+  }
+
+  // Zoom in changes the picture, fit brings it back.
+  drillview::Canvas* canvas = frame.View()->View();
+  const QImage fitted = canvas->grab().toImage();
+  frame.Command("拡大")->trigger();
+  EXPECT_NE(canvas->grab().toImage(), fitted);
+  frame.Command("全体表示")->trigger();
+  EXPECT_EQ(canvas->grab().toImage(), fitted);
+
+  // PNG保存 writes the view; 開く of a file that cannot be read keeps it.
+  const fs::path png = folder / "view.png";
+  frame.Choices().pngToWrite = [&](QWidget*) { return QString::fromStdString((folder / "view").string()); };
+  QStringList errors;
+  frame.Choices().showError = [&](QWidget*, const QString& text) { errors << text; };
+  frame.Command("PNG保存")->trigger();
+  EXPECT_EQ(QImage(QString::fromStdString(png.string())).size(), frame.View()->size() * frame.devicePixelRatio());
+  frame.Choices().fileToOpen = [&](QWidget*) { return QString::fromStdString((folder / "none.nc").string()); };
+  drillview::ViewWindow* before = frame.View();
+  frame.Command("開く")->trigger();
+  EXPECT_EQ(errors.size(), 1);
+  EXPECT_EQ(frame.View(), before);
+
+  for (QKeySequence key : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W"), QKeySequence("Ctrl+Q")}) {
+    drillview::ViewerFrame window(ThreeHoles(), "three.nc", folder.Path());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keySequence(&window, key);
+    EXPECT_FALSE(window.isVisible()) << key.toString().toStdString();
   }
 }
 
