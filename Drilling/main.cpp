@@ -50,8 +50,9 @@ int main(int argc, char* argv[]) {
   ui.Style().icons[101] = common::DrawProgramIcon(101);
 
   common::QtForm main(drilling::MainDialogTemplate(), drilling::MainWindowProc(ctx), nullptr, ui.Style());
+  // Sized by the host to fit the screen (adjustSize would take two thirds
+  // of it instead).
   main.setModal(false);
-  main.adjustSize();
   QObject::connect(&main, &QDialog::finished, &app, [&app] { app.quit(); });
   main.Initialise();
   if (main.HasEnded()) return 0;

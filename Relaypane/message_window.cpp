@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "Relaypane/message_list.h"
@@ -18,6 +19,7 @@
 #include "common/build_date.h"
 #include "common/platform.h"
 #include "common/profile.h"
+#include "common/qt/qt_form.h"
 #include "common/qt/qt_ui.h"
 #include "common/sjis.h"
 #include "common/text.h"
@@ -60,19 +62,19 @@ class InfoWindow : public QDialog {
     close->setData(kCmdInfoClose);
     connect(close, &QAction::triggered, this, [this] { done(kInfoResult); });
     menuBar_ = menu;
-    // 220 x 70 dialog units of the window's font: a unit is a quarter of the
-    // mean width of the Latin letters across, an eighth of the line height.
-    QFontMetrics fm(font);
-    const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int meanLetter = (letters + 26) / 52;
-    int width = (220 * meanLetter + 2) / 4;
-    int height = (70 * fm.height() + 4) / 8;
+    // 220 x 70 dialog units of the window's font, no larger than the screen.
+    const common::DialogUnits units = common::DialogUnitsOf(font);
+    const QRect area = common::AvailableArea(owner);
+    int width = std::min(units.X(220), area.width());
+    int height = std::min(units.Y(70), area.height() - menu->sizeHint().height());
     menu->setGeometry(0, 0, width, menu->sizeHint().height());
     setFixedSize(width, height + menu->sizeHint().height());
-    // Centre on the screen.
+    // Centre on the screen (inside the part windows may take).
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
       QRect g = screen->geometry();
-      move((g.right() + 1 - this->width()) / 2, (g.bottom() + 1 - this->height()) / 2);
+      QRect centred((g.right() + 1 - this->width()) / 2, (g.bottom() + 1 - this->height()) / 2, this->width(),
+                    this->height());
+      move(common::MovedInside(centred, area).topLeft());
     }
   }
 
@@ -163,7 +165,8 @@ void ShowAboutBox(QWidget* owner, const Settings& settings, const std::string& c
   box.exec();
 }
 
-MessageWindow::MessageWindow(Settings settings, QWidget* parent) : QMainWindow(parent), settings_(std::move(settings)) {
+MessageWindow::MessageWindow(Settings settings, std::optional<common::Rect> beside)
+    : settings_(std::move(settings)), beside_(beside) {
   setWindowTitle(Q(settings_.windowName));
   setWindowIcon(ProgramIcon(settings_));
   QMenuBar* menu = menuBar();
@@ -201,10 +204,44 @@ void MessageWindow::Place() {
   std::string x = common::ReadProfileText("WINDOW", "WINX", "0", 16, settings_.configPath);
   std::string y = common::ReadProfileText("WINDOW", "WINY", "0", 16, settings_.configPath);
   common::ScreenInfo screen = common::QtUi().Screen();
+  const common::Rect& area = screen.available;
+  // Never larger than the screen can show.
+  resize(size().boundedTo(QSize(area.Width(), area.Height())));
   QRect frame = frameGeometry();
   common::Point p = common::PlaceWindow(common::PlacementFraction(x), common::PlacementFraction(y), screen.desktop,
                                         screen.taskbarHeight, frame.width(), frame.height());
-  move(p.x, p.y);
+  const common::Rect placed{p.x, p.y, p.x + frame.width(), p.y + frame.height()};
+  if (beside_ && !common::Intersection(placed, *beside_).Empty())
+    p = common::PlaceBeside(*beside_, frame.width(), frame.height(), area);
+  const QRect inside = common::MovedInside(QRect(p.x, p.y, frame.width(), frame.height()),
+                                           QRect(area.left, area.top, area.Width(), area.Height()));
+  move(inside.topLeft());
+  placed_ = inside.topLeft();
+}
+
+void MessageWindow::RememberPlace() {
+  const QPoint at = frameGeometry().topLeft();
+  if (at == placed_) return;
+  common::ScreenInfo screen = common::QtUi().Screen();
+  const QRect frame = frameGeometry();
+  const double x = common::FractionOfPlace(at.x(), screen.desktop.right - frame.width());
+  const double y = common::FractionOfPlace(at.y(), screen.desktop.bottom - frame.height() - screen.taskbarHeight);
+  common::WriteProfileTexts("WINDOW", {{"WINX", FractionText(x)}, {"WINY", FractionText(y)}}, settings_.configPath);
+  placed_ = at;
+}
+
+void MessageWindow::KeepInside() {
+  if (isMinimized()) return;
+  const QRect frame = frameGeometry();
+  const QRect inside = common::MovedInside(frame, common::AvailableArea(this));
+  if (inside.topLeft() != frame.topLeft()) move(inside.topLeft());
+}
+
+void MessageWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Back from the minimised state the window manager has framed it: the
+  // frame too must be on the screen.
+  if (event->type() == QEvent::WindowStateChange) KeepInside();
 }
 
 void MessageWindow::TriggerCommand(int id) {
@@ -249,6 +286,7 @@ void MessageWindow::closeEvent(QCloseEvent* event) {
   if (closed_) return;
   closed_ = true;
   if (onClosing) onClosing();
+  RememberPlace();
   LogSetup setup;
   setup.programFolder = settings_.programFolder;
   setup.configPath = settings_.configPath;

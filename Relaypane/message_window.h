@@ -6,10 +6,12 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Relaypane/relaypane_info.h"
 #include "common/colour.h"
+#include "common/placement.h"
 
 class QAction;
 
@@ -44,15 +46,21 @@ QIcon ProgramIcon(const Settings& settings);
 
 class MessageWindow : public QMainWindow {
  public:
-  explicit MessageWindow(Settings settings, QWidget* parent = nullptr);
+  // `beside`: a window (screen pixels) this one opens beside, never over.
+  explicit MessageWindow(Settings settings, std::optional<common::Rect> beside = std::nullopt);
 
   MessageList* List() const { return list_; }
   // One line of the channel: append it, count, select the newest.
   void AddLine(std::string line);
   // Back from the minimised state, to the front.
   void Restore();
-  // WINX/WINY of section WINDOW: the window's place on the free screen.
+  // WINX/WINY of section WINDOW: the window's place on the free screen;
+  // beside the window to keep clear when that place would cover it; always
+  // inside the screen's available area.
   void Place();
+  // Writes the window's place as WINX/WINY when it is not the place they
+  // gave (the operator moved it, or it went beside the main window).
+  void RememberPlace();
   // The menu command `id` as the operator would choose it.
   void TriggerCommand(int id);
   int LogWrites() const { return logWrites_; }
@@ -64,9 +72,15 @@ class MessageWindow : public QMainWindow {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  // Moves the window inside the available area, its frame included.
+  void KeepInside();
+
   Settings settings_;
+  std::optional<common::Rect> beside_;
+  QPoint placed_;
   MessageList* list_ = nullptr;
   InfoColours infoColours_;
   bool closed_ = false;

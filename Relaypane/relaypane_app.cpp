@@ -59,7 +59,7 @@ int RunRelaypane(QApplication& app) {
     return 0;
   }
 
-  MessageWindow window(settings);
+  MessageWindow window(settings, common::BesideArgument(arguments));
   QPointer<MessageWindow> target(&window);
   common::MessageLinkServer server({
       [&window](std::string line) { window.AddLine(std::move(line)); },

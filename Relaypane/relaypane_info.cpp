@@ -1,5 +1,6 @@
 #include "Relaypane/relaypane_info.h"
 
+
 #include <algorithm>
 
 #include "common/build_date.h"
@@ -38,6 +39,13 @@ Settings ReadSettings(const std::filesystem::path& programFolder) {
 bool IsVersionRequest(const std::vector<std::string>& arguments) {
   return arguments.size() == 1 &&
          (common::EqualsNoCase(arguments[0], "ver") || common::EqualsNoCase(arguments[0], "/v"));
+}
+
+std::string FractionText(double fraction) {
+  std::string text = common::FormatText("%.4f", fraction);
+  while (!text.empty() && text.back() == '0') text.pop_back();
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text.empty() || text == "-" ? "0" : text;
 }
 
 std::string AboutApplicationText(const std::string& caption, const std::string& name) {

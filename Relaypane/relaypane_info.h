@@ -51,6 +51,10 @@ Settings ReadSettings(const std::filesystem::path& programFolder);
 // True for exactly one argument equal to "ver" or "/v" in any case.
 bool IsVersionRequest(const std::vector<std::string>& arguments);
 
+// The text WINX and WINY are remembered with: up to four decimals, trailing
+// zeros removed ("0.5", "1", "0.1234").
+std::string FractionText(double fraction);
+
 // The version box's application text: the part before '#' is the box title,
 // the part after it the first line.
 std::string AboutApplicationText(const std::string& caption, const std::string& name);

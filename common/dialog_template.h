@@ -68,6 +68,12 @@ struct DialogTemplate {
   int width = 0;   // dialog units
   int height = 0;
   int iconId = 0;  // the window's small icon (program icon resource), 0 for none
+  // Where the screen is too small for the whole form, its content scrolls.
+  // Controls wholly above fixedTop (column headings) scroll only sideways,
+  // controls wholly left of fixedLeft (row labels) only up and down, so a
+  // grid keeps its headings and row labels in view. Dialog units; 0: none.
+  int fixedTop = 0;
+  int fixedLeft = 0;
   std::string menuName;
   std::vector<MenuItem> menu;
   std::vector<ControlTemplate> controls;

@@ -80,6 +80,9 @@ class Form {
   // Window geometry in screen pixels.
   virtual Rect Frame() const = 0;
   virtual void MoveTo(int x, int y) = 0;
+  // Where a control is, in screen pixels (empty when the form has no such
+  // control).
+  virtual Rect ControlFrame(int id) const = 0;
 
   // Minimised state of a top-level window.
   virtual bool IsMinimised() const { return false; }

@@ -181,6 +181,12 @@ void MemoryForm::SetChecked(int id, bool checked) {
   if (Control* c = Find(id)) c->checked = checked;
 }
 
+Rect MemoryForm::ControlFrame(int id) const {
+  const ControlTemplate* c = tpl_.Find(id);
+  if (!c) return {};
+  return Rect{frame_.left + c->x, frame_.top + c->y, frame_.left + c->x + c->width, frame_.top + c->y + c->height};
+}
+
 void MemoryForm::MoveTo(int x, int y) {
   int w = frame_.Width();
   int h = frame_.Height();

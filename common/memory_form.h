@@ -59,6 +59,9 @@ class MemoryForm : public Form {
   int Result() const override { return result_; }
   Form* Owner() const override { return owner_; }
   Rect Frame() const override { return frame_; }
+  // A control's place from the template, one pixel per dialog unit from
+  // the frame's corner.
+  Rect ControlFrame(int id) const override;
   void MoveTo(int x, int y) override;
   void SetFrame(const Rect& r) { frame_ = r; }
   bool IsMinimised() const override { return minimised_; }

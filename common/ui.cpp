@@ -10,6 +10,7 @@ void ScriptedUi::ShowBox(Form*, const std::string& text, const std::string& capt
 
 bool ScriptedUi::AskYesNo(Form*, const std::string& text, const std::string&) {
   questions.push_back(text);
+  if (onQuestion) onQuestion(text);
   if (answers.empty()) return defaultAnswer;
   bool a = answers.front();
   answers.pop_front();

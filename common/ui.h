@@ -24,15 +24,23 @@ struct FileFilter {
   std::string pattern;      // "*.ncd"
 };
 
+// What a file dialog shows beside a file's name (a job file's title and
+// material), from the file's full path; empty for nothing.
+using FileDescriber = std::function<std::string(const std::string& path)>;
+
 struct FileDialogRequest {
   std::string title;
   std::string initialFolder;
   std::vector<FileFilter> filters;  // the first is preselected
+  FileDescriber describe;           // optional
+  std::string describeHeading;      // the heading of that column
 };
 
 struct ScreenInfo {
   Rect desktop{0, 0, 1920, 1080};
   int taskbarHeight = 0;
+  // What windows may take: the desktop less panels and docks.
+  Rect available{0, 0, 1920, 1080};
 };
 
 class Ui {
@@ -68,6 +76,7 @@ class ScriptedUi : public Ui {
 
   std::vector<Box> boxes;
   std::vector<std::string> questions;
+  std::function<void(const std::string& question)> onQuestion;  // called as each is asked
   std::deque<bool> answers;
   bool defaultAnswer = false;
   std::deque<std::optional<std::string>> fileChoices;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "common/clock.h"
@@ -47,6 +48,10 @@ struct Context {
   int processDialogMode = 0;
   // How long a change of the job waits for another program changing it.
   int jobLockWaitMs = 10000;
+
+  // Where the main window is (screen pixels), as last seen by its
+  // procedure: the message window opens beside it, not over it.
+  std::optional<common::Rect> mainWindowFrame;
 
   // The line waiting to be reported (UTF-8; cut to 1023 bytes of code page
   // 932 when it is set through SetMessage).

@@ -43,7 +43,8 @@ int ConfirmOverwrite(Context& ctx, const fs::path& path) {
   return yes ? 0 : -1;
 }
 
-int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::string_view kind) {
+int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::string_view kind,
+               common::FileDescriber describe, std::string_view describeHeading) {
   result.clear();
   std::string extension;
   std::string label;
@@ -68,6 +69,8 @@ int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::stri
     request.filters.push_back({label + "(" + pattern + ")", pattern});
   }
   request.filters.push_back({"All Files(*.*)", "*.*"});
+  request.describe = std::move(describe);
+  request.describeHeading = describeHeading;
   ctx.Trace("%s\n", ctx.dialogFolder.c_str());
 
   if (!ctx.ui) return 0;

@@ -19,7 +19,9 @@ int ConfirmOverwrite(Context& ctx, const std::filesystem::path& path);
 // Kinds: "CAMFILE" (job files), "NCFILE", "EXEFILE", "TBLFILE", anything
 // else (all files); compared without regard to case. Non-zero when a file was
 // chosen (its full path is then in `result`); 0 when cancelled or failed.
-// `result` is emptied first.
-int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::string_view kind);
+// `result` is emptied first. `describe` (optional) gives what the dialog
+// shows beside each file's name, under the heading `describeHeading`.
+int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::string_view kind,
+               common::FileDescriber describe = {}, std::string_view describeHeading = {});
 
 }  // namespace drilling

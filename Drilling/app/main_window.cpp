@@ -144,23 +144,36 @@ int SetProgramNumberFromClock(Context& ctx, common::Form& main) {
 }
 
 int NewJob(Context& ctx, common::Form& main) {
-  // What the form shows now, to put back when the operator keeps the open job.
+  // Asked before anything changes: No leaves the form and the open job as
+  // they were.
+  if (JobFileExists(ctx) && !(ctx.ui && ctx.ui->AskYesNo(&main, kAskNewJobText, kBoxCaption))) return 0;
+  // What the form shows now, to put back when no new job comes of it.
   static const int kShown[] = {kTitleEdit,   kMaterialCombo, kControllerCombo, kCoordSystemCombo, kProgramNumberEdit,
                                kStockXEdit,  kStockYEdit,    kStockZEdit,      kOriginXEdit,      kOriginYEdit,
                                kHoleTypeLabel1, kHoleTypeLabel1 + 1, kHoleTypeLabel1 + 2, kHoleTypeLabel1 + 3};
   std::vector<std::pair<int, std::string>> shown;
   for (int id : kShown) shown.emplace_back(id, WholeText(main, id));
+  const std::filesystem::path open = ctx.currentJobPath;
   ClearMainForm(main, 0);
-  bool declined = false;
-  int result = NewJobFile(ctx, main, &declined);
-  if (declined) {
-    // No: the open job stays, as the form showed it, and nothing else happens.
+  ctx.currentJobPath.clear();  // answered already: the new file asks no second time
+  if (NewJobFile(ctx, main) < 0) {
+    ctx.currentJobPath = open;
     for (const auto& [id, text] : shown) main.SetText(id, text);
-    return 0;
+    return -1;
   }
-  if (result < 0) return -1;
   ApplyUserStartup(ctx, main);
   return RunMaterialDialog(ctx, main) < 0 ? -1 : 0;
+}
+
+std::string MainWindowCaption(const Context& ctx) {
+  const std::string& caption = MainDialogTemplate().caption;
+  if (!JobFileExists(ctx)) return caption;
+  const std::string title = ReadJobKey(ctx, jobkey::kTitle);
+  const std::string file = ctx.currentJobPath.filename().string();
+  std::string job = title.empty() ? file : title;
+  // A file named otherwise than its title is named too.
+  if (!title.empty() && ctx.currentJobPath.stem().string() != title) job += " (" + file + ")";
+  return job + " - " + caption;
 }
 
 int OpenHoleGroup(Context& ctx, common::Form& main) {
@@ -179,6 +192,7 @@ int CreateNcData(Context& ctx, common::Form& main) { return CreateNcData(ctx, ma
 int CloseMainWindow(Context& ctx, common::Form& main) {
   // No question and nothing saved: values typed but not saved are lost.
   StartMessageWindow(ctx, 0);
+  ctx.mainWindowFrame.reset();
   ClearMainForm(main, -1);
   main.End(0);
   return 0;
@@ -262,12 +276,16 @@ common::DialogProc MainWindowProc(Context& ctx) {
     switch (event) {
       case common::DialogEvent::Init:
         PlaceMainWindow(ctx, main);
+        ctx.mainWindowFrame = main.Frame();
         StartMessageWindow(ctx, 1);
         ShowProgramBanner(ctx, main);
         FillMainLists(ctx, main);
         break;
       case common::DialogEvent::Command:
+        ctx.mainWindowFrame = main.Frame();
         DispatchMainCommand(ctx, main, id);
+        // Any command may open, start or retitle a job.
+        if (!main.HasEnded()) main.SetTitle(MainWindowCaption(ctx));
         break;
       case common::DialogEvent::Close:
         CloseMainWindow(ctx, main);

@@ -48,6 +48,11 @@ int FillMainLists(Context& ctx, common::Form& main);
 // window, empties the form and its lists, ends the window.
 int CloseMainWindow(Context& ctx, common::Form& main);
 
+// The main window's caption: the open job's title (and its file name when
+// that differs from the title), then the program's caption; the caption
+// alone with no job open. Every command leaves it up to date.
+std::string MainWindowCaption(const Context& ctx);
+
 // Runs one command of the table (unknown identifiers do nothing).
 void DispatchMainCommand(Context& ctx, common::Form& main, int id);
 

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <vector>
 
+#include "common/placement.h"
 #include "common/platform.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -37,6 +38,7 @@ void StartRelaypane(Context& ctx) {
   common::LaunchRequest request;
   const std::filesystem::path& folder = ctx.executableFolder.empty() ? ctx.programFolder : ctx.executableFolder;
   request.program = (folder / common::ExecutableName("Relaypane")).string();
+  if (ctx.mainWindowFrame) request.arguments.push_back(common::BesideArgumentText(*ctx.mainWindowFrame));
   ctx.launcher->Start(request);  // the result is not looked at: a failure shows at the next report
 }
 

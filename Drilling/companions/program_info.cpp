@@ -113,13 +113,15 @@ const common::DialogTemplate& ProgramInfoTemplate() {
     common::DialogTemplate t;
     t.name = "PROGRAMINFODLG";
     t.caption = "プログラム情報 【 Close With any Key 】";
-    t.width = 250;
+    // Wide enough for the longest line (the rights notice after its
+    // 15-character heading: 64 characters of 4 units).
+    t.width = 266;
     t.height = 72;
     t.iconId = 102;
     t.menuName = "INFOMENU";
     t.menu = {{"閉じる", kCmdInfoClose, {}}};
     // The text starts 5 pixels from the left and 15 from the top.
-    t.controls = {{kInfoTextLabel, common::ControlKind::Label, "", 3, 10, 244, 60}};
+    t.controls = {{kInfoTextLabel, common::ControlKind::Label, "", 3, 10, 260, 60}};
     return t;
   }();
   return tpl;

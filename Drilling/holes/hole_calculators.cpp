@@ -95,9 +95,29 @@ int WritePoints(Context& ctx, common::Form& calculator, common::Form& hole, cons
 }
 
 // The calculators' common commands; `calculate` runs the calculation.
+// A calculator opens beside the position rows it fills (not over them), so
+// the operator sees the positions arrive.
+void PlaceBesideRows(Context& ctx, common::Form& calculator) {
+  const common::Form* owner = calculator.Owner();
+  if (!owner || !ctx.ui) return;
+  common::Rect rows;
+  for (int r = 0; r < kHoleRows; ++r)
+    for (int id : {kHoleRow1Button + r, kHoleX1Edit + r, kHoleY1Edit + r})
+      rows = common::Union(rows, owner->ControlFrame(id));
+  // Rows scrolled out of the hole dialog's window are not in sight anyway.
+  rows = common::Intersection(rows, owner->Frame());
+  if (rows.Empty()) return;
+  const common::Rect frame = calculator.Frame();
+  const common::Point at = common::PlaceBeside(rows, frame.Width(), frame.Height(), ctx.ui->Screen().available);
+  calculator.MoveTo(at.x, at.y);
+}
+
 common::DialogProc CalculatorProc(Context& ctx, int (*calculate)(Context&, common::Form&), bool referenceAngle) {
   return [&ctx, calculate, referenceAngle](common::Form& form, common::DialogEvent event, int id) {
     switch (event) {
+      case common::DialogEvent::Init:
+        PlaceBesideRows(ctx, form);
+        break;
       case common::DialogEvent::Command:
         if (id == kCalcCmdCalculate) {
           calculate(ctx, form);  // stays open: the operator may calculate again

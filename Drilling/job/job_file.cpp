@@ -156,12 +156,25 @@ std::string ReadJobKey(const Context& ctx, const filekeys::Key& key, int number)
 }
 
 int OpenJobFile(Context& ctx, common::Form& main) {
-  ctx.currentJobPath.clear();
   std::string chosen;
-  if (ChooseFile(ctx, &main, chosen, "CAMFILE") == 0) return Report(ctx, &main, kKindError, kOpenCancelledText);
+  // Cancelled: a notice only; the job that was open stays open, so a save
+  // still goes where the form came from.
+  // Jobs made in the window are named by a time stamp: the title and the
+  // material beside each name tell them apart.
+  if (ChooseFile(ctx, &main, chosen, "CAMFILE", JobFileSummary, "表題 / 材質") == 0)
+    return Report(ctx, &main, kKindList, kOpenCancelledText);
   if (CheckJobDefinitionFile(ctx, &main, chosen) != 0) return -1;
   ctx.currentJobPath = chosen;
   return ReadJobFile(ctx, main);
+}
+
+std::string JobFileSummary(const fs::path& file) {
+  if (!LooksLikeJobFile(file, nullptr)) return {};
+  auto value = [&file](const filekeys::Key& key) {
+    std::string v = common::ReadProfileText(key.section, key.name, "", key.room, file);
+    return v.empty() ? std::string("-") : v;
+  };
+  return value(jobkey::kTitle) + " / " + value(jobkey::kMaterial);
 }
 
 bool LooksLikeJobFile(const fs::path& path, std::string* why) {
@@ -275,13 +288,9 @@ std::string TimeBasedTitle(const common::LocalTime& t) {
   return common::FormatText("%d-%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
-int NewJobFile(Context& ctx, common::Form& main, bool* declined) {
-  if (declined) *declined = false;
+int NewJobFile(Context& ctx, common::Form& main) {
   main.SetText(kTitleEdit, TimeBasedTitle(GetLocalTimeParts(ctx)));
-  if (SetNewJobPath(ctx, main) == kFailed) {
-    if (declined) *declined = true;
-    return 0;
-  }
+  if (SetNewJobPath(ctx, main) == kFailed) return 0;
   return WriteJobSkeleton(ctx, main);
 }
 

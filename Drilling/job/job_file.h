@@ -49,10 +49,16 @@ std::string ReadJobKey(const Context& ctx, const filekeys::Key& key);
 // read with its room.
 std::string ReadJobKey(const Context& ctx, const filekeys::Key& key, int number);
 
-// Lets the operator choose a job file (file dialog "CAMFILE") and reads it
-// into the main form. A cancelled dialog leaves no job open. Declared with
-// the main window's command table.
+// Lets the operator choose a job file (file dialog "CAMFILE", each file
+// shown with its title, material and date) and reads it into the main form.
+// A cancelled dialog, or a file that is no job file, leaves the job that was
+// open as it was. Declared with the main window's command table.
 int OpenJobFile(Context& ctx, common::Form& main);
+
+// What the open dialog shows beside a job file's name: "title / material"
+// of its section "Drilling" ("-" for a missing value); empty for a file that
+// is no job file.
+std::string JobFileSummary(const std::filesystem::path& file);
 
 // Copies section "Drilling" and the four hole types into the main form.
 // The ReportMessage result when no job is open, else 0.
@@ -64,9 +70,8 @@ std::string TimeBasedTitle(const common::LocalTime& t);
 
 // A new job file named after the local time: the title field gets
 // "2021-0509-142305", then SetNewJobPath and WriteJobSkeleton. 0, or the
-// result of WriteJobSkeleton. *declined (optional) tells that the operator
-// kept the open job (no new path, nothing written).
-int NewJobFile(Context& ctx, common::Form& main, bool* declined = nullptr);
+// result of WriteJobSkeleton.
+int NewJobFile(Context& ctx, common::Form& main);
 
 // Current job path = DB/<title>.ini of the title field. 0 (also for an empty
 // title, which changes nothing); -1 when the operator declines to replace the

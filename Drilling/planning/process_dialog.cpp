@@ -29,7 +29,9 @@ constexpr int kFirstRowY = 16;
 constexpr int kRowPitch = 14;
 constexpr int kCellHeight = 12;
 constexpr int kGap = 2;
-constexpr int kColumnWidths[kProcessColumns] = {72, 28, 16, 16, 16, 28, 28, 16, 28, 34, 24, 24, 14};
+// The tool name column holds seven full-width characters beside the drop-down
+// arrow.
+constexpr int kColumnWidths[kProcessColumns] = {78, 28, 16, 16, 16, 28, 28, 16, 28, 34, 24, 24, 14};
 
 unsigned ColumnFlags(int column) {
   return column == kColS || column == kColF || column == kColZ ? common::kRightAlign : common::kCentre;
@@ -70,6 +72,10 @@ const common::DialogTemplate& ProcessDialogTemplate() {
       }
     }
     t.height = kFirstRowY + kProcessRows * kRowPitch + 4;
+    // On a small screen the cells scroll under the headings and beside the
+    // row labels, which stay in view.
+    t.fixedTop = kFirstRowY;
+    t.fixedLeft = kLabelX + kLabelWidth + kGap;
     t.menu = {
         {"【保 存】", kCmdProcessSave, {}},
         {"【取 消】", kCmdProcessCancel, {}},
@@ -93,6 +99,7 @@ common::DialogProc ProcessDialogProc(Context& ctx) {
         break;
       case DialogEvent::FocusLost:
         if (id >= kFirstTCell && id <= kLastTCell) CopyToolNumber(form, id - kFirstTCell + 1);
+        ShowCellAsSaved(form, id);
         break;
       case DialogEvent::Command:
         switch (id) {

@@ -180,15 +180,14 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
   double r = 0;
   if (c.Cell(kColR).empty()) return c.Required("エラー：工程[%d] 固定サイクルＲ点を入力して下さい");
   if (c.Number(kColR, &r) < 0) return -1;
-  std::string rText = FormatNumber(r, 1);
+  std::string rText = SavedNumberText(kColR, r);
   if (c.Fits(kColR, rText) < 0) return -1;
   put(kColR, rText);
 
   double z = 0;
   if (c.Cell(kColZ).empty()) return c.Required("エラー：工程[%d] 固定サイクルＺ点を入力して下さい");
   if (c.Number(kColZ, &z) < 0) return -1;
-  if (z > 0) z = -z;  // depths are below the work surface
-  std::string zText = FormatNumber(z, 1);
+  std::string zText = SavedNumberText(kColZ, z);
   if (c.Fits(kColZ, zText) < 0) return -1;
   put(kColZ, zText);
   // A cycle whose R level is not above its bottom would rapid down to R,
@@ -202,7 +201,7 @@ int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
     double v = 0;
     int got = c.Number(column, &v);
     if (got < 0) return -1;
-    std::string text = got == 1 ? FormatNumber(v, 1) : std::string();
+    std::string text = got == 1 ? SavedNumberText(column, v) : std::string();
     if (c.Fits(column, text) < 0) return -1;
     put(column, text);
   }
@@ -253,6 +252,23 @@ bool IsCoarseTapName(const std::string& name) {
 }
 
 }  // namespace
+
+std::string SavedNumberText(int column, double value) {
+  if (column == kColZ && value > 0) value = -value;  // depths are below the work surface
+  return FormatNumber(value, 1);
+}
+
+void ShowCellAsSaved(common::Form& window, int id) {
+  const int column = (id - ProcessCellId(0, 0)) / 50;
+  const int row = (id - ProcessCellId(0, 0)) % 50;
+  if (id < ProcessCellId(0, 1) || row < 1 || row > kProcessRows) return;
+  if (column != kColR && column != kColZ && column != kColQ && column != kColOffset) return;
+  double value = 0;
+  const std::string typed = WholeText(window, id);
+  if (!common::ParseNumber(typed, &value)) return;
+  const std::string saved = SavedNumberText(column, value);
+  if (saved != typed) window.SetText(id, saved);
+}
 
 void FillToolNameBoxes(Context& ctx, common::Form& window) {
   std::vector<std::string> names = ReadToolNameList(ctx);

@@ -3,6 +3,8 @@
 // that move it between the file and the process grid.
 #pragma once
 
+#include <string>
+
 #include "Drilling/app/context.h"
 #include "common/form.h"
 
@@ -45,6 +47,17 @@ int InitialiseProcesses(Context& ctx, common::Form& window);
 
 // Completes H (and D when G is exactly "41") of a row from its T.
 void CopyToolNumber(common::Form& window, int row);
+
+// The text a save stores for a number of the R, Z, Q or OFF column: number
+// text with the point kept; a depth Z above 0 is below the work surface and
+// stored negated (25 gives "-25.").
+std::string SavedNumberText(int column, double value);
+
+// Shows cell `id` as the save will store it, so that what the operator
+// reviews is what the program gets: a number of the R, Z, Q or OFF column in
+// its saved form. Any other cell, and text that is no number (the save names
+// it), stay as typed.
+void ShowCellAsSaved(common::Form& window, int id);
 
 // Warns (kind 3) about every tapping process (G 84, a tap of a standard
 // coarse metric size) whose feed is not pitch x spindle speed within 0.5 %.

@@ -1,15 +1,20 @@
 #include "common/qt/qt_form.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +23,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include "common/sjis.h"
@@ -41,6 +52,49 @@ QFont TemplateFont(const DialogTemplate& tpl) {
   font.setPointSize(tpl.fontPointSize > 0 ? tpl.fontPointSize : 9);
   return font;
 }
+
+// `c` a share `amount` (0..1) of the way towards `to`.
+QColor Mix(const QColor& c, const QColor& to, double amount) {
+  auto channel = [amount](int a, int b) { return static_cast<int>(a + (b - a) * amount + 0.5); };
+  return QColor(channel(c.red(), to.red()), channel(c.green(), to.green()), channel(c.blue(), to.blue()));
+}
+
+double Luminance(const QColor& c) {
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// The dialog's colours. A disabled field shows no white field, so it reads
+// as not editable, and its text stays dark enough to be read.
+QPalette FormPalette(QPalette pal, const Rgb& windowColour, const Rgb& textColour) {
+  const QColor window = ToQColor(windowColour);
+  const QColor text = ToQColor(textColour);
+  pal.setColor(QPalette::Window, window);
+  pal.setColor(QPalette::WindowText, text);
+  // Faded towards the window colour as far as the text stays readable
+  // (a contrast of 4.5, as accessibility guidelines ask of text).
+  QColor faded = text;
+  for (double amount : {0.4, 0.3, 0.2, 0.1}) {
+    faded = Mix(text, window, amount);
+    if (Contrast(faded, window) >= 4.5) break;
+    faded = text;
+  }
+  pal.setColor(QPalette::Disabled, QPalette::Base, window);
+  for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+    pal.setColor(QPalette::Disabled, role, faded);
+  return pal;
+}
+
+bool IsCombo(const ControlTemplate& c) {
+  return c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList;
+}
+
+// Height of a control in dialog units: a drop-down list's template height
+// is that of its open list; closed it is one line.
+int ClosedHeight(const ControlTemplate& c) { return IsCombo(c) ? 14 : c.height; }
 
 QFont FixedGridFont(const QFont& base, int cell) {
   // A fixed-pitch list keeps the dialog's character grid (a column of n
@@ -82,6 +136,37 @@ QWidget* MakeMultiLineEdit(const ControlTemplate& c, QWidget* parent) {
 
 }  // namespace
 
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+DialogUnits DialogUnitsOf(const QFont& font) {
+  QFontMetricsF fm(font);
+  const qreal letters = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return DialogUnits{letters / 52 / 4, (fm.height() + 6) / 12};
+}
+
+QRect AvailableArea(const QWidget* near) {
+  QScreen* screen = nullptr;
+  if (near) {
+    const QWidget* top = near->window();
+    if (top->windowHandle()) screen = top->windowHandle()->screen();
+    if (!screen) screen = top->screen();
+  }
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect MovedInside(const QRect& frame, const QRect& area) {
+  QRect r = frame;
+  if (r.right() > area.right()) r.moveRight(area.right());
+  if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
+  if (r.left() < area.left()) r.moveLeft(area.left());
+  if (r.top() < area.top()) r.moveTop(area.top());
+  return r;
+}
+
 QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const QtHostStyle& style, QWidget* parent)
     : QDialog(parent), tpl_(tpl), proc_(std::move(proc)), owner_(owner), style_(style) {
   setWindowTitle(Q(tpl.caption));
@@ -90,12 +175,15 @@ QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const Qt
     auto it = style_.icons.find(tpl.iconId);
     if (it != style_.icons.end()) setWindowIcon(it->second);
   }
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, ToQColor(style_.windowColour));
-  pal.setColor(QPalette::WindowText, ToQColor(style_.textColour));
-  setPalette(pal);
+  setPalette(FormPalette(palette(), style_.windowColour, style_.textColour));
   setAutoFillBackground(true);
+  units_ = DialogUnitsOf(font());
   Build();
+  FitToScreen();
+  // A control that takes the focus comes into view.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now && isAncestorOf(now)) ScrollIntoView(now);
+  });
 }
 
 void QtForm::BuildMenu(QVBoxLayout* layout) {
@@ -133,7 +221,16 @@ void QtForm::KeepUpperCase(QLineEdit* edit) {
 
 QWidget* QtForm::MakeEdit(const ControlTemplate& c, QWidget* parent) {
   auto* edit = new QLineEdit(Q(c.text), parent);
-  edit->setReadOnly(c.flags & kReadOnly);
+  if (c.flags & kReadOnly) {
+    // Drawn as static text: no frame, no field, and Tab passes it by (a
+    // click still selects its text for copying).
+    edit->setReadOnly(true);
+    edit->setFrame(false);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    edit->setPalette(pal);
+  }
   if (c.flags & kRightAlign) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   if (c.flags & kCentre) edit->setAlignment(Qt::AlignCenter);
   if (c.flags & kUpperCase) KeepUpperCase(edit);
@@ -178,7 +275,8 @@ QWidget* QtForm::MakeCombo(const ControlTemplate& c, QWidget* parent) {
 
 QWidget* QtForm::MakeListBox(const ControlTemplate& c, QWidget* parent) {
   auto* list = new QListWidget(parent);
-  if (c.flags & kFixedFont) list->setFont(FixedGridFont(font(), QFontMetrics(font()).averageCharWidth()));
+  // Two dialog units across... a character cell of the grid is four.
+  if (c.flags & kFixedFont) list->setFont(FixedGridFont(font(), units_.X(4)));
   if (c.flags & kExtendedSelect) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   const int id = c.id;
   connect(list, &QListWidget::currentRowChanged, this, [this, id](int) {
@@ -225,16 +323,14 @@ QWidget* QtForm::MakeControl(const ControlTemplate& c, QWidget* parent, QButtonG
   return new QWidget(parent);
 }
 
-// What every kind shares: the place from the template and the flags that
-// are not particular to one kind.
-void QtForm::PlaceControl(QWidget* w, const ControlTemplate& c) {
-  QFontMetrics fm(font());
-  const double unitX = fm.averageCharWidth() / 4.0;
-  const double unitY = fm.height() / 8.0;
-  auto px = [&](int v, double unit) { return static_cast<int>(v * unit + 0.5); };
-  int height = px(c.height, unitY);
-  if (c.kind == ControlKind::ComboEdit || c.kind == ControlKind::ComboList) height = px(14, unitY) + 4;
-  w->setGeometry(px(c.x, unitX), px(c.y, unitY), px(c.width, unitX), height);
+// What every kind shares: the place from the template (relative to the pane
+// whose top left corner is `origin` in the form) and the flags that are not
+// particular to one kind.
+void QtForm::PlaceControl(QWidget* w, const ControlTemplate& c, QPoint origin) {
+  const int x = units_.X(c.x);
+  const int y = units_.Y(c.y);
+  const int height = IsCombo(c) ? units_.Y(ClosedHeight(c)) + 4 : units_.Y(c.height);
+  w->setGeometry(x - origin.x(), y - origin.y(), units_.X(c.x + c.width) - x, height);
   if (c.flags & kDisabled) w->setEnabled(false);
   if (c.flags & kNoTabStop) w->setFocusPolicy(Qt::NoFocus);
   if (c.flags & kAlertText) {
@@ -248,31 +344,160 @@ void QtForm::PlaceControl(QWidget* w, const ControlTemplate& c) {
 }
 
 void QtForm::Build() {
-  QFontMetrics fm(font());
-  // Dialog units: x in quarters of the average character width, y in
-  // eighths of the character height.
-  const double unitX = fm.averageCharWidth() / 4.0;
-  const double unitY = fm.height() / 8.0;
-  auto px = [&](int v, double unit) { return static_cast<int>(v * unit + 0.5); };
-
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   BuildMenu(layout);
-  auto* client = new QWidget(this);
-  client->setFixedSize(px(tpl_.width, unitX), px(tpl_.height, unitY));
-  layout->addWidget(client);
+  BuildPanes(layout);
 
   QButtonGroup* radioGroup = nullptr;
   for (const auto& c : tpl_.controls) {
-    QWidget* w = MakeControl(c, client, radioGroup);
+    QPoint origin;
+    QWidget* w = MakeControl(c, PaneOf(c, &origin), radioGroup);
     // A group box ends a run of radio buttons.
     if (c.kind == ControlKind::GroupBox) radioGroup = nullptr;
-    PlaceControl(w, c);
+    PlaceControl(w, c, origin);
+    controls_.push_back(w);
     if (c.id != kStaticId) {
       w->setObjectName(QString::number(c.id));
       widgets_.insert(c.id, w);
     }
+  }
+  const int menuHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
+  const int menuWidth = menuBar_ ? menuBar_->sizeHint().width() : 0;
+  natural_ = QSize(std::max(units_.X(tpl_.width), menuWidth), units_.Y(tpl_.height) + menuHeight);
+}
+
+namespace {
+
+// A strip that shows part of a larger content widget, moved as the body
+// scrolls (the fixed headings and row labels).
+QWidget* MakeStrip(QWidget* parent, QWidget** content, QSize contentSize) {
+  auto* strip = new QWidget(parent);
+  *content = new QWidget(strip);
+  (*content)->setFixedSize(contentSize);
+  return strip;
+}
+
+}  // namespace
+
+void QtForm::BuildPanes(QVBoxLayout* layout) {
+  const QSize whole(units_.X(tpl_.width), units_.Y(tpl_.height));
+  const int top = std::min(units_.Y(tpl_.fixedTop), whole.height());
+  const int left = std::min(units_.X(tpl_.fixedLeft), whole.width());
+
+  auto* panes = new QWidget(this);
+  auto* grid = new QGridLayout(panes);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  body_ = new QScrollArea(panes);
+  body_->setFrameShape(QFrame::NoFrame);
+  body_->setFocusPolicy(Qt::NoFocus);
+  body_->setWidgetResizable(false);
+  body_->viewport()->setAutoFillBackground(false);
+  bodyContent_ = new QWidget;
+  bodyContent_->setFixedSize(whole.width() - left, whole.height() - top);
+  body_->setWidget(bodyContent_);
+  bodyContent_->setAutoFillBackground(false);
+  grid->addWidget(body_, 1, 1);
+  if (top > 0) {
+    QWidget* strip = MakeStrip(panes, &heading_, QSize(whole.width() - left, top));
+    strip->setFixedHeight(top);
+    strip->installEventFilter(this);
+    grid->addWidget(strip, 0, 1);
+    connect(body_->horizontalScrollBar(), &QScrollBar::valueChanged, heading_, [this](int v) { heading_->move(-v, 0); });
+  }
+  if (left > 0) {
+    QWidget* strip = MakeStrip(panes, &labels_, QSize(left, whole.height() - top));
+    strip->setFixedWidth(left);
+    strip->installEventFilter(this);
+    grid->addWidget(strip, 1, 0);
+    connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, labels_, [this](int v) { labels_->move(0, -v); });
+  }
+  if (top > 0 && left > 0) {
+    corner_ = new QWidget(panes);
+    corner_->setFixedSize(left, top);
+    grid->addWidget(corner_, 0, 0);
+  }
+  layout->addWidget(panes);
+}
+
+QWidget* QtForm::PaneOf(const ControlTemplate& c, QPoint* origin) const {
+  const bool inTop = tpl_.fixedTop > 0 && c.y + ClosedHeight(c) <= tpl_.fixedTop;
+  const bool inLeft = tpl_.fixedLeft > 0 && c.x + c.width <= tpl_.fixedLeft;
+  const int top = heading_ ? heading_->height() : 0;
+  const int left = labels_ ? labels_->width() : 0;
+  *origin = QPoint(inLeft ? 0 : left, inTop ? 0 : top);
+  if (inTop && inLeft) return corner_;
+  if (inTop) return heading_;
+  if (inLeft) return labels_;
+  return bodyContent_;
+}
+
+QMargins QtForm::FrameMargins() const {
+  if (QWindow* w = windowHandle(); w && isVisible()) {
+    QMargins m = w->frameMargins();
+    if (!m.isNull()) return m;
+  }
+  // Before the window manager has framed the window: a title bar and thin
+  // borders, so that a form opened at its largest still fits.
+  const int border = 4;
+  return QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border);
+}
+
+void QtForm::FitToScreen() {
+  const QMargins frame = FrameMargins();
+  const QSize room = AvailableArea(parentWidget() ? parentWidget() : this).size().shrunkBy(frame);
+  QSize want = natural_;
+  // A scroll bar takes room from the other direction.
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const bool tooTall = want.height() > room.height();
+  const bool tooWide = want.width() > room.width();
+  if (tooTall) want.rwidth() += bar;
+  if (tooWide || (tooTall && want.width() > room.width())) want.rheight() += bar;
+  // Larger than the whole form would only show more background.
+  setMaximumSize(want);
+  fitted_ = want.boundedTo(room);
+  resize(fitted_);
+}
+
+QSize QtForm::sizeHint() const { return fitted_.isValid() ? fitted_ : QDialog::sizeHint(); }
+
+void QtForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    // The screen it opens on may be another than the one it was sized for.
+    const QSize room = AvailableArea(this).size().shrunkBy(FrameMargins());
+    if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
+  }
+  const QRect area = AvailableArea(this);
+  const QMargins m = FrameMargins();
+  const QRect frame = geometry().marginsAdded(m);
+  const QRect inside = MovedInside(frame, area);
+  if (inside.topLeft() != frame.topLeft()) move(inside.topLeft());
+}
+
+void QtForm::ScrollIntoView(QWidget* w) {
+  if (!w || !body_) return;
+  if (bodyContent_->isAncestorOf(w)) {
+    // The whole control (ensureWidgetVisible would bring only the text
+    // cursor of a field into view).
+    const QRect r(w->mapTo(bodyContent_, QPoint()), w->size());
+    body_->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 2, r.height() / 2 + 2);
+    return;
+  }
+  // In a fixed strip only the one direction scrolls.
+  auto bring = [](QScrollBar* bar, int start, int length, int view) {
+    if (start < bar->value()) bar->setValue(start);
+    else if (start + length > bar->value() + view) bar->setValue(std::min(start, start + length - view));
+  };
+  if (heading_ && heading_->isAncestorOf(w)) {
+    const QRect r(w->mapTo(heading_, QPoint()), w->size());
+    bring(body_->horizontalScrollBar(), r.left(), r.width(), body_->viewport()->width());
+  } else if (labels_ && labels_->isAncestorOf(w)) {
+    const QRect r(w->mapTo(labels_, QPoint()), w->size());
+    bring(body_->verticalScrollBar(), r.top(), r.height(), body_->viewport()->height());
   }
 }
 
@@ -285,6 +510,12 @@ void QtForm::Send(DialogEvent event, int id) {
 void QtForm::TriggerCommand(int id) { Send(DialogEvent::Command, id); }
 
 bool QtForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && ((heading_ && watched == heading_->parentWidget()) ||
+                                          (labels_ && watched == labels_->parentWidget()))) {
+    // The wheel over the headings or the row labels scrolls the grid.
+    QApplication::sendEvent(body_->viewport(), event);
+    return true;
+  }
   if (event->type() == QEvent::FocusOut) {
     for (auto it = widgets_.begin(); it != widgets_.end(); ++it) {
       QWidget* w = it.value();
@@ -500,10 +731,18 @@ void QtForm::End(int result) {
 
 Rect QtForm::Frame() const {
   QRect r = frameGeometry();
-  if (!isVisible()) r = QRect(pos(), sizeHint());
+  // Not shown yet: the size it will open with, in the frame it will get.
+  if (!isVisible()) r = QRect(pos(), size().grownBy(FrameMargins()));
   return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 void QtForm::MoveTo(int x, int y) { move(x, y); }
+
+Rect QtForm::ControlFrame(int id) const {
+  QWidget* w = Widget(id);
+  if (!w) return {};
+  const QPoint p = w->mapToGlobal(QPoint(0, 0));
+  return Rect{p.x(), p.y(), p.x() + w->width(), p.y() + w->height()};
+}
 
 }  // namespace common

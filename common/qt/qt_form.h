@@ -8,6 +8,7 @@
 #include <QIcon>
 
 #include <map>
+#include <vector>
 
 #include "common/colour.h"
 #include "common/dialog_template.h"
@@ -15,10 +16,38 @@
 
 class QButtonGroup;
 class QLineEdit;
-class QVBoxLayout;
 class QMenuBar;
+class QScrollArea;
+class QVBoxLayout;
 
 namespace common {
+
+// Dialog units of a font, as dialog templates measure: x a quarter of the
+// mean width of the Latin letters (the font's own average width counts its
+// ideographs and would make every Japanese form twice as wide); y a twelfth
+// of a field's height, one line of the font and 6 pixels of frame and
+// margin. For the 12-pixel gothic the templates were drawn with, that is an
+// eighth of the line height, as dialog templates have it; the Japanese
+// fonts of Linux have taller lines and would otherwise need a taller screen.
+struct DialogUnits {
+  double x = 1;
+  double y = 1;
+  int X(int units) const { return static_cast<int>(units * x + 0.5); }
+  int Y(int units) const { return static_cast<int>(units * y + 0.5); }
+};
+DialogUnits DialogUnitsOf(const QFont& font);
+
+// The contrast ratio of two colours as accessibility guidelines measure it
+// (relative luminance; 4.5 is the least for text to be read with ease).
+double Contrast(const QColor& a, const QColor& b);
+
+// The part of a screen windows may take (without panels and docks): the
+// screen of `near`'s window when it has one, else the primary screen.
+QRect AvailableArea(const QWidget* near);
+
+// `frame` moved (not resized) so that as much of it as fits lies inside
+// `area`: its top left corner is never outside.
+QRect MovedInside(const QRect& frame, const QRect& area);
 
 struct QtHostStyle {
   Rgb windowColour{210, 210, 210};
@@ -61,16 +90,26 @@ class QtForm : public QDialog, public Form {
   Form* Owner() const override { return owner_; }
   Rect Frame() const override;
   void MoveTo(int x, int y) override;
+  Rect ControlFrame(int id) const override;
   bool IsMinimised() const override { return isMinimized(); }
   void Restore() override { showNormal(); }
 
   QWidget* Widget(int id) const { return widgets_.value(id, nullptr); }
+  // Every control of the template (labels included), in template order.
+  const std::vector<QWidget*>& Controls() const { return controls_; }
+  // Scrolls the content so that `w` (a control, or a part of one) is in view
+  // as far as the window's size allows. The focus does it by itself.
+  void ScrollIntoView(QWidget* w);
+  // The whole form at its template size, menu bar included.
+  QSize NaturalSize() const { return natural_; }
+  QSize sizeHint() const override;
   QMenuBar* MenuBar() const { return menuBar_; }
   // Triggers a menu command as the operator would (tests).
   void TriggerCommand(int id);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void reject() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -85,7 +124,15 @@ class QtForm : public QDialog, public Form {
   QWidget* MakeListBox(const ControlTemplate& c, QWidget* parent);
   QWidget* MakeRadio(const ControlTemplate& c, QWidget* parent, QButtonGroup*& group);
   QWidget* MakeCheck(const ControlTemplate& c, QWidget* parent);
-  void PlaceControl(QWidget* w, const ControlTemplate& c);
+  void PlaceControl(QWidget* w, const ControlTemplate& c, QPoint origin);
+  // The scrolling content, with the fixed heading strip and label column.
+  void BuildPanes(QVBoxLayout* layout);
+  QWidget* PaneOf(const ControlTemplate& c, QPoint* origin) const;
+  // Size no larger than the available area of the screen it opens on.
+  void FitToScreen();
+  // The window frame around the client area: the platform's once the
+  // window is shown, an estimate before.
+  QMargins FrameMargins() const;
   // Typed text becomes upper case as it is typed.
   void KeepUpperCase(QLineEdit* edit);
   void Send(DialogEvent event, int id);
@@ -96,6 +143,16 @@ class QtForm : public QDialog, public Form {
   Form* owner_;
   QtHostStyle style_;
   QHash<int, QWidget*> widgets_;
+  std::vector<QWidget*> controls_;
+  DialogUnits units_;
+  QScrollArea* body_ = nullptr;
+  QWidget* bodyContent_ = nullptr;
+  QWidget* heading_ = nullptr;  // content of the fixed heading strip
+  QWidget* labels_ = nullptr;   // content of the fixed label column
+  QWidget* corner_ = nullptr;
+  QSize natural_;
+  QSize fitted_;
+  bool shownOnce_ = false;
   QMenuBar* menuBar_ = nullptr;
   bool ended_ = false;
   int result_ = 0;

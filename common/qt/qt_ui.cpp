@@ -1,7 +1,12 @@
 #include "common/qt/qt_ui.h"
 
 #include <QEvent>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -35,8 +40,50 @@ bool QtUi::AskYesNo(Form* owner, const std::string& text, const std::string& cap
   return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<std::string> QtUi::ChooseOpenFile(Form* owner, const FileDialogRequest& request) {
-  QFileDialog dialog(WidgetOf(owner), Q(request.title), Q(request.initialFolder));
+namespace {
+
+// The file dialog's model with the type column showing what the request's
+// describer says of each file (folders keep their type). Descriptions are
+// kept per file and time of last change, so a long list is read once.
+class DescribedFiles : public QIdentityProxyModel {
+ public:
+  static constexpr int kTypeColumn = 2;
+
+  DescribedFiles(FileDescriber describe, QString heading, QObject* parent)
+      : QIdentityProxyModel(parent), describe_(std::move(describe)), heading_(std::move(heading)) {}
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (index.column() != kTypeColumn || role != Qt::DisplayRole)
+      return QIdentityProxyModel::data(index, role);
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    const QModelIndex source = mapToSource(index);
+    if (!files || files->isDir(source)) return QIdentityProxyModel::data(index, role);
+    const QFileInfo info = files->fileInfo(source);
+    const QString key = info.absoluteFilePath() + '\n' + QString::number(info.lastModified().toMSecsSinceEpoch());
+    auto it = cache_.find(key);
+    if (it == cache_.end()) {
+      const std::string path = info.absoluteFilePath().toUtf8().toStdString();
+      it = cache_.insert(key, Q(describe_(path)));
+    }
+    return it.value();
+  }
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (section == kTypeColumn && orientation == Qt::Horizontal && role == Qt::DisplayRole) return heading_;
+    return QIdentityProxyModel::headerData(section, orientation, role);
+  }
+
+ private:
+  FileDescriber describe_;
+  QString heading_;
+  mutable QHash<QString, QString> cache_;
+};
+
+}  // namespace
+
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
+  dialog.setWindowTitle(Q(request.title));
+  dialog.setDirectory(Q(request.initialFolder));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::ReadOnly, false);
@@ -44,6 +91,25 @@ std::optional<std::string> QtUi::ChooseOpenFile(Form* owner, const FileDialogReq
   for (const auto& f : request.filters) filters << HostNameFilter(f);
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+  if (request.describe) {
+    // Our own dialog (a desktop's native one takes no model), in the view
+    // with columns.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setProxyModel(new DescribedFiles(request.describe, Q(request.describeHeading), &dialog));
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+      // Name, size, description, date: room for the description.
+      view->header()->resizeSection(DescribedFiles::kTypeColumn, view->fontMetrics().averageCharWidth() * 24);
+    }
+  }
+  const QRect area = AvailableArea(dialog.parentWidget());
+  const QSize wanted = request.describe ? QSize(900, 520) : dialog.sizeHint();
+  dialog.resize(wanted.boundedTo(area.size() - QSize(16, 48)));
+}
+
+std::optional<std::string> QtUi::ChooseOpenFile(Form* owner, const FileDialogRequest& request) {
+  QFileDialog dialog(WidgetOf(owner));
+  ConfigureFileDialog(dialog, request);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front().toUtf8().toStdString();
 }
@@ -110,6 +176,7 @@ ScreenInfo QtUi::Screen() const {
     info.desktop = Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
     // A panel at the bottom takes that much of the height; elsewhere none.
     info.taskbarHeight = (a.bottom() < g.bottom()) ? g.bottom() - a.bottom() : 0;
+    info.available = Rect{a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
   }
   return info;
 }

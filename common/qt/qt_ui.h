@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QString>
 
 #include "common/qt/qt_form.h"
@@ -24,6 +25,11 @@ class QtUi : public Ui {
  private:
   QtHostStyle style_;
 };
+
+// Sets up the file dialog for a request: title, folder, filters, and the
+// description of each file (in the detail view's type column) when the
+// request has one. Sized to fit the screen.
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // Draws the programs' small icons (resource 101 and 102) without image files.
 QIcon DrawProgramIcon(int resourceId);

@@ -63,8 +63,13 @@ TEST_F(MainCommandsTest, NewJobWithAJobOpenAndTheNewFileDeclined) {
   main.Click(kCmdDefinitionFile);
   main.SetText(kStockYEdit, "typed, not saved");
   ui.answers = {false};
+  // Asked before the form changes: the question stands over the open job.
+  std::string titleWhenAsked;
+  ui.onQuestion = [&](const std::string&) { titleWhenAsked = main.FullText(kTitleEdit); };
   AnswerMaterial("300", "200", "30", kOriginLowerLeftRadio);
   main.Click(kCmdNew);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"新しい定義ファイルを設定しますすか？"});
+  EXPECT_EQ(titleWhenAsked, "old");
   // No: the open job stays as the form showed it, and nothing else happens.
   EXPECT_EQ(ReadBytes(folder / "DB" / "old.ini"), before);
   EXPECT_EQ(ctx.currentJobPath, folder / "DB" / "old.ini");
@@ -77,6 +82,35 @@ TEST_F(MainCommandsTest, NewJobWithAJobOpenAndTheNewFileDeclined) {
   main.Click(kCmdSaveData);
   EXPECT_EQ(Stored("Drilling", "title"), "old");
   EXPECT_EQ(Stored("Drilling", "材料Y"), "80");
+}
+
+// Yes: one question only, then the new job as from an empty form.
+TEST_F(MainCommandsTest, NewJobWithAJobOpenAskedOnce) {
+  MakeJob("old.ini", "[Drilling]\ntitle=old\n");
+  main.SetText(kStockXEdit, "5");
+  ui.answers = {true};
+  AnswerMaterial("300", "200", "30", kOriginLowerLeftRadio);
+  EXPECT_EQ(NewJob(ctx, main), 0);
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(ctx.currentJobPath, folder / "DB" / "2021-0509-142305.ini");
+  EXPECT_EQ(Stored("Drilling", "材料X"), "");
+}
+
+// The caption names the open job after every command.
+TEST_F(MainCommandsTest, TheCaptionShowsTheOpenJob) {
+  EXPECT_EQ(MainWindowCaption(ctx), "穴明けＮＣ加工システム");
+  MakeJob("PLATE-7.ini", "[Drilling]\ntitle=PLATE-7\n");
+  main.Click(kCmdSaveData);
+  EXPECT_EQ(main.Title(), "PLATE-7 - 穴明けＮＣ加工システム");
+  MakeJob("copy.ini", "[Drilling]\ntitle=PLATE-7\n");
+  main.Click(kCmdSaveData);
+  EXPECT_EQ(main.Title(), "PLATE-7 (copy.ini) - 穴明けＮＣ加工システム");
+  MakeJob("blank.ini", "[Drilling]\ntitle=\n");
+  EXPECT_EQ(MainWindowCaption(ctx), "blank.ini - 穴明けＮＣ加工システム");
+  AnswerMaterial("300", "200", "30", kOriginLowerLeftRadio);
+  ui.answers = {true};
+  main.Click(kCmdNew);
+  EXPECT_EQ(main.Title(), "2021-0509-142305 - 穴明けＮＣ加工システム");
 }
 
 TEST_F(MainCommandsTest, CancelledMaterialDefinitionEndsTheNewJob) {

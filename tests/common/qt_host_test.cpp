@@ -4,12 +4,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QTreeView>
+
 
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
@@ -17,6 +22,7 @@
 #include "common/qt/qt_ui.h"
 #include "support/app_fixture.h"
 
+namespace fs = std::filesystem;
 using namespace drilling;
 
 class QtHostTest : public testsupport::AppFixture {
@@ -170,4 +176,116 @@ TEST_F(QtHostTest, AllFilesFilterAndJapaneseStandardButtons) {
   EXPECT_EQ(box.button(QMessageBox::Yes)->text().toStdString().find("はい"), 0u)
       << box.button(QMessageBox::Yes)->text().toStdString();
   EXPECT_EQ(box.button(QMessageBox::No)->text().toStdString().find("いいえ"), 0u);
+}
+
+
+// A disabled field shows no white field but its text stays readable, for
+// the shipped colours and for a darker window; a read-only field looks like
+// static text and Tab passes it by.
+TEST_F(QtHostTest, DisabledFieldsLookDisabledYetReadableReadOnlyOnesStatic) {
+  common::DialogTemplate tpl;
+  tpl.name = "LOOKTEST";
+  tpl.width = 200;
+  tpl.height = 60;
+  tpl.controls = {{10, common::ControlKind::Edit, "12.5", 4, 4, 60, 12, common::kDisabled},
+                  {11, common::ControlKind::Edit, "", 4, 20, 60, 12},
+                  {12, common::ControlKind::Edit, "60", 70, 20, 60, 12, common::kReadOnly | common::kAlertText},
+                  {13, common::ControlKind::Edit, "", 4, 36, 60, 12}};
+  for (common::Rgb window : {common::Rgb{210, 210, 210}, common::Rgb{160, 170, 180}}) {
+    common::QtHostStyle style;
+    style.windowColour = window;
+    common::QtForm form(tpl, [](common::Form&, common::DialogEvent, int) {}, nullptr, style);
+    form.Initialise();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const QPalette pal = form.Widget(10)->palette();
+    const QColor windowColour(window.red, window.green, window.blue);
+    EXPECT_EQ(pal.color(QPalette::Disabled, QPalette::Base), windowColour);
+    EXPECT_NE(pal.color(QPalette::Active, QPalette::Base), windowColour);
+    EXPECT_GE(common::Contrast(pal.color(QPalette::Disabled, QPalette::Text), windowColour), 4.5);
+
+    auto* readOnly = qobject_cast<QLineEdit*>(form.Widget(12));
+    ASSERT_NE(readOnly, nullptr);
+    EXPECT_FALSE(readOnly->hasFrame());
+    form.Widget(11)->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Widget(11)->hasFocus(); }));
+    QTest::keyClick(form.Widget(11), Qt::Key_Tab);
+    EXPECT_TRUE(form.Widget(13)->hasFocus());
+  }
+}
+
+// A form larger than its window scrolls; controls above fixedTop (the
+// headings) and left of fixedLeft (the row labels) stay in view, each beside
+// the cells it names.
+TEST_F(QtHostTest, AGridScrollsUnderItsHeadingsAndBesideItsRowLabels) {
+  common::DialogTemplate tpl;
+  tpl.name = "GRIDTEST";
+  tpl.width = 24 + 10 * 40;
+  tpl.height = 14 + 20 * 14;
+  tpl.fixedTop = 14;
+  tpl.fixedLeft = 24;
+  tpl.controls.push_back({1, common::ControlKind::Label, "工程", 2, 2, 20, 10});
+  for (int c = 0; c < 10; ++c)
+    tpl.controls.push_back({100 + c, common::ControlKind::Label, "H", 24 + c * 40, 2, 38, 10});
+  for (int r = 0; r < 20; ++r) {
+    tpl.controls.push_back({200 + r, common::ControlKind::Label, "[r]", 2, 16 + r * 14, 20, 10});
+    for (int c = 0; c < 10; ++c)
+      tpl.controls.push_back({1000 + 50 * c + r, common::ControlKind::Edit, "", 24 + c * 40, 14 + r * 14, 38, 12});
+  }
+  common::QtForm form(tpl, [](common::Form&, common::DialogEvent, int) {}, nullptr, {});
+  form.Initialise();
+  form.resize(form.NaturalSize() / 3);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  const QPoint corner = form.Widget(1)->mapToGlobal(QPoint());
+  const struct {
+    int column, row;
+  } cells[] = {{9, 19}, {0, 19}, {9, 0}, {4, 10}, {0, 0}};
+  for (const auto& c : cells) {
+    QWidget* cell = form.Widget(1000 + 50 * c.column + c.row);
+    cell->setFocus();  // the focus brings a cell into view
+    QApplication::processEvents();
+    const QRect shown = cell->visibleRegion().boundingRect();
+    EXPECT_EQ(shown, cell->rect()) << c.column << "," << c.row;
+    const QPoint at = cell->mapToGlobal(QPoint());
+    QWidget* heading = form.Widget(100 + c.column);
+    QWidget* label = form.Widget(200 + c.row);
+    EXPECT_EQ(heading->mapToGlobal(QPoint()).x(), at.x()) << "heading over its column";
+    EXPECT_NEAR(label->mapToGlobal(label->rect().center()).y(), cell->mapToGlobal(cell->rect().center()).y(), 4)
+        << "label beside its row";
+    EXPECT_FALSE(heading->visibleRegion().isEmpty());
+    EXPECT_FALSE(label->visibleRegion().isEmpty());
+    EXPECT_EQ(form.Widget(1)->mapToGlobal(QPoint()), corner) << "the corner never moves";
+  }
+  EXPECT_GT(form.findChild<QScrollArea*>()->verticalScrollBar()->maximum(), 0);
+}
+
+// The job open dialog shows each file's description beside its name.
+TEST_F(QtHostTest, TheFileDialogShowsWhatTheRequestSaysOfEachFile) {
+  testsupport::WriteBytes(folder / "DB" / "2026-1207-164231.ini", "[Drilling]\r\ntitle=x\r\n");
+  common::FileDialogRequest request;
+  request.title = "定義ファイルを開く";
+  request.initialFolder = (folder / "DB").string();
+  request.filters = {{"Save Files(*.ini)", "*.ini"}};
+  request.describe = [](const std::string& path) { return fs::path(path).stem().string() + " の表題 / S45C"; };
+  request.describeHeading = "表題 / 材質";
+  QFileDialog dialog;
+  common::ConfigureFileDialog(dialog, request);
+  dialog.show();
+  auto* view = dialog.findChild<QTreeView*>();
+  ASSERT_NE(view, nullptr);
+  QAbstractItemModel* model = view->model();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(view->rootIndex()) > 0; }));
+  QString described;
+  for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+    if (model->index(row, 0, view->rootIndex()).data().toString() == "2026-1207-164231.ini")
+      described = model->index(row, 2, view->rootIndex()).data().toString();
+  }
+  EXPECT_EQ(described.toStdString(), "2026-1207-164231 の表題 / S45C");
+  EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString().toStdString(), "表題 / 材質");
+  EXPECT_FALSE(view->isColumnHidden(2));
+  const QRect area = dialog.screen()->availableGeometry();
+  EXPECT_LE(dialog.width(), area.width());
+  EXPECT_LE(dialog.height(), area.height());
 }

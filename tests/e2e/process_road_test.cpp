@@ -27,22 +27,10 @@ using namespace drilling;
 
 namespace {
 
-// A copy of the shipped program folder's data.
-void CopyProgramData(const fs::path& to) {
-  fs::create_directories(to / "DB");
-  for (const auto& entry : fs::directory_iterator(DRILLING_PROGRAM_DIR)) {
-    if (!entry.is_regular_file()) continue;
-    std::string name = entry.path().filename().string();
-    if (name.find('.') != std::string::npos && entry.path().extension() != ".exe")
-      fs::copy_file(entry.path(), to / name, fs::copy_options::overwrite_existing);
-  }
-  fs::copy_file(fs::path(DRILLING_PROGRAM_DIR) / "DB" / "SAMPLE-PLATE.ini", to / "DB" / "SAMPLE-PLATE.ini");
-}
-
 class ProcessRoadTest : public testsupport::AppFixture {
  protected:
   void SetUp() override {
-    CopyProgramData(folder.Path());
+    testsupport::CopyProgramData(folder.Path());
     // The sample's processes are gone: only the window can bring them back.
     for (int n = 1; n <= 15; ++n)
       common::WriteProfileText(ProcessSection(n), std::nullopt, std::nullopt, folder / "DB" / "SAMPLE-PLATE.ini");
@@ -88,7 +76,7 @@ TEST_F(ProcessRoadTest, CreateProcessesSaveAndWriteTheNcProgramAsTheCommandLineD
   const fs::path drillnc = fs::path(DRILLING_PROGRAM_DIR) / "drillnc";
   if (!fs::exists(drillnc)) GTEST_SKIP() << "drillnc is not built";
   testsupport::TempFolder other;
-  CopyProgramData(other.Path());
+  testsupport::CopyProgramData(other.Path());
   // As in the window's copy: plan would not replace a saved list without --yes.
   for (int n = 1; n <= 15; ++n)
     common::WriteProfileText(ProcessSection(n), std::nullopt, std::nullopt, other / "DB" / "SAMPLE-PLATE.ini");

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -51,6 +52,19 @@ class ScriptedQtUi : public common::QtUi {
   std::optional<std::string> fileChoice;
   bool yesAnswer = false;  // the answer to every question
 };
+
+// A copy of the shipped program folder's data.
+inline void CopyProgramData(const std::filesystem::path& to) {
+  std::filesystem::create_directories(to / "DB");
+  for (const auto& entry : std::filesystem::directory_iterator(DRILLING_PROGRAM_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    std::string name = entry.path().filename().string();
+    if (name.find('.') != std::string::npos && entry.path().extension() != ".exe")
+      std::filesystem::copy_file(entry.path(), to / name, std::filesystem::copy_options::overwrite_existing);
+  }
+  std::filesystem::copy_file(std::filesystem::path(DRILLING_PROGRAM_DIR) / "DB" / "SAMPLE-PLATE.ini",
+                             to / "DB" / "SAMPLE-PLATE.ini");
+}
 
 // The widget of control `id`, of the kind the test expects (a failure, and
 // null, when it is another).

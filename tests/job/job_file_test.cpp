@@ -167,16 +167,32 @@ TEST_F(JobFileTest, WithoutAJobNothingIsReadOrWritten) {
   EXPECT_TRUE(fs::is_empty(folder / "DB"));
 }
 
-TEST_F(JobFileTest, CancellingTheOpenDialogLeavesNoJob) {
-  MakeJob("a.ini", "[Drilling]\ntitle=a\n");
-  ui.fileChoices = {std::nullopt};
-  EXPECT_EQ(OpenJobFile(ctx, main), -1);
-  EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"定義ファイルの読込みを中止します。"});
-  EXPECT_EQ(JobFileExists(ctx), 0);
-  EXPECT_EQ(SaveJobMainFields(ctx, main), -1);
-  EXPECT_EQ(ErrorBoxes().back(), "エラー：定義ファイルが設定されてません。");
-  ASSERT_EQ(ui.fileRequests.size(), 1u);
-  EXPECT_EQ(ui.fileRequests[0].initialFolder, (folder / "DB").string());
+// Cancelling the open dialog, or choosing a file that is no job file, keeps
+// the job that was open: a later save still goes to it. The dialog shows each
+// job file's title and material beside its name.
+TEST_F(JobFileTest, CancellingTheOpenDialogKeepsTheOpenJob) {
+  MakeJob("a.ini", "[Drilling]\ntitle=a\n材質=SS400\n");
+  const fs::path open = ctx.currentJobPath;
+  testsupport::WriteBytes(folder / "DB" / "notes.ini", "[Other]\nx=1\r\n");
+  ui.fileChoices = {std::nullopt, (folder / "DB" / "notes.ini").string()};
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    OpenJobFile(ctx, main);
+    EXPECT_EQ(ctx.currentJobPath, open) << attempt;
+  }
+  EXPECT_EQ(lines.front(), "定義ファイルの読込みを中止します。");
+  EXPECT_EQ(ErrorBoxes().size(), 1u) << "a cancel is no error; the file that is none is";
+  main.SetText(kStockXEdit, "120");
+  ASSERT_EQ(SaveJobMainFields(ctx, main), 0);
+  EXPECT_EQ(Stored("Drilling", "材料X"), "120");
+
+  ASSERT_EQ(ui.fileRequests.size(), 2u);
+  const common::FileDialogRequest& request = ui.fileRequests[0];
+  EXPECT_EQ(request.initialFolder, (folder / "DB").string());
+  ASSERT_TRUE(request.describe);
+  EXPECT_EQ(request.describe(open.string()), "a / SS400");
+  MakeJob("untitled.ini", "[Drilling]\nＯ番号=1\n");
+  EXPECT_EQ(request.describe(ctx.currentJobPath.string()), "- / -");
+  EXPECT_EQ(request.describe((folder / "DB" / "notes.ini").string()), "") << "no job file: nothing said";
 }
 
 TEST_F(JobFileTest, OpeningShowsStoredValuesWholeAndReportsTheTooWide) {

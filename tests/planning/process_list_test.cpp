@@ -87,6 +87,30 @@ TEST_F(ProcessList, SaveFormsTheStoredValues) {
   }
 }
 
+// What the operator reviews is what the save stores: a number of the R, Z, Q
+// and OFF columns shows its saved form as soon as the cell is left; other
+// cells, and text that is no number, stay as typed.
+TEST_F(ProcessList, TheGridShowsNumbersAsTheyWillBeSaved) {
+  const struct {
+    int column;
+    const char* typed;
+    const char* shown;
+  } cases[] = {
+      {kColZ, "25", "-25."},    {kColZ, "-25", "-25."},   {kColZ, "0", "0."},        {kColR, "2.500", "2.5"},
+      {kColQ, "3", "3."},       {kColOffset, "0.10", "0.1"}, {kColQ, "", ""},        {kColZ, "2x", "2x"},
+      {kColT, "05", "05"},      {kColS, "1590.0", "1590.0"},
+  };
+  for (const auto& c : cases) {
+    common::MemoryForm grid(ProcessDialogTemplate(), ProcessDialogProc(ctx));
+    FillRow(grid, 1);
+    grid.Type(ProcessCellId(c.column, 1), c.typed);
+    EXPECT_EQ(CellText(grid, c.column, 1), c.shown) << c.typed;
+    if (std::string(c.shown) == "2x") continue;  // the save names it
+    ASSERT_EQ(SaveProcesses(ctx, grid), 0) << c.typed;
+    EXPECT_EQ(Stored(1, kProcessColumnInfo[c.column].key), c.shown) << c.typed;
+  }
+}
+
 TEST_F(ProcessList, ARefusedSaveLeavesTheFileAsItWas) {
   for (int row = 1; row <= 8; ++row) FillRow(Grid(), row);
   ASSERT_EQ(SaveProcesses(ctx, Grid()), 0);

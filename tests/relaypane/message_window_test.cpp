@@ -177,6 +177,40 @@ TEST_F(MessageWindowTest, PlacedByFractionsOfTheFreeScreenClampedToZeroAndOne) {
   }
 }
 
+// Where the configured place would put it under the main window, the window
+// opens beside it, inside the screen. Where the operator leaves it is
+// remembered: the next start opens there.
+TEST_F(MessageWindowTest, OpensBesideTheMainWindowAndRemembersWhereItWasLeft) {
+  const common::Rect area = common::QtUi().Screen().available;
+  const QRect screen(area.left, area.top, area.Width(), area.Height());
+  const common::Rect main{area.left, area.top, area.right, area.top + area.Height() / 2};
+  const QRect mainRect(main.left, main.top, main.Width(), main.Height());
+  WriteIni("[WINDOW]\nWINX=1\nWINY=0\n");
+  QPoint left;
+  {
+    MessageWindow window(Read(), main);
+    EXPECT_FALSE(window.frameGeometry().intersects(mainRect));
+    EXPECT_TRUE(screen.contains(window.frameGeometry()));
+    window.close();
+    EXPECT_EQ(common::ReadProfileText("WINDOW", "WINX", "", 16, folder_ / "Relaypane.ini"), "1")
+        << "not moved: nothing written";
+    left = window.pos() + QPoint(0, 30);
+  }
+  {
+    MessageWindow again(Read(), main);
+    again.move(left);
+    again.close();
+  }
+  {
+    MessageWindow third(Read(), main);
+    EXPECT_EQ(third.pos(), left);
+  }
+  // Without a main window to keep clear the configured place stands.
+  WriteIni("[WINDOW]\nWINX=0\nWINY=0\n");
+  MessageWindow alone(Read());
+  EXPECT_EQ(alone.pos(), screen.topLeft());
+}
+
 TEST_F(MessageWindowTest, InformationColoursKeepWhatAKeyDoesNotGive) {
   WriteIni("[COLOR]\nINFOWIN=255,0\nINFOTXT=1,2,3\n");
   InfoColours colours;
