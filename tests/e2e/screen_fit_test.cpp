@@ -18,7 +18,7 @@
 
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
-#include "Drilling/holes/hole_controls.h"
+#include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/job_file.h"
 #include "Drillview/open_file.h"
