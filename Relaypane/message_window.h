@@ -58,8 +58,8 @@ class MessageWindow : public QMainWindow {
   // beside the window to keep clear when that place would cover it; always
   // inside the screen's available area.
   void Place();
-  // Writes the window's place as WINX/WINY when it is not the place they
-  // gave (the operator moved it, or it went beside the main window).
+  // Writes the window's place as WINX/WINY when the operator moved it from
+  // where Place put it (a place beside the main window alone is not kept).
   void RememberPlace();
   // The menu command `id` as the operator would choose it.
   void TriggerCommand(int id);
