@@ -50,17 +50,18 @@ constexpr const char* kUnknownMethodFormat = "エラー：転送方法 %s がわ
 // expansion of the local path.
 constexpr const char* kFtpProgram = "ftp";
 
-// One word of a client command: as it is when it has no blank, quote or
-// backslash; otherwise in double quotes with those escaped.
+// One word of a client command, as the ftp client splits its command lines:
+// a blank or tab ends a word, a backslash takes the next character as it is,
+// double quotes group (but inside them a backslash is an ordinary
+// character). So each blank, tab, quote and backslash is preceded by a
+// backslash and nothing else changes: any value reaches the server as given.
 std::string FtpWord(std::string_view word) {
-  if (!word.empty() && word.find_first_of(" \t\"\\") == std::string_view::npos) return std::string(word);
-  std::string quoted = "\"";
+  std::string escaped;
   for (char c : word) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
+    if (c == ' ' || c == '\t' || c == '"' || c == '\\') escaped += '\\';
+    escaped += c;
   }
-  quoted += '"';
-  return quoted;
+  return escaped;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -131,16 +132,25 @@ std::string FtpScriptText(std::string_view host, std::string_view user, std::str
   // The host line keeps its text: "name port" reaches the client as two words.
   std::string text = "open " + std::string(host) + "\n";
   text += "user " + FtpWord(user) + " " + FtpWord(password) + "\n";
+  // An NC program goes byte for byte: the client would otherwise choose
+  // ASCII mode for any server that does not call itself UNIX, and a Windows
+  // server then stores every CR LF as CR CR LF.
+  text += "binary\n";
   text += "put " + FtpWord(localPath) + " " + FtpWord(remoteName) + "\n";
   text += "quit\n";
   return text;
 }
 
 FtpOutcome ReadFtpOutcome(std::string_view clientOutput) {
-  // The script's only transfer is the put, so a completion reply after the
-  // client's "local: ... remote: ..." line of the put is the server taking
-  // the file (what comes before, a log-in banner say, cannot confirm it).
+  // The script's commands after the log-in are the binary type and the put,
+  // so the reply after the log-in's 230 is the server taking the type, and a
+  // completion reply after the client's "local: ... remote: ..." line of the
+  // put is the server taking the file. The upload counts only with both: a
+  // server that refused binary received the program in ASCII mode (what
+  // comes before the log-in, a banner say, counts for neither).
   FtpOutcome outcome;
+  bool loggedIn = false;
+  bool binary = false;
   bool afterPut = false;
   std::string firstRefusal;
   std::string firstComplaint;
@@ -155,10 +165,16 @@ FtpOutcome ReadFtpOutcome(std::string_view clientOutput) {
     lastLine = line;
     if (line.rfind("local: ", 0) == 0) {
       afterPut = true;
-    } else if (line.rfind("226", 0) == 0 || line.rfind("250", 0) == 0) {
-      if (afterPut && StartsWithReply(line, '2')) outcome.confirmed = true;
-    } else if ((StartsWithReply(line, '4') || StartsWithReply(line, '5')) && firstRefusal.empty()) {
-      firstRefusal = line;
+    } else if (StartsWithReply(line, '2')) {
+      if (line.rfind("230", 0) == 0)
+        loggedIn = true;
+      else if (afterPut && binary && (line.rfind("226", 0) == 0 || line.rfind("250", 0) == 0))
+        outcome.confirmed = true;
+      else if (loggedIn && !afterPut)
+        binary = true;
+    } else if (StartsWithReply(line, '4') || StartsWithReply(line, '5')) {
+      if (loggedIn && !afterPut) binary = false;  // the last reply before the put is the type's
+      if (firstRefusal.empty()) firstRefusal = line;
     } else if (line.rfind("ftp:", 0) == 0 && firstComplaint.empty()) {
       firstComplaint = line;
     }

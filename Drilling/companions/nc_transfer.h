@@ -36,15 +36,16 @@ constexpr int kFtpWaitMs = 60000;
 constexpr int kFtpProgressMs = 5000;
 constexpr int kDncStopWaitMs = 15000;
 
-// The ftp client's script: open, user, put with an explicit remote name,
-// quit. `remoteName` is the NC file name, or the program number with
-// FTPEXTENTION 0. Names with blanks or quotes are quoted for the client.
+// The ftp client's script: open, user, binary, put with an explicit remote
+// name, quit. `remoteName` is the NC file name, or the program number with
+// FTPEXTENTION 0. Blanks, tabs, quotes and backslashes in the words are
+// escaped for the client, so every value reaches the server unchanged.
 std::string FtpScriptText(std::string_view host, std::string_view user, std::string_view password,
                           std::string_view localPath, std::string_view remoteName);
 
 // What the ftp client's output says about the upload.
 struct FtpOutcome {
-  bool confirmed = false;  // the server answered 226 or 250 to the put
+  bool confirmed = false;  // the server took binary mode and answered 226 or 250 to the put
   std::string reply;       // the telling line when not confirmed (a refusal, the client's complaint)
 };
 FtpOutcome ReadFtpOutcome(std::string_view clientOutput);

@@ -23,18 +23,36 @@ namespace {
 // other python3 comes first on PATH.
 constexpr const char* kPython = "/usr/bin/python3";
 
-// Failed log-ins are answered at once (the library waits seconds by
-// default); the port the server was given is printed once it listens.
+// Arguments: the folder, the system ("unix", "windows", "silent"), then
+// user and password of each further account. Failed log-ins are answered at
+// once (the library waits seconds by default); the port the server was given
+// is printed once it listens.
 constexpr const char* kServerScript = R"(
 import sys
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, DTPHandler
 from pyftpdlib.servers import FTPServer
+root, system = sys.argv[1], sys.argv[2]
 authorizer = DummyAuthorizer()
-authorizer.add_user("cam", "secret", sys.argv[1], perm="elradfmw")
-authorizer.add_user("viewer", "look", sys.argv[1], perm="elr")
+authorizer.add_user("cam", "secret", root, perm="elradfmw")
+authorizer.add_user("viewer", "look", root, perm="elr")
+for i in range(3, len(sys.argv) - 1, 2):
+    authorizer.add_user(sys.argv[i], sys.argv[i + 1], root, perm="elradfmw")
+class AsSent(DTPHandler):
+    # A Windows host keeps the CR LF of an ASCII upload as it came.
+    def enable_receiving(self, type, cmd):
+        DTPHandler.enable_receiving(self, type, cmd)
+        self._data_wrapper = None
 class Handler(FTPHandler):
-    pass
+    def ftp_SYST(self, line):
+        if system == "unix":
+            self.respond("215 UNIX Type: L8")
+        elif system == "windows":
+            self.respond("215 Windows_NT")
+        else:
+            self.respond("502 Command not implemented.")
+if system != "unix":
+    Handler.dtp_handler = AsSent
 Handler.authorizer = authorizer
 Handler.auth_failed_timeout = 0
 server = FTPServer(("127.0.0.1", 0), Handler)
@@ -46,7 +64,7 @@ constexpr int kStartWaitMs = 20000;
 
 }  // namespace
 
-FtpServer::FtpServer(const std::filesystem::path& root) {
+FtpServer::FtpServer(const std::filesystem::path& root, FtpSystem system, const std::vector<FtpAccount>& accounts) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) {
     error_ = "no pipe";
@@ -56,11 +74,18 @@ FtpServer::FtpServer(const std::filesystem::path& root) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::string python = kPython;
-  std::string flag = "-c";
-  std::string script = kServerScript;
-  std::string folder = root.string();
-  std::vector<char*> argv{python.data(), flag.data(), script.data(), folder.data(), nullptr};
+  const std::string python = kPython;
+  std::vector<std::string> args{python, "-c", kServerScript, root.string(),
+                                system == FtpSystem::Unix        ? "unix"
+                                : system == FtpSystem::WindowsNt ? "windows"
+                                                                 : "silent"};
+  for (const FtpAccount& account : accounts) {
+    args.push_back(account.user);
+    args.push_back(account.password);
+  }
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   int rc = posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);

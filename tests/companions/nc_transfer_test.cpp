@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -219,7 +221,8 @@ TEST_F(Transfer, FtpScriptIsPrivateFedOnStandardInputAndRemovedAfter) {
   WriteBytes(bin / "ftp",
              "#!/bin/sh\nstat -L -c %a /dev/stdin > \"" + bin.Path().string() + "/mode.txt\"\n"
              "printf '%s\\n' \"$*\" > \"" + bin.Path().string() + "/args.txt\"\n"
-             "cat > \"" + copy.string() + "\"\necho 'local: x remote: 7'\necho '226 Transfer complete.'\n");
+             "cat > \"" + copy.string() + "\"\necho '230 Login successful.'\necho '200 Type set to: Binary.'\n"
+             "echo 'local: x remote: 7'\necho '226 Transfer complete.'\n");
   fs::permissions(bin / "ftp", fs::perms::owner_all);
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (bin.Path().string() + ":" + oldPath).c_str(), 1);
@@ -229,7 +232,7 @@ TEST_F(Transfer, FtpScriptIsPrivateFedOnStandardInputAndRemovedAfter) {
   setenv("PATH", oldPath.c_str(), 1);
 
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(ReadBytes(copy), "open machine.local 2121\nuser cam \"se cret\\\"\"\nput " +
+  EXPECT_EQ(ReadBytes(copy), "open machine.local 2121\nuser cam se\\ cret\\\"\nbinary\nput " +
                                  (ctx.NcFolder() / "O1001.nc").string() + " 7\nquit\n");
   EXPECT_EQ(ReadBytes(bin / "mode.txt"), "600\n");
   EXPECT_EQ(ReadBytes(bin / "args.txt"), "-n -v -g\n");
@@ -265,6 +268,58 @@ TEST_F(FtpTransferTest, UploadArrivesByteForByteUnderTheRemoteNameOfFtpextention
     EXPECT_TRUE(Boxes(common::BoxIcon::Error).empty());
     EXPECT_EQ(Boxes(common::BoxIcon::Information).size(), 1u);
     EXPECT_FALSE(fs::exists(ctx.NcFolder() / "mtftp.ctl"));
+  }
+}
+
+// Whatever the server calls itself (UNIX goes binary by itself in the
+// client; a Windows server, or one that does not answer SYST, would get ASCII
+// and store every CR LF as CR CR LF) and whatever characters the account and
+// the folders hold, the server receives the program's bytes.
+TEST_F(Transfer, EveryServerKindAndAccountReceivesTheProgramByteForByte) {
+  using testsupport::FtpSystem;
+  const std::vector<testsupport::FtpAccount> accounts = {
+      {"op \"1\"", "pa\\ss\"wd"}, {"shop user", "pass word"}, {"cam;!$#", ";!$#\\x"}, {"ユーザー", "パス\t語"}};
+  testsupport::TempFolder served;
+  std::map<FtpSystem, std::unique_ptr<testsupport::FtpServer>> servers;
+  for (FtpSystem system : {FtpSystem::Unix, FtpSystem::WindowsNt, FtpSystem::Silent}) {
+    servers[system] = std::make_unique<testsupport::FtpServer>(served.Path(), system, accounts);
+    ASSERT_NE(servers[system]->Port(), 0) << servers[system]->Error();
+  }
+  struct Case {
+    const char* name;
+    FtpSystem system;
+    std::string user;
+    std::string password;
+    std::string programFolder;  // under the test's folder; empty: the folder itself
+    std::string ncFile;
+  };
+  const Case cases[] = {
+      {"UNIX", FtpSystem::Unix, "cam", "secret", "", "O1001.nc"},
+      {"Windows_NT", FtpSystem::WindowsNt, "cam", "secret", "", "O1001.nc"},
+      {"no answer to SYST", FtpSystem::Silent, "cam", "secret", "", "O1001.nc"},
+      {"quotes and a backslash", FtpSystem::WindowsNt, accounts[0].user, accounts[0].password, "", "O1001.nc"},
+      {"blanks", FtpSystem::Silent, accounts[1].user, accounts[1].password, "", "O1001.nc"},
+      {"shell and comment characters", FtpSystem::Unix, accounts[2].user, accounts[2].password, "", "O1001.nc"},
+      {"kana and a tab", FtpSystem::WindowsNt, accounts[3].user, accounts[3].password, "", "O1001.nc"},
+      {"program folder and NC file with a quote and blanks", FtpSystem::Silent, "cam", "secret",
+       "cam \"shop\" 1", "O 1001\".nc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui.boxes.clear();
+    lines.clear();
+    const fs::path home = c.programFolder.empty() ? folder.Path() : folder / c.programFolder;
+    fs::create_directories(home);
+    ASSERT_EQ(StartUp(ctx, home), 0);
+    MakeJob(c.ncFile, "1001");
+    WriteBytes(ctx.NcFolder() / c.ncFile, kProgram);
+    WriteConfig("[NcFileTransfer]\nPROTOCOL=FTP\nFTP=127.0.0.1 " + std::to_string(servers[c.system]->Port()) +
+                "\nFTPUSER=" + c.user + "\nFTPPASS=" + c.password + "\n");
+    common::ForgetCachedProfiles();
+    EXPECT_EQ(TransferNcFile(ctx, nullptr), 0) << ::testing::PrintToString(lines);
+    EXPECT_EQ(ReadBytes(served / c.ncFile), kProgram);
+    EXPECT_TRUE(Boxes(common::BoxIcon::Error).empty());
+    fs::remove(served / c.ncFile);
   }
 }
 
@@ -335,13 +390,23 @@ TEST(FtpOutcome, OnlyACompletionReplyConfirmsTheUpload) {
     const char* reply;
   };
   const Case cases[] = {
-      {"230 Login successful.\nlocal: /nc/O1.nc remote: O1.nc\n229 Entering extended passive mode (|||1|).\n"
-       "125 Starting.\n226 Transfer complete.\n221 Goodbye.\n",
+      {"230 Login successful.\n200 Type set to: Binary.\nlocal: /nc/O1.nc remote: O1.nc\n"
+       "229 Entering extended passive mode (|||1|).\n125 Starting.\n226 Transfer complete.\n221 Goodbye.\n",
        true, ""},
-      {"230 Login successful.\nlocal: /nc/O1.nc remote: 1\n250 Requested file action okay.\n", true, ""},
-      {"220-Welcome\n226 of them served today\n230 Login successful.\nlocal: /nc/O1.nc remote: 1\n"
-       "553 Could not create file.\n",
+      {"230 Login successful.\n200 Type set to I.\nlocal: /nc/O1.nc remote: 1\n250 Requested file action okay.\n",
+       true, ""},
+      {"220-Welcome\n226 of them served today\n230 Login successful.\n200 Type set to: Binary.\n"
+       "local: /nc/O1.nc remote: 1\n553 Could not create file.\n",
        false, "553 Could not create file."},
+      // The server refused binary (or its answer is missing): the put that
+      // followed went in ASCII mode and does not count.
+      {"230 Login successful.\n504 Unsupported type.\nlocal: /nc/O1.nc remote: O1.nc\n226 Transfer complete.\n",
+       false, "504 Unsupported type."},
+      {"230 Login successful.\n200 Type set to: Binary.\n500 Unknown command.\nlocal: /nc/O1.nc remote: O1.nc\n"
+       "226 Transfer complete.\n",
+       false, "500 Unknown command."},
+      {"230 Login successful.\nlocal: /nc/O1.nc remote: O1.nc\n226 Transfer complete.\n221 Goodbye.\n", false,
+       "221 Goodbye."},
       {"230 Login successful.\n200 Type set to: Binary.\n221 Goodbye.\n", false, "221 Goodbye."},
       {"530 Authentication failed.\nLogin failed.\n530 Log in with USER and PASS first.\n221 Goodbye.\n", false,
        "530 Authentication failed."},
