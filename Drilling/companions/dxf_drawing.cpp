@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
 #include "Drilling/app/outside_programs.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/job/job_file.h"
@@ -33,6 +34,7 @@ constexpr const char* kNoHoleDiameterFormat = "[%d] エラー：穴径が空で�
 constexpr const char* kDrawingMissingFormat = "エラー：%s が存在しません";
 constexpr const char* kNoViewerText = "DXF Viewer の設定がありません。";
 constexpr const char* kViewerCannotOpenFormat = "エラー：DXFファイル %s が開けません";
+constexpr const char* kNumberTooLargeFormat = "エラー：[%s] %s の値 %s が大きすぎます";
 
 // One group code (right-aligned in three characters) and its value.
 void Group(std::string& out, int code, std::string_view value) {
@@ -44,6 +46,20 @@ void Group(std::string& out, int code, std::string_view value) {
 // "%.6f"; a negative zero (the corner of an origin at 0) is written as 0.
 void Real(std::string& out, int code, double value) {
   Group(out, code, common::FormatText("%.6f", value + 0.0));
+}
+
+// The leading number of a job value, as the drawing reads it. Its number
+// text must fit the room its key is stored with: "1.7e308" reads as a
+// number but would give infinite extents and a 309-digit corner in the
+// drawing and its messages. False, with the value named (kind -1), for one
+// that does not fit. `name` is the key's name as numbered ("X12").
+bool DrawingNumber(Context& ctx, common::Form* owner, std::string_view section, const std::string& name,
+                   std::size_t room, std::string_view text, double& value) {
+  value = common::ParseLeadingDouble(text);
+  if (FormatNumber(value, 1).size() <= room - 1) return true;
+  ReportF(ctx, owner, kKindError, kNumberTooLargeFormat, std::string(section).c_str(), name.c_str(),
+          std::string(text).c_str());
+  return false;
 }
 
 }  // namespace
@@ -78,16 +94,23 @@ void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight
   WriteDxfLine(out, lowerRight, upperRight);
 }
 
-void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters) {
+int WriteHoleCircles(Context& ctx, common::Form* owner, std::string& out, std::string_view section,
+                     const HoleDiameters& diameters) {
   for (int k = 1; k <= kLastPosition; ++k) {
-    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room);
+    const std::string keyX = jobkey::PositionKey('X', k);
+    const std::string keyY = jobkey::PositionKey('Y', k);
+    std::string x = ReadJobKey(ctx, section, keyX, jobkey::kPositionX.room);
     if (x.empty()) break;
-    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room);
+    std::string y = ReadJobKey(ctx, section, keyY, jobkey::kPositionY.room);
     if (y.empty()) break;
-    const DxfPoint centre{common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)};
+    DxfPoint centre;
+    if (!DrawingNumber(ctx, owner, section, keyX, jobkey::kPositionX.room, x, centre.xMm) ||
+        !DrawingNumber(ctx, owner, section, keyY, jobkey::kPositionY.room, y, centre.yMm))
+      return -1;
     for (double diameter : {diameters.holeMm, diameters.kindCircleMm})
       if (diameter > 0) WriteDxfCircle(out, centre, diameter / 2, kLineType);
   }
+  return 0;
 }
 
 int CopyDxfTemplate(Context& ctx, common::Form* owner, std::string& out, std::string_view name) {
@@ -125,7 +148,8 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
       Report(ctx, owner, kKindError, kStock[i].missing);
       return -1;
     }
-    values[i] = common::ParseLeadingDouble(text);
+    const filekeys::Key& key = kStock[i].key;
+    if (!DrawingNumber(ctx, owner, key.section, key.name, key.room, text, values[i])) return -1;
   }
   const double sx = values[0], sy = values[1], ox = values[2], oy = values[3];
 
@@ -183,16 +207,19 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
       ReportF(ctx, owner, kKindList, kNoHoleDiameterFormat, n);
       continue;
     }
-    diameters.holeMm = common::ParseLeadingDouble(hole);
+    if (!DrawingNumber(ctx, owner, section, jobkey::kHoleDiameter.name, jobkey::kHoleDiameter.room, hole,
+                       diameters.holeMm))
+      return -1;
     const HoleKindDescription* kind = FindHoleKind(type);
     if (kind && kind->circle.key) {
       std::string circle = ReadJobKey(ctx, *kind->circle.key, n);
       if (circle.empty())
         ReportF(ctx, owner, kKindList, kind->circle.missingText, n);
-      else
-        diameters.kindCircleMm = common::ParseLeadingDouble(circle);
+      else if (!DrawingNumber(ctx, owner, section, kind->circle.key->name, kind->circle.key->room, circle,
+                              diameters.kindCircleMm))
+        return -1;
     }
-    WriteHoleCircles(ctx, out, section, diameters);
+    if (WriteHoleCircles(ctx, owner, out, section, diameters) != 0) return -1;
   }
   Group(out, 0, "ENDSEC");
   Group(out, 0, "EOF");

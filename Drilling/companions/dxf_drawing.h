@@ -39,7 +39,8 @@ struct DxfDrawingOptions {
 
 // Writes the drawing, then (with options.showViewer) ShowDxfFile. 0 after the
 // drawing was written (whatever the viewer did), -1 after a reported
-// failure. `written` (optional) gets the drawing's path when it was written.
+// failure (a number of the job too large for its field is one: nothing is
+// written). `written` (optional) gets the drawing's path when it was written.
 int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& options,
                     std::filesystem::path* written = nullptr);
 // 図面表示 (40022): the drawing, then the viewer.
@@ -60,7 +61,9 @@ void WriteDxfCircle(std::string& out, DxfPoint centre, double radiusMm, std::str
 void WriteStockOutline(std::string& out, DxfPoint lowerLeft, DxfPoint upperRight);
 // The circles of every position X1/Y1, X2/Y2, ... of the job's `section` up to
 // the first absent or empty coordinate: the hole diameter, then the kind's
-// circle, each only when above 0.
-void WriteHoleCircles(Context& ctx, std::string& out, std::string_view section, const HoleDiameters& diameters);
+// circle, each only when above 0. 0, or -1 for a coordinate whose number
+// does not fit the width it is stored with (reported, kind -1).
+int WriteHoleCircles(Context& ctx, common::Form* owner, std::string& out, std::string_view section,
+                     const HoleDiameters& diameters);
 
 }  // namespace drilling

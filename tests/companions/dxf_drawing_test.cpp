@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "Drilling/app/commands.h"
 #include "Drilling/app/main_window.h"
@@ -110,6 +111,12 @@ TEST_F(DxfDrawingTest, FailuresWriteNothing) {
       {"template", "", "", true, "ファイル " + tables.string() + " オープンエラー"},
       {"separator", "title=PLATE", "title=../PLATE", false, ""},
       {"points", "title=PLATE", "title=..", false, ""},
+      // A number too large for the width it is stored with (a hand-edited
+      // job): no infinite extents or 309-digit corner, the value named.
+      {"stock too large", "材料X=200", "材料X=1.7e308", false, "エラー：[Drilling] 材料X の値 1.7e308 が大きすぎます"},
+      {"origin too large", "原点Y=0", "原点Y=-9e99", false, "エラー：[Drilling] 原点Y の値 -9e99 が大きすぎます"},
+      {"hole too large", "穴径=8", "穴径=1e300", false, "エラー：[Hole1] 穴径 の値 1e300 が大きすぎます"},
+      {"position too large", "Y1=1.", "Y1=1e20", false, "エラー：[Hole1] Y1 の値 1e20 が大きすぎます"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -120,6 +127,7 @@ TEST_F(DxfDrawingTest, FailuresWriteNothing) {
     testsupport::WriteBytes(Drawing("PLATE"), "an earlier drawing");
     if (c.removeTemplate) fs::remove(tables);
     ui.boxes.clear();
+    lines.clear();
     launcher.started.clear();
     WriteConfig("[DxfViewer]\nFILE=/usr/bin/viewer\n");
 
@@ -132,6 +140,10 @@ TEST_F(DxfDrawingTest, FailuresWriteNothing) {
     EXPECT_EQ(DxfFolderNames(), std::vector<std::string>{"PLATE.dxf"});
     EXPECT_FALSE(fs::exists(ctx.programFolder / "PLATE.dxf"));
     EXPECT_TRUE(launcher.started.empty());
+    for (const std::string& line : lines) {
+      EXPECT_EQ(line.find("inf"), std::string::npos) << line;
+      EXPECT_FALSE(std::regex_search(line, std::regex("[0-9]{20}"))) << line;
+    }
     testsupport::WriteBytes(tables, kSmallTemplate);
   }
   // The title error is the job file's own.
