@@ -44,6 +44,10 @@ class Form {
   // an edit field, the edit text.
   virtual std::string Text(int id, std::size_t room) const = 0;
   virtual void SetText(int id, std::string_view text) = 0;
+  // The operator can type at most `bytes` bytes (code page 932) into the
+  // field: its room as the value is stored. Text set by the procedure is not
+  // cut (a longer stored value shows whole, and its save is refused).
+  virtual void LimitText(int id, std::size_t bytes) = 0;
   virtual void Enable(int id, bool enabled) = 0;
   virtual bool IsEnabled(int id) const = 0;
   virtual void SetFocus(int id) = 0;

@@ -50,7 +50,8 @@ void MemoryForm::Click(int id) {
 }
 
 void MemoryForm::Type(int id, std::string_view text) {
-  SetText(id, text);
+  const Control* c = Find(id);
+  SetText(id, c && c->limit > 0 ? CutToBytes(text, c->limit) : std::string(text));
   Send(DialogEvent::FocusLost, id);
 }
 
@@ -91,6 +92,15 @@ void MemoryForm::SetText(int id, std::string_view text) {
     c->text = Convert(*c, text);
     if (c->tpl->kind == ControlKind::ComboEdit) c->selected = -1;
   }
+}
+
+void MemoryForm::LimitText(int id, std::size_t bytes) {
+  if (Control* c = Find(id)) c->limit = bytes;
+}
+
+std::size_t MemoryForm::TextLimit(int id) const {
+  const Control* c = Find(id);
+  return c ? c->limit : 0;
 }
 
 void MemoryForm::Enable(int id, bool enabled) {

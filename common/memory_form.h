@@ -23,8 +23,8 @@ class MemoryForm : public Form {
   // A click: an auto radio button checks itself and clears its group, a check
   // box toggles; then the command goes to the procedure.
   void Click(int id);
-  // The operator types into a field: the text changes, then the field loses
-  // the focus.
+  // The operator types into a field: the text changes (typing stops at the
+  // field's limit), then the field loses the focus.
   void Type(int id, std::string_view text);
   // The operator picks a list entry: selection changed, then confirmed.
   void Choose(int id, int index);
@@ -34,6 +34,9 @@ class MemoryForm : public Form {
   bool HasControl(int id) const override;
   std::string Text(int id, std::size_t room) const override;
   void SetText(int id, std::string_view text) override;
+  void LimitText(int id, std::size_t bytes) override;
+  // The limit LimitText set (0: none).
+  std::size_t TextLimit(int id) const;
   void Enable(int id, bool enabled) override;
   bool IsEnabled(int id) const override;
   void SetFocus(int id) override { focus_ = id; }
@@ -79,6 +82,7 @@ class MemoryForm : public Form {
     bool checked = false;
     std::vector<std::string> entries;
     int selected = -1;
+    std::size_t limit = 0;  // bytes the operator can type; 0: no limit
   };
   Control* Find(int id);
   const Control* Find(int id) const;

@@ -32,17 +32,16 @@ constexpr const char* kProgramsFolder = "/usr/bin";
 
 namespace config = filekeys::config;
 
-// The five path rows: button, field, the key the value is kept under (with
-// the room its reader gives it), the field's name in error lines.
+// The five path rows: button, field, the key the value is kept under, the
+// field's name in error lines. A field holds as many bytes as the key's
+// reader takes back (the editor and the NC viewer 511, the tool table 63),
+// so a saved path is never cut into the name of another file.
 struct PathRow {
   int button;
   int field;
   filekeys::Key key;
   const char* name;
 };
-// A path is refused when it is longer than its reader takes it: the tool
-// table (63 bytes), the editor and the NC viewer (511 bytes) would come
-// back cut and name another file.
 constexpr PathRow kPathRows[] = {
     {kEditorButton, kEditorField, config::kEditor, "FILE EDITOR"},
     {kTrycutButton, kTrycutField, config::kTrycut, "TRYCUT2000"},
@@ -51,14 +50,30 @@ constexpr PathRow kPathRows[] = {
     {kToolFileButton, kToolFileField, config::kToolTable, "工具ファイル"},
 };
 
+// Stored values are read whole: a longer value edited into the file by hand
+// shows as it is (and is refused when saved), never cut on the way.
+std::string ReadWhole(const Context& ctx, std::string_view section, std::string_view key) {
+  return common::ReadProfileText(section, key, "", filekeys::kWholeValueRoom, ctx.configPath);
+}
+
 std::string ReadTransfer(const Context& ctx, const filekeys::Key& key) {
-  return common::ReadProfileText(key.section, key.name, "", key.room, ctx.configPath);
+  return ReadWhole(ctx, key.section, key.name);
 }
 
 // The destination kept for `method`: the key is the method's name.
 std::string ReadDestination(const Context& ctx, std::string_view method) {
-  return common::ReadProfileText(config::kTransferSection, method, "", config::kTransferDestinationRoom,
-                                 ctx.configPath);
+  return ReadWhole(ctx, config::kTransferSection, method);
+}
+
+// 0 when `text` fits `room` - 1 bytes of code page 932; otherwise the error
+// naming the field (never showing the value: it may be the password).
+int CheckFieldRoom(Context& ctx, common::Form& dialog, std::string_view text, std::size_t room,
+                   const char* name, bool path) {
+  const std::size_t bytes = room - 1;
+  if (common::Cp932Width(text) <= bytes) return 0;
+  ReportF(ctx, &dialog, kKindError, path ? "エラー：%s のパスは %zu バイトまでです。" : "エラー：%s は %zu バイトまでです。",
+          name, bytes);
+  return -1;
 }
 
 // Whether the method of that name logs in with the FTP account.
@@ -150,9 +165,15 @@ int LoadInitialSettings(Context& ctx, common::Form& dialog) {
   dialog.ResetEntries(kMethodCombo);
   for (const TransferMethod& method : TransferMethods()) dialog.AddEntry(kMethodCombo, method.name);
   EnableFtpFields(dialog, false);
+  // The operator types no more than a field can keep.
+  for (const PathRow& row : kPathRows) dialog.LimitText(row.field, row.key.room - 1);
+  dialog.LimitText(kMethodCombo, config::kTransferMethod.room - 1);
+  dialog.LimitText(kDestinationField, config::kTransferDestinationRoom - 1);
+  dialog.LimitText(kFtpUserField, config::kFtpUser.room - 1);
+  dialog.LimitText(kFtpPasswordField, config::kFtpPassword.room - 1);
 
   for (const PathRow& row : kPathRows) {
-    std::string value = common::ReadProfileText(row.key.section, row.key.name, "", kSettingsPathRoom, ctx.configPath);
+    std::string value = ReadWhole(ctx, row.key.section, row.key.name);
     if (!value.empty()) dialog.SetText(row.field, value);
   }
 
@@ -187,12 +208,13 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
     std::string text;
     const char* name;
   };
+  // Every field whole: what does not fit is refused below, never cut.
   std::vector<Value> paths;
-  for (const PathRow& row : kPathRows) paths.push_back({dialog.Text(row.field, kSettingsPathRoom), row.name});
-  const std::string method = dialog.Text(kMethodCombo, kSettingsMethodRoom);
-  const std::string destination = dialog.Text(kDestinationField, kSettingsPathRoom);
-  const std::string user = dialog.Text(kFtpUserField, kSettingsFtpRoom);
-  const std::string password = dialog.Text(kFtpPasswordField, kSettingsFtpRoom);
+  for (const PathRow& row : kPathRows) paths.push_back({WholeText(dialog, row.field), row.name});
+  const std::string method = WholeText(dialog, kMethodCombo);
+  const std::string destination = WholeText(dialog, kDestinationField);
+  const std::string user = WholeText(dialog, kFtpUserField);
+  const std::string password = WholeText(dialog, kFtpPasswordField);
 
   // Everything is checked before the first write.
   std::vector<Value> all = paths;
@@ -202,13 +224,8 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
   all.push_back({password, "FTP パスワード"});
   for (const Value& v : all)
     if (CheckLineText(ctx, &dialog, v.text, v.name) != 0) return -1;
-  for (std::size_t i = 0; i < std::size(kPathRows); ++i) {
-    const std::size_t limit = kPathRows[i].key.room - 1;
-    if (common::Utf8ToCp932(paths[i].text).size() > limit) {
-      ReportF(ctx, &dialog, kKindError, "エラー：%s のパスは %zu バイトまでです。", kPathRows[i].name, limit);
-      return -1;
-    }
-  }
+  for (std::size_t i = 0; i < std::size(kPathRows); ++i)
+    if (CheckFieldRoom(ctx, dialog, paths[i].text, kPathRows[i].key.room, kPathRows[i].name, true) != 0) return -1;
   // The method names the key its destination is kept under; only the
   // methods the transfer knows are saved (stored under their own spelling).
   const TransferMethod* known = FindTransferMethod(method);
@@ -218,8 +235,13 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
     return -1;
   }
   const std::string methodName = known ? known->name : "";
-
+  if (known && CheckFieldRoom(ctx, dialog, destination, config::kTransferDestinationRoom, "NCファイル転送先", false) != 0)
+    return -1;
   const bool ftp = known && known->usesFtpAccount;
+  // The account is written only for FTP and only when typed (see below).
+  if (ftp && (CheckFieldRoom(ctx, dialog, user, config::kFtpUser.room, "FTP ユーザー", false) != 0 ||
+              CheckFieldRoom(ctx, dialog, password, config::kFtpPassword.room, "FTP パスワード", false) != 0))
+    return -1;
   const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, config::kFtpPassword).empty();
   // All of it in one write: a failure leaves the file as it was, never the
   // paths of the new settings with the transfer of the old.

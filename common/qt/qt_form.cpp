@@ -29,6 +29,7 @@
 #include <QStyle>
 #include <QWheelEvent>
 #include <QWindow>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include "common/sjis.h"
@@ -133,6 +134,26 @@ QWidget* MakeMultiLineEdit(const ControlTemplate& c, QWidget* parent) {
   text->setReadOnly(true);
   return text;
 }
+// A field's room in bytes of code page 932, as its value is stored: typing
+// or pasting past it is refused whole, never cut. A longer text the
+// procedure set (a hand-edited value) shows whole; typing may then shorten
+// it but never lengthen it.
+class ByteRoomValidator : public QValidator {
+ public:
+  ByteRoomValidator(std::size_t bytes, const int* programmatic, QObject* parent)
+      : QValidator(parent), bytes_(bytes), programmatic_(programmatic) {}
+  State validate(QString& input, int&) const override {
+    const std::size_t width = Cp932Width(S(input));
+    if (*programmatic_ == 0 && width > bytes_ && width > acceptedWidth_) return Invalid;
+    acceptedWidth_ = width;
+    return width <= bytes_ ? Acceptable : Intermediate;
+  }
+
+ private:
+  std::size_t bytes_;
+  const int* programmatic_;  // >0 while the procedure sets the text
+  mutable std::size_t acceptedWidth_ = 0;
+};
 
 }  // namespace
 
@@ -577,6 +598,13 @@ void QtForm::SetText(int id, std::string_view text) {
   else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setPlainText(t);
   else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(t);
   --programmatic_;
+}
+
+void QtForm::LimitText(int id, std::size_t bytes) {
+  QWidget* w = Widget(id);
+  QLineEdit* edit = qobject_cast<QLineEdit*>(w);
+  if (auto* combo = qobject_cast<QComboBox*>(w)) edit = combo->lineEdit();
+  if (edit) edit->setValidator(new ByteRoomValidator(bytes, &programmatic_, edit));
 }
 
 void QtForm::Enable(int id, bool enabled) {

@@ -68,6 +68,7 @@ class QtForm : public QDialog, public Form {
   bool HasControl(int id) const override { return widgets_.contains(id); }
   std::string Text(int id, std::size_t room) const override;
   void SetText(int id, std::string_view text) override;
+  void LimitText(int id, std::size_t bytes) override;
   void Enable(int id, bool enabled) override;
   bool IsEnabled(int id) const override;
   void SetFocus(int id) override;

@@ -289,3 +289,43 @@ TEST_F(QtHostTest, TheFileDialogShowsWhatTheRequestSaysOfEachFile) {
   EXPECT_LE(dialog.width(), area.width());
   EXPECT_LE(dialog.height(), area.height());
 }
+
+// A field takes no more bytes (code page 932) than its room: typing stops
+// there in an edit and in the edit of a drop-down; a longer text the
+// procedure set shows whole and may be shortened, not lengthened.
+TEST_F(QtHostTest, TypingStopsAtTheFieldsRoomInBytes) {
+  common::DialogTemplate tpl;
+  tpl.name = "ROOMTEST";
+  tpl.width = 200;
+  tpl.height = 60;
+  tpl.controls = {
+      {11, common::ControlKind::Edit, "", 4, 4, 100, 12},
+      {12, common::ControlKind::ComboEdit, "", 4, 20, 100, 60},
+  };
+  common::QtForm form(tpl, [](common::Form&, common::DialogEvent, int) {}, nullptr, {});
+  form.Initialise();
+  form.LimitText(11, 5);
+  form.LimitText(12, 3);
+  auto* edit = qobject_cast<QLineEdit*>(form.Widget(11));
+  auto* combo = qobject_cast<QComboBox*>(form.Widget(12));
+  ASSERT_NE(edit, nullptr);
+  ASSERT_NE(combo, nullptr);
+  // Typed a character at a time, as the keyboard does (QTest types ASCII only).
+  auto type = [](QLineEdit* into, const QString& text) {
+    for (QChar c : text) into->insert(QString(c));
+  };
+  type(edit, QStringLiteral("ａｂｃ"));  // two bytes each
+  EXPECT_EQ(form.Text(11, 64), "ａｂ");
+  type(edit, "xy");
+  EXPECT_EQ(form.Text(11, 64), "ａｂx");
+  QTest::keyClicks(combo->lineEdit(), "ftpp");
+  EXPECT_EQ(form.Text(12, 64), "ftp");
+
+  form.SetText(11, "123456789");
+  EXPECT_EQ(form.Text(11, 64), "123456789");
+  edit->setCursorPosition(9);
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(form.Text(11, 64), "12345678");
+  type(edit, "z");
+  EXPECT_EQ(form.Text(11, 64), "12345678");
+}

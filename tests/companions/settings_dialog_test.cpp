@@ -204,6 +204,10 @@ TEST_F(SettingsDialog, SavedSettingsComeBackWhenTheDialogOpensAgain) {
   EXPECT_EQ(Stored("COLOR", "WINDOW1"), "200,200,200");
 }
 
+const std::string kLong40 = "p4ssw0rd-" + std::string(31, 'x');
+const std::string kPath512 = "/opt/" + std::string(502, 'e') + "/edit";
+const std::string kPath608 = "/opt/" + std::string(598, 't') + "/trycut";
+
 TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
   // The NC viewer is started with its path read with 511 bytes.
   static const std::string kLongViewer = "/opt/" + std::string(510, 'v');
@@ -221,6 +225,14 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
       {kToolFileField, "/srv/cam/tables/machining-centre-01/magazine/2024-spring/MCTOOL-2024.ini",
        "エラー：工具ファイル のパスは 63 バイトまでです。"},
       {kNcViewerField, kLongViewer.c_str(), "エラー：NC VIEWER のパスは 511 バイトまでです。"},
+      // Wider than the room it is kept and read back with: refused, never cut.
+      {kFtpPasswordField, kLong40.c_str(), "エラー：FTP パスワード は 31 バイトまでです。"},
+      {kFtpUserField, kLong40.c_str(), "エラー：FTP ユーザー は 31 バイトまでです。"},
+      {kEditorField, kPath512.c_str(), "エラー：FILE EDITOR のパスは 511 バイトまでです。"},
+      {kTrycutField, kPath608.c_str(), "エラー：TRYCUT2000 のパスは 519 バイトまでです。"},
+      {kDestinationField, kPath608.c_str(), "エラー：NCファイル転送先 は 519 バイトまでです。"},
+      {kMethodCombo, "ＦＴＰ長い名前です",
+       "エラー：ファイル転送方法 [ＦＴＰ長い名前です] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -236,6 +248,37 @@ TEST_F(SettingsDialog, RefusedSavesWriteNothingAndKeepTheDialogOpen) {
     EXPECT_EQ(ui.boxes[0].text, c.error);
     EXPECT_EQ(testsupport::ReadBytes(ctx.configPath), before);
   }
+}
+
+// Each field takes as many bytes as its value keeps; a longer value edited
+// into the file by hand shows whole and is not saved cut; the longest that
+// fits comes back whole.
+TEST_F(SettingsDialog, FieldsTakeTheirRoomAndStoredValuesShowWhole) {
+  const std::string kana31 = std::string("パスワード") + "0123456789abcdefghijk";  // 10 + 21 bytes
+  Config(std::string("[NcFileTransfer]\nPROTOCOL=FTP\nFTP=10.0.0.1\nFTPUSER=cam\nFTPPASS=") + kLong40 +
+         "\n[EDITOR]\nFILE=" + kPath608 + "\n");
+  const std::string before = testsupport::ReadBytes(ctx.configPath);
+  auto form = Open();
+  const std::pair<int, std::size_t> limits[] = {
+      {kEditorField, 511},      {kTrycutField, 519},      {kNcViewerField, 511},  {kDxfViewerField, 519},
+      {kToolFileField, 63},     {kMethodCombo, 11},       {kDestinationField, 519}, {kFtpUserField, 31},
+      {kFtpPasswordField, 31},
+  };
+  for (const auto& [id, bytes] : limits) EXPECT_EQ(form->TextLimit(id), bytes) << id;
+  EXPECT_EQ(form->FullText(kFtpPasswordField), kLong40);
+  EXPECT_EQ(form->FullText(kEditorField), kPath608);
+  form->Click(kSettingsCmdSave);
+  EXPECT_FALSE(form->HasEnded());
+  EXPECT_EQ(testsupport::ReadBytes(ctx.configPath), before);
+
+  form->SetText(kEditorField, "/usr/bin/vi");
+  form->Type(kFtpPasswordField, kana31 + "xyz");  // typing stops at the room
+  EXPECT_EQ(form->FullText(kFtpPasswordField), kana31);
+  ui.boxes.clear();
+  form->Click(kSettingsCmdSave);
+  ASSERT_TRUE(form->HasEnded());
+  EXPECT_EQ(Open()->FullText(kFtpPasswordField), kana31);
+  EXPECT_EQ(Stored("NcFileTransfer", "FTPPASS"), kana31);
 }
 
 // The file may not grow to the size the new settings give it: the save

@@ -71,4 +71,37 @@ TEST(DrillncSend, SettingsThenSendPutsTheProgramOnTheServer) {
   EXPECT_EQ(refused.status, 1);
 }
 
+// What does not fit, or names no transfer method, is refused with the field
+// named, exit 1, and Drilling.ini stays byte for byte as it was.
+TEST(DrillncSend, SettingsThatDoNotFitAreRefusedAndChangeNothing) {
+  testsupport::TempFolder home;
+  testsupport::TempFolder scratch;
+  const std::string config = "[NcFileTransfer]\r\nPROTOCOL=FTP\r\nFTP=10.0.0.1\r\nFTPUSER=cam\r\nFTPPASS=pw\r\n";
+  WriteBytes(home / "Drilling.ini", config);
+  const std::string long40(40, 'u');
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--ftp-user", long40}, "", "エラー：FTP ユーザー は 31 バイトまでです。"},
+      {{"--ftp-password-stdin"}, long40 + "\n", "エラー：FTP パスワード は 31 バイトまでです。"},
+      {{"--editor", "/opt/" + std::string(603, 'e')}, "", "エラー：FILE EDITOR のパスは 511 バイトまでです。"},
+      {{"--protocol", "ＦＴＰ長い名前です"}, "",
+       "エラー：ファイル転送方法 [ＦＴＰ長い名前です] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
+      {{"--protocol", "NETWORKS", "--destination", "/srv/nc"}, "",
+       "エラー：ファイル転送方法 [NETWORKS] は使えません（DNC, USB, FTP, NETWORK のどれかです）。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    std::vector<std::string> args{"settings"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Outcome run = Drillnc(home.Path(), scratch.Path(), args, c.input);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find(c.error), std::string::npos) << run.out;
+    EXPECT_EQ(ReadBytes(home / "Drilling.ini"), config);
+  }
+}
+
 }  // namespace

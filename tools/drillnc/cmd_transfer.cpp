@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Drilling/app/field_check.h"
 #include "Drilling/companions/nc_transfer.h"
 #include "Drilling/companions/settings_dialog.h"
 #include "common/memory_form.h"
@@ -23,23 +24,23 @@ struct SettingRow {
   int field;
   const char* label;
   const char* option;  // nullptr: set otherwise
-  std::size_t room;
 };
 constexpr SettingRow kRows[] = {
-    {kEditorField, "FILE EDITOR", "--editor", kSettingsPathRoom},
-    {kTrycutField, "TRYCUT2000", "--trycut", kSettingsPathRoom},
-    {kNcViewerField, "NC VIEWER", "--nc-viewer", kSettingsPathRoom},
-    {kDxfViewerField, "DXF VIEWER", "--dxf-viewer", kSettingsPathRoom},
-    {kToolFileField, "工具ファイル", "--tool-table", kSettingsPathRoom},
-    {kMethodCombo, "ファイル転送方法", nullptr, kSettingsMethodRoom},
-    {kDestinationField, "NCファイル転送先", "--destination", kSettingsPathRoom},
-    {kFtpUserField, "FTP ユーザー", "--ftp-user", kSettingsFtpRoom},
-    {kFtpPasswordField, "FTP パスワード", nullptr, kSettingsFtpRoom},
+    {kEditorField, "FILE EDITOR", "--editor"},
+    {kTrycutField, "TRYCUT2000", "--trycut"},
+    {kNcViewerField, "NC VIEWER", "--nc-viewer"},
+    {kDxfViewerField, "DXF VIEWER", "--dxf-viewer"},
+    {kToolFileField, "工具ファイル", "--tool-table"},
+    {kMethodCombo, "ファイル転送方法", nullptr},
+    {kDestinationField, "NCファイル転送先", "--destination"},
+    {kFtpUserField, "FTP ユーザー", "--ftp-user"},
+    {kFtpPasswordField, "FTP パスワード", nullptr},
 };
 
+// The values as they are stored, whole.
 void PrintSettings(Session& session, const common::Form& form) {
   for (const SettingRow& row : kRows) {
-    std::string value = form.Text(row.field, row.room);
+    std::string value = WholeText(form, row.field);
     // The password is never printed; only whether one is set.
     if (row.field == kFtpPasswordField && !value.empty()) value = "***";
     session.Print(std::string(row.label) + ": " + value);
