@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/posix_spawn.h"
@@ -28,25 +29,17 @@ pid_t Spawn(const LaunchRequest& request) {
   return pid;
 }
 
-// Started programs are not waited for; their exit is collected at the next
-// launch so they do not stay as zombies. A process-wide SIGCHLD setting would
-// interfere with the GUI library's own child handling, so none is made.
-std::vector<pid_t>& Unreaped() {
-  static std::vector<pid_t> pids;
-  return pids;
-}
-
-void ReapFinished() {
-  auto& pids = Unreaped();
-  for (std::size_t i = 0; i < pids.size();) {
+// Started programs are not waited for, but their end is collected as soon
+// as it comes (a thread per program that waits for it), so an editor or
+// viewer that was closed does not stay as a zombie while the program runs.
+// A process-wide SIGCHLD setting would interfere with the GUI library's own
+// child handling, so none is made.
+void ReapWhenEnded(pid_t pid) {
+  std::thread([pid] {
     int status = 0;
-    pid_t r = waitpid(pids[i], &status, WNOHANG);
-    if (r == pids[i] || (r < 0 && errno == ECHILD)) {
-      pids.erase(pids.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-  }
+  }).detach();
 }
 
 }  // namespace
@@ -70,16 +63,14 @@ pid_t SpawnRequest(const LaunchRequest& request, posix_spawn_file_actions_t& act
 }
 
 bool SystemLauncher::Start(const LaunchRequest& request) {
-  ReapFinished();
   if (request.program.empty()) return false;
   pid_t pid = Spawn(request);
   if (pid <= 0) return false;
-  Unreaped().push_back(pid);
+  ReapWhenEnded(pid);
   return true;
 }
 
 int SystemLauncher::Run(const LaunchRequest& request) {
-  ReapFinished();
   if (request.program.empty()) return -1;
   pid_t pid = Spawn(request);
   if (pid <= 0) return -1;

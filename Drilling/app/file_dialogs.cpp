@@ -22,11 +22,12 @@ struct FileKind {
   const char* extension;  // the key's default, or the extension
   const char* label;
   const char* title;
+  bool programs = false;  // a program is chosen (see ChooseFile)
 };
 const FileKind kFileKinds[] = {
     {"CAMFILE", "DB", &filekeys::config::kJobFileExtension, "dri", "Save Files", "定義ファイルを開く"},
     {"NCFILE", "NC", &filekeys::config::kNcFileExtension, "ncd", "NC Files", "ＮＣファイルを開く"},
-    {"EXEFILE", nullptr, nullptr, "exe", "EXE Files", "EXEファイルを開く"},
+    {"EXEFILE", nullptr, nullptr, "exe", "EXE Files", "EXEファイルを開く", true},
     {"TBLFILE", "", nullptr, "tbl", "TBL Files", "TBLファイルを開く"},
 };
 constexpr const char* kAnyFileTitle = "ファイルを開く";
@@ -49,6 +50,7 @@ int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::stri
   std::string extension;
   std::string label;
   std::string title = kAnyFileTitle;
+  bool executables = false;
   for (const FileKind& k : kFileKinds) {
     if (!common::EqualsNoCase(kind, k.kind)) continue;
     if (k.folder && *k.folder)
@@ -58,12 +60,18 @@ int ChooseFile(Context& ctx, common::Form* owner, std::string& result, std::stri
     extension = k.extensionKey ? ReadConfigKey(ctx, *k.extensionKey, k.extension) : k.extension;
     label = k.label;
     title = k.title;
+#ifndef _WIN32
+    // A program here has no extension: the files the user may run come
+    // first; .exe stays offered for a Windows program run through wine.
+    executables = k.programs;
+#endif
     break;
   }
 
   common::FileDialogRequest request;
   request.title = title;
   request.initialFolder = ctx.dialogFolder;
+  if (executables) request.filters.push_back({"実行ファイル(*)", "*", true});
   if (!label.empty()) {
     std::string pattern = "*." + extension;
     request.filters.push_back({label + "(" + pattern + ")", pattern});

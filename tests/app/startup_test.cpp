@@ -126,7 +126,12 @@ TEST_F(StartUpTest, FileChooserKindsAndOverwriteQuestion) {
   EXPECT_EQ(drilling::ChooseFile(ctx, nullptr, result, "EXEFILE"), 0);
   EXPECT_EQ(result, "");
   EXPECT_EQ(ui.fileRequests[1].initialFolder, (folder / "ncdata").string());
-  EXPECT_EQ(ui.fileRequests[1].filters[0].description, "EXE Files(*.exe)");
+  // Programs on Linux have no extension: the files the user may run come first.
+  ASSERT_EQ(ui.fileRequests[1].filters.size(), 3u);
+  EXPECT_EQ(ui.fileRequests[1].filters[0].description, "実行ファイル(*)");
+  EXPECT_TRUE(ui.fileRequests[1].filters[0].executable);
+  EXPECT_EQ(ui.fileRequests[1].filters[1].description, "EXE Files(*.exe)");
+  EXPECT_FALSE(ui.fileRequests[1].filters[1].executable);
   drilling::ChooseFile(ctx, nullptr, result, "TBLFILE");
   EXPECT_EQ(ui.fileRequests[2].initialFolder, folder.Path().string());
   drilling::ChooseFile(ctx, nullptr, result, "CAMFILE");
