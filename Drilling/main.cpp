@@ -9,6 +9,7 @@
 #include "Drilling/app/context.h"
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
+#include "Drilling/companions/nc_transfer.h"
 #include "common/clock.h"
 #include "common/launch.h"
 #include "common/program_folder.h"
@@ -43,6 +44,8 @@ int main(int argc, char* argv[]) {
   if (!home.warning.empty()) ui.ShowBox(nullptr, home.warning, "Drilling", common::BoxIcon::Warning);
   ctx.executableFolder = home.executableFolder;
   if (drilling::StartUp(ctx, home.folder) != 0) return -1;
+  // An FTP script a killed run left behind holds the password.
+  drilling::RemoveStaleFtpScript(ctx);
   drilling::OpenTraceConsole(ctx, stdout);
 
   ui.Style().windowColour = ctx.windowColour;

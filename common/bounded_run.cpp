@@ -7,14 +7,18 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <cerrno>
 
-#include "common/posix_spawn.h"
+#include "common/platform.h"
 #endif
 
 namespace common {
@@ -25,6 +29,8 @@ namespace {
 constexpr std::size_t kMaxOutputBytes = 1u << 20;
 // Granularity of the checks for the program's end (ms).
 constexpr int kPollMs = 50;
+// Where a program name is looked for when PATH is not set.
+constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
 
 using Clock = std::chrono::steady_clock;
 
@@ -43,6 +49,101 @@ void Drain(int fd, std::string& output) {
   }
 }
 
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// The file to run: a program with a folder part as it is, a bare name looked
+// up on PATH (an empty entry is the current folder, as the shell has it).
+// Empty when there is none.
+std::string FindProgram(const std::string& program) {
+  if (program.find('/') != std::string::npos) return program;
+  std::string path = EnvironmentValue("PATH");
+  if (path.empty()) path = kDefaultPath;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = path.find(':', start);
+    std::string folder = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
+    if (IsExecutableFile(candidate)) return candidate;
+    if (end == std::string::npos) return {};
+    start = end + 1;
+  }
+}
+
+// Starts the program in its own process group with standard input from
+// `input` and standard output and error into `outFd`, tied to this process:
+// on Linux the parent-death signal kills it when the caller dies. A forked
+// child rather than posix_spawn, which cannot set that signal; between fork
+// and exec the child makes only async-signal-safe calls. The pid, or -1 when
+// the program cannot be started (nothing is left running then).
+pid_t SpawnTied(const LaunchRequest& request, const std::string& input, int outFd) {
+  const std::string program = FindProgram(request.program);
+  if (program.empty()) return -1;
+  std::vector<std::string> args;
+  args.push_back(request.program);
+  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string folder = request.workingFolder.string();
+
+  // The child reports a failure before exec through this pipe; it closes
+  // without a word when exec succeeded.
+  int status[2];
+  if (::pipe2(status, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = ::getpid();
+  // No signal handler of this process may run in the child.
+  sigset_t all, old;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &old);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int error = 0;
+    ::setpgid(0, 0);
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+    if (::getppid() != parent) ::_exit(127);  // the caller died before the signal was set
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &defaults, nullptr);
+    const int in = ::open(input.c_str(), O_RDONLY);
+    if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(outFd, 2) < 0 ||
+        (!folder.empty() && ::chdir(folder.c_str()) != 0)) {
+      error = errno;
+    } else {
+      if (in > 2) ::close(in);
+      sigset_t none;
+      sigemptyset(&none);
+      ::sigprocmask(SIG_SETMASK, &none, nullptr);
+      ::execv(program.c_str(), argv.data());
+      error = errno;
+    }
+    (void)!::write(status[1], &error, sizeof error);
+    ::_exit(127);
+  }
+  ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  ::close(status[1]);
+  if (pid < 0) {
+    ::close(status[0]);
+    return -1;
+  }
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(status[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(status[0]);
+  if (n > 0) {
+    int ended = 0;
+    while (::waitpid(pid, &ended, 0) < 0 && errno == EINTR) {
+    }
+    return -1;
+  }
+  return pid;
+}
+
 }  // namespace
 
 RunOutcome RunBounded(const LaunchRequest& request, const std::filesystem::path& inputFile,
@@ -51,42 +152,18 @@ RunOutcome RunBounded(const LaunchRequest& request, const std::filesystem::path&
   if (request.program.empty()) return outcome;
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return outcome;
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  std::string input = inputFile.empty() ? std::string("/dev/null") : inputFile.string();
-  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-  // Its own process group, so a limit that passes ends what it started too;
-  // default signal handling and no blocked signals, whatever the host set.
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t none;
-  sigemptyset(&none);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGTERM);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  const pid_t pid = SpawnRequest(request, actions, &attr);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
+  const std::string input = inputFile.empty() ? std::string("/dev/null") : inputFile.string();
+  const pid_t pid = SpawnTied(request, input, pipeFds[1]);
   ::close(pipeFds[1]);
   if (pid < 0) {
     ::close(pipeFds[0]);
     return outcome;
   }
   outcome.started = true;
+  if (limits.started) limits.started();
   ::fcntl(pipeFds[0], F_SETFL, ::fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
 
   const Clock::time_point start = Clock::now();
-  int nextTickMs = limits.tickMs > 0 ? limits.tickMs : -1;
   bool outputOpen = true;
   int status = 0;
   for (;;) {
@@ -98,18 +175,14 @@ RunOutcome RunBounded(const LaunchRequest& request, const std::filesystem::path&
       if (done == pid && WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
       break;
     }
-    int elapsed = MsSince(start);
-    if (elapsed >= limits.timeoutMs) {
+    const bool stopNow = limits.stop && limits.stop->load();
+    if (stopNow || MsSince(start) >= limits.timeoutMs) {
       ::kill(-pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
       Drain(pipeFds[0], outcome.output);
-      outcome.timedOut = true;
+      (stopNow ? outcome.stopped : outcome.timedOut) = true;
       break;
-    }
-    if (nextTickMs > 0 && elapsed >= nextTickMs) {
-      if (limits.tick) limits.tick(elapsed);
-      nextTickMs += limits.tickMs;
     }
     if (outputOpen) {
       pollfd p{pipeFds[0], POLLIN, 0};

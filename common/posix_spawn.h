@@ -1,4 +1,5 @@
-// POSIX only: the one way the launcher and the bounded run start a program.
+// POSIX only: how the launcher starts a program (the bounded run forks its
+// own child, tied to the caller by the parent-death signal).
 #pragma once
 
 #ifndef _WIN32

@@ -39,6 +39,9 @@ constexpr const char* kStopScriptStoppedFormat = "%s が %d 秒で終わらな�
 constexpr const char* kClosingDncText = "DNCソフトウェアを閉じます。";
 constexpr const char* kScriptCannotOpenFormat = "エラー：ファイル %s が開けません";
 constexpr const char* kFtpProgressFormat = "ＦＴＰ転送中 %s （%d秒）";
+// The progress window of an upload: its title and what it shows.
+constexpr const char* kFtpProgressCaption = "ＮＣデータ転送";
+constexpr const char* kFtpProgressTextFormat = "ＮＣファイル %s\nホスト名 [IP Address] %s へ転送しています";
 constexpr const char* kNoFtpClientText = "ftp が起動できません（tnftp が入っていません）";
 constexpr const char* kFtpNoAnswerWithinFormat = "ＦＴＰサーバー %s から %d 秒以内に応答がありません";
 constexpr const char* kFtpNoReplyText = "ＦＴＰサーバーの応答がありません";
@@ -110,9 +113,9 @@ SendOutcome DncTransfer(Context& ctx, common::Form* main, const TransferJob& job
 }
 
 SendOutcome FtpSend(Context& ctx, common::Form* main, const TransferJob& job) {
-  bool reported = false;
-  if (FtpTransfer(ctx, main, job.ncPath, job.destination, &reported) == 0) return SendOutcome::Sent;
-  return reported ? SendOutcome::FailedReported : SendOutcome::Failed;
+  SendOutcome how = SendOutcome::Failed;
+  FtpTransfer(ctx, main, job.ncPath, job.destination, &how);
+  return how;
 }
 
 constexpr TransferMethod kMethods[] = {
@@ -192,7 +195,6 @@ int StopDncSoftware(Context& ctx, common::Form* main) {
     request.workingFolder = ctx.programFolder;
     common::RunLimits limits;
     limits.timeoutMs = kDncStopWaitMs;
-    limits.tickMs = 0;
     common::RunOutcome run = common::RunBounded(request, {}, limits);
     // Its result does not stop the transfer; the list says what happened.
     if (!run.started)
@@ -205,12 +207,21 @@ int StopDncSoftware(Context& ctx, common::Form* main) {
   return 0;
 }
 
-int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host, bool* reported) {
-  if (reported) *reported = false;
+void RemoveStaleFtpScript(const Context& ctx) {
+  const fs::path script = ctx.NcFolder() / kFtpScriptName;
+  std::error_code ec;
+  // Only a file: a folder of that name is the operator's, not a script.
+  if (!fs::is_directory(fs::symlink_status(script, ec))) fs::remove(script, ec);
+  common::RemoveStaleTemporaries(script);
+}
+
+namespace {
+
+SendOutcome UploadByFtp(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host) {
   SetDialogFolder(ctx, "NC");
   std::string user = ReadConfigKey(ctx, config::kFtpUser);
   std::string password = ReadConfigKey(ctx, config::kFtpPassword);
-  if (user.empty() || password.empty()) return -1;
+  if (user.empty() || password.empty()) return SendOutcome::Failed;
 
   std::string remoteName = ncPath.filename().string();
   if (ReadConfigInt(ctx, config::kFtpKeepsName, 1) == 0) {
@@ -225,41 +236,68 @@ int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::s
   fs::path scriptPath = fs::path(ctx.dialogFolder) / kFtpScriptName;
   std::string script = FtpScriptText(host, user, password, ncPath.string(), remoteName);
   if (!common::WriteFileAtomic(scriptPath, script, common::FileMode::OwnerOnly)) {
-    if (reported) *reported = true;
     ReportF(ctx, main, kKindError, kScriptCannotOpenFormat, scriptPath.string().c_str());
-    return -1;
+    return SendOutcome::FailedReported;
   }
 
   common::LaunchRequest request;
   request.program = kFtpProgram;
   request.arguments = {"-n", "-v", "-g"};
   request.workingFolder = ctx.dialogFolder;
-  common::RunLimits limits;
-  limits.timeoutMs = kFtpWaitMs;
-  limits.tickMs = kFtpProgressMs;
-  std::string hostText(host);
-  limits.tick = [&](int elapsedMs) {
+  const std::string hostText(host);
+  common::RunOutcome run;
+  // The client runs off the window's thread: the window keeps painting and
+  // its progress window offers 中止. The script (it holds the password)
+  // goes as soon as the client has it open.
+  common::LongTask task;
+  task.caption = kFtpProgressCaption;
+  task.text = common::FormatText(kFtpProgressTextFormat, ncPath.filename().string().c_str(), hostText.c_str());
+  task.progressMs = kFtpProgressMs;
+  task.progress = [&](int elapsedMs) {
     ReportF(ctx, main, kKindList, kFtpProgressFormat, hostText.c_str(), elapsedMs / 1000);
   };
-  common::RunOutcome run = common::RunBounded(request, scriptPath, limits);
+  task.work = [&](const std::atomic<bool>& stop) {
+    common::RunLimits limits;
+    limits.timeoutMs = kFtpWaitMs;
+    limits.stop = &stop;
+    limits.started = [&scriptPath] {
+      std::error_code ignored;
+      fs::remove(scriptPath, ignored);
+    };
+    run = common::RunBounded(request, scriptPath, limits);
+  };
+  if (ctx.ui)
+    ctx.ui->RunLongTask(main, task);
+  else
+    common::RunLongTaskWaiting(task);
   std::error_code ec;
   fs::remove(scriptPath, ec);
   ctx.Trace("%s", run.output.c_str());
 
   if (!run.started) {
-    if (reported) *reported = true;
     Report(ctx, main, kKindList, kNoFtpClientText);
-    return ReportError(ctx, main, kFtpNotRunText);
+    ReportError(ctx, main, kFtpNotRunText);
+    return SendOutcome::FailedReported;
   }
+  if (run.stopped) return SendOutcome::Stopped;
   if (run.timedOut) {
     ReportF(ctx, main, kKindList, kFtpNoAnswerWithinFormat, hostText.c_str(),
             kFtpWaitMs / 1000);
-    return -1;
+    return SendOutcome::Failed;
   }
   FtpOutcome outcome = ReadFtpOutcome(run.output);
-  if (outcome.confirmed) return 0;
+  if (outcome.confirmed) return SendOutcome::Sent;
   Report(ctx, main, kKindList, outcome.reply.empty() ? std::string(kFtpNoReplyText) : outcome.reply);
-  return -1;
+  return SendOutcome::Failed;
+}
+
+}  // namespace
+
+int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host,
+                SendOutcome* how) {
+  const SendOutcome outcome = UploadByFtp(ctx, main, ncPath, host);
+  if (how) *how = outcome;
+  return outcome == SendOutcome::Sent ? 0 : -1;
 }
 
 std::span<const TransferMethod> TransferMethods() { return kMethods; }
@@ -329,6 +367,8 @@ int SendByMethod(Context& ctx, common::Form* main, const TransferJob& job) {
 }
 
 int TransferNcFile(Context& ctx, common::Form* main) {
+  // A script a killed transfer may have left holds the password.
+  RemoveStaleFtpScript(ctx);
   TransferJob job;
   if (PrepareTransfer(ctx, main, job) != 0) return -1;
   // Anything that must hold before a program leaves for the machine is

@@ -4,8 +4,9 @@
 //    wait; a missing one is fine), then the DNC program is started with the
 //    NC file path as its one argument;
 //  - FTP: the ftp client (tnftp, "ftp" on PATH) runs a generated script fed
-//    on its standard input; the upload counts only when the server confirmed
-//    it (reply 226 or 250 after the put), read from the client's output;
+//    on its standard input, off the window's thread with a progress window
+//    and 中止; the upload counts only when the server took binary mode and
+//    confirmed the put (reply 226 or 250), read from the client's output;
 //  - NETWORK, USB: the file is copied under a temporary name into the target
 //    folder and renamed over the target, so the machine never reads half a
 //    program and a failed copy leaves the earlier program as it was.
@@ -25,7 +26,7 @@ namespace drilling {
 constexpr const char* kTransferSection = filekeys::config::kTransferSection;
 
 // Script written for the ftp client into ncdata, readable by the user only
-// and removed after the transfer (it holds the password).
+// and removed as soon as the client has it open (it holds the password).
 constexpr const char* kFtpScriptName = "mtftp.ctl";
 // Run from the program folder before the DNC program is started.
 constexpr const char* kDncStopScriptName = "DncStop.sh";
@@ -54,10 +55,17 @@ FtpOutcome ReadFtpOutcome(std::string_view clientOutput);
 int StopDncSoftware(Context& ctx, common::Form* main);
 
 // Uploads `ncPath` to `host` ("name" or "name port"). 0 when the server
-// confirmed the upload, -1 otherwise. `reported` (when given) tells whether
-// the failure has already been reported with its own error box.
+// confirmed the upload, -1 otherwise. The client runs through the Ui's long
+// task (off the window's thread, with 中止), at most kFtpWaitMs; it dies with
+// this process. `how` (when given) tells how it ended: a failure that showed
+// its own error box, or a stop by the operator.
 int FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& ncPath, std::string_view host,
-                bool* reported = nullptr);
+                SendOutcome* how = nullptr);
+
+// Removes ncdata/mtftp.ctl (and temporaries of it whose writer is gone): the
+// script holds the password, and a transfer killed between writing it and
+// starting the client would leave it. Run at start-up and before a transfer.
+void RemoveStaleFtpScript(const Context& ctx);
 
 // The two steps of the command. PrepareTransfer reads what goes where (the
 // job's NcFile, the program in ncdata, the method and its destination) and

@@ -1,7 +1,15 @@
 #include "common/qt/qt_ui.h"
 
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -15,6 +23,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTranslator>
+
+#include <thread>
+#include <vector>
 
 namespace common {
 namespace {
@@ -90,7 +101,24 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
   QStringList filters;
   for (const auto& f : request.filters) filters << HostNameFilter(f);
   dialog.setNameFilters(filters);
-  if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+  // A filter of the files the user may run lists by permission, which only
+  // Qt's own dialog can do; folders always show. The choice outlives this
+  // function (the dialog runs later), so the lambda keeps its own copies.
+  std::vector<bool> executableAt;
+  for (const auto& f : request.filters) executableAt.push_back(f.executable);
+  bool byPermission = false;
+  for (bool e : executableAt) byPermission = byPermission || e;
+  if (byPermission) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  auto listFor = [&dialog, filters, executableAt](const QString& chosen) {
+    const qsizetype index = filters.indexOf(chosen);
+    const bool executable = index >= 0 && executableAt[static_cast<std::size_t>(index)];
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDot | (executable ? QDir::Executable : QDir::Filters()));
+  };
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, listFor);
+  if (!filters.isEmpty()) {
+    dialog.selectNameFilter(filters.front());
+    listFor(filters.front());
+  }
   if (request.describe) {
     // Our own dialog (a desktop's native one takes no model), in the view
     // with columns.
@@ -147,6 +175,84 @@ int QtUi::RunModal(Form* owner, const DialogTemplate& tpl, const DialogProc& pro
   if (form.HasEnded()) return form.Result();
   form.exec();
   return form.Result();
+}
+
+namespace {
+
+// The progress window: Escape and the close box stop the task like the
+// 中止 button; the window closes only when the work has ended.
+class ProgressWindow : public QDialog {
+ public:
+  using QDialog::QDialog;
+  std::function<void()> onStop;
+
+ protected:
+  void reject() override {
+    if (onStop) onStop();
+  }
+};
+
+// How often the window looks at the work and shows the seconds (ms).
+constexpr int kProgressRefreshMs = 100;
+
+}  // namespace
+
+bool QtUi::RunLongTask(Form* owner, const LongTask& task) {
+  std::atomic<bool> stop{false};
+  std::atomic<bool> done{false};
+  ProgressWindow window(WidgetOf(owner));
+  window.setWindowTitle(Q(task.caption));
+  window.setWindowModality(Qt::WindowModal);
+  auto* text = new QLabel(&window);
+  text->setObjectName(kLongTaskTextName);
+  auto* stopButton = new QPushButton(QStringLiteral("中止"), &window);
+  stopButton->setObjectName(kLongTaskStopName);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(stopButton);
+  buttons->addStretch();
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(text);
+  layout->addLayout(buttons);
+
+  QString stopping;
+  auto show = [&](qint64 elapsedMs) {
+    text->setText(QStringLiteral("%1\n経過 %2 秒%3").arg(Q(task.text)).arg(elapsedMs / 1000).arg(stopping));
+  };
+  window.onStop = [&] {
+    if (stop.exchange(true)) return;
+    stopButton->setEnabled(false);
+    stopping = QStringLiteral("\n中止しています…");
+  };
+  QObject::connect(stopButton, &QPushButton::clicked, &window, [&] { window.onStop(); });
+
+  QElapsedTimer clock;
+  clock.start();
+  qint64 nextProgressMs = task.progressMs > 0 && task.progress ? task.progressMs : -1;
+  QTimer refresh;
+  refresh.setInterval(kProgressRefreshMs);
+  QObject::connect(&refresh, &QTimer::timeout, &window, [&] {
+    if (done) {
+      window.accept();
+      return;
+    }
+    const qint64 elapsed = clock.elapsed();
+    show(elapsed);
+    if (nextProgressMs > 0 && elapsed >= nextProgressMs) {
+      nextProgressMs += task.progressMs;
+      task.progress(static_cast<int>(elapsed));
+    }
+  });
+  show(0);
+  std::thread worker([&] {
+    if (task.work) task.work(stop);
+    done = true;
+  });
+  refresh.start();
+  window.exec();
+  refresh.stop();
+  worker.join();
+  return !stop;
 }
 
 QString HostNameFilter(const FileFilter& filter) {

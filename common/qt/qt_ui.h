@@ -19,6 +19,10 @@ class QtUi : public Ui {
   std::optional<std::string> ChooseOpenFile(Form* owner, const FileDialogRequest& request) override;
   int RunModal(Form* owner, const DialogTemplate& tpl, const DialogProc& proc) override;
   ScreenInfo Screen() const override;
+  // A window-modal progress window over the owner: the text, the seconds
+  // passed and a 中止 button (Escape and the close box press it); the work
+  // runs on its own thread, so every window keeps painting.
+  bool RunLongTask(Form* owner, const LongTask& task) override;
 
   QtHostStyle& Style() { return style_; }
 
@@ -30,6 +34,10 @@ class QtUi : public Ui {
 // description of each file (in the detail view's type column) when the
 // request has one. Sized to fit the screen.
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+
+// Object names of the progress window's parts (tests find them by these).
+constexpr const char* kLongTaskTextName = "longTaskText";
+constexpr const char* kLongTaskStopName = "longTaskStop";
 
 // Draws the programs' small icons (resource 101 and 102) without image files.
 QIcon DrawProgramIcon(int resourceId);

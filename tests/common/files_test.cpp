@@ -8,10 +8,15 @@
 #include <cstdio>
 #include <ctime>
 
+#include <atomic>
+#include <thread>
+
+#include "common/bounded_run.h"
 #include "common/build_date.h"
 #include "common/launch.h"
 #include "common/sjis.h"
 #include "common/textfile.h"
+#include "companions/ftp_server_support.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -186,4 +191,81 @@ TEST(TextFile, StaleTemporariesOfTheTargetGoAtTheNextWrite) {
   fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(2));
   EXPECT_EQ(common::RemoveStaleTemporaries(target), 1);
   EXPECT_FALSE(fs::exists(old));
+}
+
+// A waited-for program ends at its limit or when asked to stop, and what it
+// started in the background ends with it; the input file can go as soon as
+// it runs.
+TEST(BoundedRun, StopAndLimitEndTheProgramAndWhatItStarted) {
+  struct Case {
+    const char* name;
+    int timeoutMs;
+    int stopAfterMs;  // -1: never
+    bool stopped;
+    bool timedOut;
+  };
+  const Case cases[] = {
+      {"stopped", 30000, 200, true, false},
+      {"limit", 300, -1, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder dir;
+    WriteBytes(dir / "input", "x");
+    common::LaunchRequest request;
+    request.program = "sh";
+    request.arguments = {"-c", "sleep 30 & echo $! > background; read line; wait"};
+    request.workingFolder = dir.Path();
+    std::atomic<bool> stop{false};
+    int started = 0;
+    common::RunLimits limits;
+    limits.timeoutMs = c.timeoutMs;
+    limits.stop = &stop;
+    limits.started = [&] {
+      ++started;
+      fs::remove(dir / "input");
+    };
+    std::thread stopper([&] {
+      if (c.stopAfterMs < 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
+      stop = true;
+    });
+    const auto begin = std::chrono::steady_clock::now();
+    common::RunOutcome run = common::RunBounded(request, dir / "input", limits);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+    EXPECT_TRUE(run.started);
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(run.stopped, c.stopped);
+    EXPECT_EQ(run.timedOut, c.timedOut);
+    EXPECT_FALSE(fs::exists(dir / "input"));
+    const pid_t background = static_cast<pid_t>(std::atol(ReadBytes(dir / "background").c_str()));
+    ASSERT_GT(background, 0);
+    for (int i = 0; i < 100 && testsupport::IsRunning(background); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(testsupport::IsRunning(background));
+  }
+  common::RunLimits limits;
+  int started = 0;
+  limits.started = [&] { ++started; };
+  EXPECT_FALSE(common::RunBounded({"no-such-program-here", {}, {}}, {}, limits).started);
+  EXPECT_EQ(started, 0);
+}
+
+// Programs that are only started (an editor, a viewer, xdg-open that hands
+// the file on) are collected when they end: no zombie stays behind while
+// the program that started them runs on.
+TEST(Launch, StartedProgramsThatEndLeaveNoZombie) {
+  auto zombies = [] {
+    int count = 0;
+    for (pid_t child : testsupport::ChildrenOf(::getpid())) count += testsupport::IsRunning(child) ? 0 : 1;
+    return count;
+  };
+  common::SystemLauncher launcher;
+  ASSERT_TRUE(launcher.Start({"true", {}, {}}));
+  ASSERT_TRUE(launcher.Start({"sh", {"-c", "sleep 0.2"}, {}}));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  for (int i = 0; i < 100 && zombies() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(zombies(), 0);
+  EXPECT_TRUE(testsupport::ChildrenOf(::getpid()).empty());
 }

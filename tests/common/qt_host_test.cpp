@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <QTimer>
 
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
@@ -328,4 +330,28 @@ TEST_F(QtHostTest, TypingStopsAtTheFieldsRoomInBytes) {
   EXPECT_EQ(form.Text(11, 64), "12345678");
   type(edit, "z");
   EXPECT_EQ(form.Text(11, 64), "12345678");
+}
+
+// The executables filter of a file dialog lists the files the user may run
+// (and every folder); the other filters list by name again.
+TEST_F(QtHostTest, AnExecutablesFilterListsByPermission) {
+  common::QtUi ui;
+  common::FileDialogRequest request;
+  request.title = "EXEファイルを開く";
+  request.initialFolder = "/usr/bin";
+  request.filters = {{"実行ファイル(*)", "*", true}, {"All Files(*.*)", "*.*"}};
+  QDir::Filters first, second;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    first = dialog->filter();
+    dialog->selectNameFilter("All Files(*)");
+    emit dialog->filterSelected("All Files(*)");
+    second = dialog->filter();
+    dialog->reject();
+  });
+  EXPECT_FALSE(ui.ChooseOpenFile(nullptr, request).has_value());
+  EXPECT_TRUE(first.testFlag(QDir::Executable));
+  EXPECT_TRUE(first.testFlag(QDir::AllDirs));
+  EXPECT_FALSE(second.testFlag(QDir::Executable));
 }

@@ -12,6 +12,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 extern char** environ;
@@ -134,6 +137,59 @@ int UnusedLoopbackPort() {
     port = ntohs(address.sin_port);
   ::close(s);
   return port;
+}
+
+SilentServer::SilentServer() {
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  // Listening without accepting: the kernel completes the connections.
+  if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd_, 8) == 0 &&
+      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+    port_ = ntohs(address.sin_port);
+}
+
+SilentServer::~SilentServer() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+namespace {
+
+// The fields of /proc/<pid>/stat after the command name: state, parent, ...
+bool ReadStat(pid_t pid, char& state, pid_t& parent) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream rest(text.substr(close + 1));
+  long ppid = 0;
+  rest >> state >> ppid;
+  parent = static_cast<pid_t>(ppid);
+  return static_cast<bool>(rest);
+}
+
+}  // namespace
+
+bool IsRunning(pid_t pid) {
+  char state = 0;
+  pid_t parent = 0;
+  return ReadStat(pid, state, parent) && state != 'Z' && state != 'X';
+}
+
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> children;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const pid_t pid = static_cast<pid_t>(std::atol(name.c_str()));
+    char state = 0;
+    pid_t ppid = 0;
+    if (ReadStat(pid, state, ppid) && ppid == parent) children.push_back(pid);
+  }
+  return children;
 }
 
 }  // namespace testsupport

@@ -48,4 +48,25 @@ class FtpServer {
 // A TCP port on 127.0.0.1 where nothing listens (taken and let go at once).
 int UnusedLoopbackPort();
 
+// A server that takes connections on 127.0.0.1 and never answers: an ftp
+// client waits there for the greeting until it is ended.
+class SilentServer {
+ public:
+  SilentServer();
+  ~SilentServer();
+  SilentServer(const SilentServer&) = delete;
+  SilentServer& operator=(const SilentServer&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// True while process `pid` runs (absent or a zombie: not running).
+bool IsRunning(pid_t pid);
+
+// The processes whose parent is `parent` (from /proc).
+std::vector<pid_t> ChildrenOf(pid_t parent);
+
 }  // namespace testsupport

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -353,6 +355,37 @@ TEST_F(FtpTransferTest, EveryFailureIsOneErrorBoxWithTheReasonListed) {
     EXPECT_FALSE(fs::exists(served / "O1001.nc"));
     EXPECT_FALSE(fs::exists(ctx.NcFolder() / "mtftp.ctl"));
   }
+}
+
+// The client runs as a long task of the Ui: progress lines while it waits,
+// and 中止 ends it at once, reported as stopped (not sent, not failed); a
+// script a killed run left behind goes before anything else happens.
+TEST_F(Transfer, AStoppedFtpTransferEndsTheClientAndSaysSo) {
+  testsupport::SilentServer silent;
+  ASSERT_NE(silent.Port(), 0);
+  const fs::path script = ctx.NcFolder() / "mtftp.ctl";
+  WriteBytes(script, "user cam an-old-password\n");
+  SetTransfer("PROTOCOL=FTP\nFTP=127.0.0.1 " + std::to_string(silent.Port()) + "\nFTPUSER=cam\nFTPPASS=secret\n");
+  ui.stopLongTasksAfterMs = 300;
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(TransferNcFile(ctx, nullptr), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+  EXPECT_EQ(ui.longTasks, std::vector<std::string>{"ＮＣファイル O1001.nc\nホスト名 [IP Address] 127.0.0.1 " +
+                                                   std::to_string(silent.Port()) + " へ転送しています"});
+  EXPECT_TRUE(Boxes(common::BoxIcon::Error).empty());
+  EXPECT_EQ(Boxes(common::BoxIcon::Warning),
+            std::vector<std::string>{"ＮＣファイル O1001.nc\n送り先 127.0.0.1 " + std::to_string(silent.Port()) +
+                                     "\n転送を中止しました。送り先のファイルは不完全な場合があります。"});
+  EXPECT_FALSE(fs::exists(script));
+  EXPECT_TRUE(testsupport::ChildrenOf(getpid()).empty());
+
+  // Waiting on, the progress lines come on the caller's thread every 5 s.
+  ui.boxes.clear();
+  lines.clear();
+  ui.stopLongTasksAfterMs = 5500;
+  EXPECT_EQ(TransferNcFile(ctx, nullptr), -1);
+  EXPECT_EQ(lines.front(), "ＦＴＰ転送中 127.0.0.1 " + std::to_string(silent.Port()) + " （5秒）");
+  EXPECT_EQ(Boxes(common::BoxIcon::Warning).size(), 1u);
 }
 
 TEST_F(Transfer, FtpStepThatReportsItselfIsTheOnlyErrorBox) {

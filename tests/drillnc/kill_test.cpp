@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "companions/ftp_server_support.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
@@ -141,6 +142,57 @@ TEST_F(KillTest, JobFileAndNcProgramAreAlwaysACompleteVersion) {
   RecordProperty("runs", runs);
   EXPECT_GE(runs, 50) << "too few runs in the time budget to mean anything";
   EXPECT_GT(locksLeft, 0) << "no kill landed while a writer held the lock";
+}
+
+// An FTP transfer killed while the client waits for the server: the client
+// dies with drillnc (none is left running), the script with the password is
+// not on disk, and a script left by a kill between its writing and the
+// client's start goes at the next start of Drilling.
+TEST_F(KillTest, AKilledTransferLeavesNoClientAndNoScript) {
+  testsupport::SilentServer silent;
+  ASSERT_NE(silent.Port(), 0);
+  testsupport::TempFolder scratch;
+  WriteBytes(scratch / "password", "secret\n");
+  ASSERT_EQ(testsupport::RunProgram({DRILLING_PROGRAM_DIR "/drillnc", "--home", home.Path().string(), "settings",
+                                     "--protocol", "FTP", "--destination",
+                                     "127.0.0.1 " + std::to_string(silent.Port()), "--ftp-user", "cam",
+                                     "--ftp-password-stdin"},
+                                    {scratch / "password", {}, {}}),
+            0);
+  ASSERT_TRUE(Run({"nc", "SAMPLE-PLATE", "--no-sim"}));
+  const fs::path script = home / "ncdata" / "mtftp.ctl";
+
+  const pid_t send = Start({"send", "SAMPLE-PLATE"});
+  ASSERT_GT(send, 0);
+  pid_t client = -1;
+  for (int i = 0; i < 400 && client < 0; ++i) {
+    for (pid_t child : testsupport::ChildrenOf(send))
+      if (testsupport::IsRunning(child)) client = child;
+    if (client < 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ASSERT_GT(client, 0) << "no ftp client was started";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // waiting for the server's greeting
+  kill(send, SIGKILL);
+  testsupport::WaitForExit(send);
+  for (int i = 0; i < 100 && testsupport::IsRunning(client); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(testsupport::IsRunning(client)) << "the ftp client outlived drillnc";
+  EXPECT_FALSE(fs::exists(script));
+
+  // The script goes during the start, before the main window opens; the
+  // window itself (it may wait on a box offscreen) is not this test's.
+  WriteBytes(script, "open 127.0.0.1\nuser cam secret\n");
+  setenv("DRILLING_HOME", home.Path().c_str(), 1);
+  setenv("DRILLING_EXIT_AFTER_SHOW", "1", 1);
+  const pid_t drilling = testsupport::StartProgram({DRILLING_PROGRAM_DIR "/Drilling"}, {});
+  unsetenv("DRILLING_EXIT_AFTER_SHOW");
+  unsetenv("DRILLING_HOME");
+  ASSERT_GT(drilling, 0);
+  for (int i = 0; i < 600 && fs::exists(script) && testsupport::IsRunning(drilling); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(fs::exists(script)) << "a stale script stays after the start";
+  kill(drilling, SIGKILL);
+  testsupport::WaitForExit(drilling);
 }
 
 }  // namespace
