@@ -20,6 +20,7 @@ enum class ControlKind {
   Radio,         // auto radio button
   Check,         // auto check box
   GroupBox,      // frame with a caption
+  Picture,       // a picture the program draws (a drawing's preview); the text names its painter
 };
 
 enum ControlFlags : unsigned {

@@ -4,6 +4,7 @@
 // form (tests, the command line) and over the Qt host (the screen).
 #pragma once
 
+#include <any>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -65,6 +66,14 @@ class Form {
   // the selection (and the edit text).
   virtual void Select(int id, int index) = 0;
   virtual int Selected(int id) const = 0;
+
+  // A picture control's content: a value the host's painter of that
+  // control knows (a drawing preview's scene). A form without such a painter
+  // shows nothing.
+  virtual void SetPicture(int id, std::any picture) {
+    (void)id;
+    (void)picture;
+  }
 
   // Radio buttons and check boxes.
   virtual bool IsChecked(int id) const = 0;

@@ -49,6 +49,16 @@ void MemoryForm::Click(int id) {
   Send(DialogEvent::Command, id);
 }
 
+void MemoryForm::SetPicture(int id, std::any picture) {
+  if (Control* c = Find(id)) c->picture = std::move(picture);
+}
+
+const std::any& MemoryForm::Picture(int id) const {
+  static const std::any kNone;
+  const Control* c = Find(id);
+  return c ? c->picture : kNone;
+}
+
 void MemoryForm::Type(int id, std::string_view text) {
   const Control* c = Find(id);
   SetText(id, c && c->limit > 0 ? CutToBytes(text, c->limit) : std::string(text));

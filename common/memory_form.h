@@ -4,6 +4,7 @@
 // showing the entry in the edit field, radio groups when clicked).
 #pragma once
 
+#include <any>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ class MemoryForm : public Form {
   int FindExact(int id, std::string_view text) const override;
   void Select(int id, int index) override;
   int Selected(int id) const override;
+  void SetPicture(int id, std::any picture) override;
+  // The last picture set on a picture control (empty when none).
+  const std::any& Picture(int id) const;
   bool IsChecked(int id) const override;
   void SetChecked(int id, bool checked) override;
   std::string Title() const override { return title_; }
@@ -83,6 +87,7 @@ class MemoryForm : public Form {
     std::vector<std::string> entries;
     int selected = -1;
     std::size_t limit = 0;  // bytes the operator can type; 0: no limit
+    std::any picture;
   };
   Control* Find(int id);
   const Control* Find(int id) const;

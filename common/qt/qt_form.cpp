@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -340,8 +341,20 @@ QWidget* QtForm::MakeControl(const ControlTemplate& c, QWidget* parent, QButtonG
     case ControlKind::Radio: return MakeRadio(c, parent, radioGroup);
     case ControlKind::Check: return MakeCheck(c, parent);
     case ControlKind::GroupBox: return new QGroupBox(Q(c.text), parent);
+    case ControlKind::Picture: return MakePicture(c, parent);
   }
   return new QWidget(parent);
+}
+
+// A picture is the widget of the painter its text names; without one, an
+// empty frame.
+QWidget* QtForm::MakePicture(const ControlTemplate& c, QWidget* parent) {
+  auto painter = style_.painters.find(c.text);
+  if (painter != style_.painters.end() && painter->second.make)
+    if (QWidget* w = painter->second.make(parent)) return w;
+  auto* frame = new QFrame(parent);
+  frame->setFrameShape(QFrame::StyledPanel);
+  return frame;
 }
 
 // What every kind shares: the place from the template (relative to the pane
@@ -734,6 +747,14 @@ int QtForm::Selected(int id) const {
 bool QtForm::IsChecked(int id) const {
   auto* b = qobject_cast<QAbstractButton*>(Widget(id));
   return b && b->isChecked();
+}
+
+void QtForm::SetPicture(int id, std::any picture) {
+  const ControlTemplate* c = ControlOf(id);
+  QWidget* w = Widget(id);
+  if (!c || !w || c->kind != ControlKind::Picture) return;
+  auto painter = style_.painters.find(c->text);
+  if (painter != style_.painters.end() && painter->second.show) painter->second.show(w, picture);
 }
 
 void QtForm::SetChecked(int id, bool checked) {

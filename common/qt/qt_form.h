@@ -7,8 +7,11 @@
 #include <QHash>
 #include <QIcon>
 
+#include <any>
+#include <functional>
 #include <map>
 #include <vector>
+#include <string>
 
 #include "common/colour.h"
 #include "common/dialog_template.h"
@@ -49,10 +52,18 @@ QRect AvailableArea(const QWidget* near);
 // `area`: its top left corner is never outside.
 QRect MovedInside(const QRect& frame, const QRect& area);
 
+// The painter of a picture control (the control's text names it): makes
+// its widget, and shows a picture the dialog procedure sets on it.
+struct PicturePainter {
+  std::function<QWidget*(QWidget* parent)> make;
+  std::function<void(QWidget* widget, const std::any& picture)> show;
+};
+
 struct QtHostStyle {
   Rgb windowColour{210, 210, 210};
   Rgb textColour{0, 0, 0};
   std::map<int, QIcon> icons;  // icon resource id -> icon
+  std::map<std::string, PicturePainter> painters;  // a picture without one stays an empty frame
 };
 
 class QtForm : public QDialog, public Form {
@@ -81,6 +92,7 @@ class QtForm : public QDialog, public Form {
   int FindExact(int id, std::string_view text) const override;
   void Select(int id, int index) override;
   int Selected(int id) const override;
+  void SetPicture(int id, std::any picture) override;
   bool IsChecked(int id) const override;
   void SetChecked(int id, bool checked) override;
   std::string Title() const override;
@@ -125,6 +137,7 @@ class QtForm : public QDialog, public Form {
   QWidget* MakeListBox(const ControlTemplate& c, QWidget* parent);
   QWidget* MakeRadio(const ControlTemplate& c, QWidget* parent, QButtonGroup*& group);
   QWidget* MakeCheck(const ControlTemplate& c, QWidget* parent);
+  QWidget* MakePicture(const ControlTemplate& c, QWidget* parent);
   void PlaceControl(QWidget* w, const ControlTemplate& c, QPoint origin);
   // The scrolling content, with the fixed heading strip and label column.
   void BuildPanes(QVBoxLayout* layout);

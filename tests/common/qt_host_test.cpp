@@ -355,3 +355,32 @@ TEST_F(QtHostTest, AnExecutablesFilterListsByPermission) {
   EXPECT_TRUE(first.testFlag(QDir::AllDirs));
   EXPECT_FALSE(second.testFlag(QDir::Executable));
 }
+
+// A picture control is the widget of the painter its text names, and a
+// picture set on it reaches that painter; without a painter it is an empty
+// frame that takes pictures without harm.
+TEST_F(QtHostTest, PictureControlsAreTheirPaintersWidgets) {
+  common::DialogTemplate tpl;
+  tpl.name = "PICTURETEST";
+  tpl.width = 200;
+  tpl.height = 100;
+  tpl.controls = {
+      {21, common::ControlKind::Picture, "label-painter", 4, 4, 90, 90},
+      {22, common::ControlKind::Picture, "no-painter", 100, 4, 90, 90},
+  };
+  common::QtHostStyle style;
+  style.painters["label-painter"] = {
+      [](QWidget* parent) -> QWidget* { return new QLabel(parent); },
+      [](QWidget* w, const std::any& picture) {
+        static_cast<QLabel*>(w)->setText(QString::fromStdString(std::any_cast<std::string>(picture)));
+      }};
+  common::QtForm form(tpl, [](common::Form&, common::DialogEvent, int) {}, nullptr, style);
+  form.Initialise();
+  form.SetPicture(21, std::string("drawn"));
+  form.SetPicture(22, std::string("lost"));
+  auto* label = qobject_cast<QLabel*>(form.Widget(21));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text().toStdString(), "drawn");
+  ASSERT_NE(form.Widget(22), nullptr);
+  EXPECT_EQ(form.Widget(22)->metaObject()->className(), std::string("QFrame"));
+}
