@@ -10,6 +10,8 @@
 #include "Drilling/app/main_window.h"
 #include "Drilling/app/startup.h"
 #include "Drilling/companions/nc_transfer.h"
+#include "Drilling/holes/import_dialog.h"
+#include "Drillview/scene_preview.h"
 #include "common/clock.h"
 #include "common/launch.h"
 #include "common/program_folder.h"
@@ -51,6 +53,13 @@ int main(int argc, char* argv[]) {
   ui.Style().windowColour = ctx.windowColour;
   ui.Style().textColour = ctx.textColour;
   ui.Style().icons[101] = common::DrawProgramIcon(101);
+  // The preview of a drawing whose holes are being imported: Drillview's picture.
+  ui.Style().painters[drilling::kDrawingPreviewPicture] = {
+      [](QWidget* parent) -> QWidget* { return new drillview::ScenePreview(parent); },
+      [](QWidget* widget, const std::any& picture) {
+        if (const auto* scene = std::any_cast<drillview::Scene>(&picture))
+          static_cast<drillview::ScenePreview*>(widget)->Show(*scene);
+      }};
 
   common::QtForm main(drilling::MainDialogTemplate(), drilling::MainWindowProc(ctx), nullptr, ui.Style());
   // Sized by the host to fit the screen (adjustSize would take two thirds

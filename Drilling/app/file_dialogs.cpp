@@ -27,6 +27,7 @@ struct FileKind {
 const FileKind kFileKinds[] = {
     {"CAMFILE", "DB", &filekeys::config::kJobFileExtension, "dri", "Save Files", "定義ファイルを開く"},
     {"NCFILE", "NC", &filekeys::config::kNcFileExtension, "ncd", "NC Files", "ＮＣファイルを開く"},
+    {"DXFFILE", "DXF", nullptr, "dxf", "DXF Files", "図面ファイルを開く"},
     {"EXEFILE", nullptr, nullptr, "exe", "EXE Files", "EXEファイルを開く", true},
     {"TBLFILE", "", nullptr, "tbl", "TBL Files", "TBLファイルを開く"},
 };

@@ -16,7 +16,8 @@ namespace drilling {
 // too) counts as existing.
 int ConfirmOverwrite(Context& ctx, const std::filesystem::path& path);
 
-// Kinds: "CAMFILE" (job files), "NCFILE", "EXEFILE", "TBLFILE", anything
+// Kinds: "CAMFILE" (job files), "NCFILE", "DXFFILE" (drawings, from the DXF
+// folder), "EXEFILE", "TBLFILE", anything
 // else (all files); compared without regard to case. Non-zero when a file was
 // chosen (its full path is then in `result`); 0 when cancelled or failed.
 // `result` is emptied first. `describe` (optional) gives what the dialog

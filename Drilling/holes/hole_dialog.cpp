@@ -9,6 +9,7 @@
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/holes/hole_order.h"
+#include "Drilling/holes/import_dialog.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/planning/dimension_tables.h"
 #include "Drilling/planning/hole_kinds.h"
@@ -60,6 +61,9 @@ void HoleCommand(Context& ctx, common::Form& dialog, int id) {
       break;
     case kHoleCmdOrder:
       OptimiseHoleRows(ctx, dialog);
+      break;
+    case kHoleCmdImport:
+      ImportFromDrawing(ctx, dialog);
       break;
     default:
       // Escape (command 2) does not close this dialog: unsaved positions

@@ -17,6 +17,7 @@ enum HoleDialogCommand : int {
   kHoleCmdCircle = 40080,     // coordinates on a circle
   kHoleCmdMoveBase = 40082,   // coordinates from a base point
   kHoleCmdOrder = 40084,      // a short visiting order of the positions
+  kHoleCmdImport = 40085,     // the job's hole groups from a DXF drawing
 };
 
 // Caption replaced when the dialog opens ("[%d] 穴情報登録").
