@@ -98,7 +98,7 @@ TEST_F(ProcessList, TheGridShowsNumbersAsTheyWillBeSaved) {
   } cases[] = {
       {kColZ, "25", "-25."},    {kColZ, "-25", "-25."},   {kColZ, "0", "0."},        {kColR, "2.500", "2.5"},
       {kColQ, "3", "3."},       {kColOffset, "0.10", "0.1"}, {kColQ, "", ""},        {kColZ, "2x", "2x"},
-      {kColT, "05", "05"},      {kColS, "1590.0", "1590.0"},
+      {kColT, "05", "05"},      {kColS, "1590", "1590"},
   };
   for (const auto& c : cases) {
     common::MemoryForm grid(ProcessDialogTemplate(), ProcessDialogProc(ctx));
