@@ -19,6 +19,7 @@
 #include <cerrno>
 
 #include "common/platform.h"
+#include "common/posix_spawn.h"
 #endif
 
 namespace common {
@@ -81,12 +82,7 @@ std::string FindProgram(const std::string& program) {
 pid_t SpawnTied(const LaunchRequest& request, const std::string& input, int outFd) {
   const std::string program = FindProgram(request.program);
   if (program.empty()) return -1;
-  std::vector<std::string> args;
-  args.push_back(request.program);
-  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  ExecArguments argv(request);
   const std::string folder = request.workingFolder.string();
 
   // The child reports a failure before exec through this pipe; it closes
@@ -118,7 +114,7 @@ pid_t SpawnTied(const LaunchRequest& request, const std::string& input, int outF
       sigset_t none;
       sigemptyset(&none);
       ::sigprocmask(SIG_SETMASK, &none, nullptr);
-      ::execv(program.c_str(), argv.data());
+      ::execv(program.c_str(), argv.Argv());
       error = errno;
     }
     (void)!::write(status[1], &error, sizeof error);

@@ -46,19 +46,13 @@ void ReapWhenEnded(pid_t pid) {
 
 pid_t SpawnRequest(const LaunchRequest& request, posix_spawn_file_actions_t& actions,
                    const posix_spawnattr_t* attributes) {
-  std::vector<std::string> args;
-  args.push_back(request.program);
-  args.insert(args.end(), request.arguments.begin(), request.arguments.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
+  ExecArguments argv(request);
   std::string folder = request.workingFolder.string();
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 #endif
   pid_t pid = -1;
-  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, attributes, argv.data(), environ);
+  int rc = posix_spawnp(&pid, request.program.c_str(), &actions, attributes, argv.Argv(), environ);
   return rc == 0 ? pid : -1;
 }
 
