@@ -14,23 +14,11 @@
 #include "Drilling/holes/hole_order.h"
 #include "common/memory_form.h"
 #include "holes/holes_fixture.h"
+#include "support/scattered_points.h"
 
 namespace {
 
 using drilling::PlanePoint;
-
-// Positions from a fixed integer sequence: the same on every platform.
-std::vector<PlanePoint> Scattered(int count, unsigned seed) {
-  std::vector<PlanePoint> points;
-  for (int i = 0; i < count; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    const double x = static_cast<double>((seed >> 8) % 2000) / 10.0;
-    seed = seed * 1103515245u + 12345u;
-    const double y = static_cast<double>((seed >> 8) % 1500) / 10.0;
-    points.push_back({x, y});
-  }
-  return points;
-}
 
 // The shortest path of the passes over every order of the positions.
 double ShortestByEveryOrder(const PlanePoint& start, const std::vector<PlanePoint>& points,
@@ -90,13 +78,13 @@ TEST(HoleOrder, SmallGroupsGetTheShortestPath) {
       {"a repeated position", {0, 0}, {{20, 20}, {5, 5}, {20, 20}, {40, 0}}, {}},
       {"corners crossed", {0, 0}, {{15, 15}, {135, 85}, {135, 15}, {15, 85}}, {}},
       {"corners crossed, passed by the centre drill too", {0, 0}, {{15, 15}, {135, 85}, {135, 15}, {15, 85}}, mixed},
-      {"start away from the origin", {200, 150}, Scattered(7, 3), {}},
-      {"six", {0, 0}, Scattered(6, 1), {}},
-      {"seven, only the pass over all groups", {0, 0}, Scattered(7, 8), chainedOnly},
-      {"eight", {0, 0}, Scattered(8, 2), mixed},
-      {"nine", {-50, 20}, Scattered(9, 4), {}},
-      {"ten", {0, 0}, Scattered(10, 5), {}},
-      {"ten, three passes of its own and one over all", {0, 0}, Scattered(10, 6), {3, 1, {150, 20}, {0, 120}}},
+      {"start away from the origin", {200, 150}, testsupport::ScatteredPoints(7, 3), {}},
+      {"six", {0, 0}, testsupport::ScatteredPoints(6, 1), {}},
+      {"seven, only the pass over all groups", {0, 0}, testsupport::ScatteredPoints(7, 8), chainedOnly},
+      {"eight", {0, 0}, testsupport::ScatteredPoints(8, 2), mixed},
+      {"nine", {-50, 20}, testsupport::ScatteredPoints(9, 4), {}},
+      {"ten", {0, 0}, testsupport::ScatteredPoints(10, 5), {}},
+      {"ten, three passes of its own and one over all", {0, 0}, testsupport::ScatteredPoints(10, 6), {3, 1, {150, 20}, {0, 120}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -114,7 +102,7 @@ TEST(HoleOrder, LargeGroupsAreLocallyShortestAndNeverLonger) {
       const drilling::GroupVisits& visits = visitsOf[seed % 2];
       SCOPED_TRACE(testing::Message() << count << " positions, seed " << seed);
       const PlanePoint start{0, 0};
-      const std::vector<PlanePoint> points = Scattered(count, seed);
+      const std::vector<PlanePoint> points = testsupport::ScatteredPoints(count, seed);
       const std::vector<int> order = drilling::ShortVisitingOrder(start, points, visits);
       ASSERT_TRUE(IsPermutation(order, points.size()));
       const double length = drilling::RapidPathMm(start, points, order, visits);
