@@ -83,6 +83,47 @@ std::string FormatNumber(double value, int pointFlag) {
   return text;
 }
 
+namespace {
+
+// The key of a text of FormatFixed(value, 3).
+NumberTextKey KeyOfText(const std::string& text) {
+  NumberTextKey key;
+  const bool minus = !text.empty() && text[0] == '-';
+  const std::size_t point = text.find('.');
+  const std::size_t digits = point == std::string::npos ? 0 : point - (minus ? 1 : 0);
+  if (point == std::string::npos || digits > 12 || text.size() != point + 4) {
+    key.text = text;
+    return key;
+  }
+  std::int64_t whole = 0;
+  for (std::size_t i = minus ? 1 : 0; i < text.size(); ++i)
+    if (i != point) whole = whole * 10 + (text[i] - '0');
+  key.thousandths = minus ? -whole : whole;
+  key.minus = minus;
+  return key;
+}
+
+}  // namespace
+
+NumberTextKey NumberKey(double value) {
+  const double scaled = value * 1000.0;
+  // Below 1e11 thousandths the product's error and the 17-digit stage of the
+  // print are both below 1e-4 thousandths: away from a half, rounding the
+  // product gives the text's last digit. Near a half (or far out, or not a
+  // number) the text itself decides.
+  if (std::fabs(scaled) < 1e11) {
+    const double whole = std::trunc(scaled);
+    const double part = std::fabs(scaled - whole);
+    if (std::fabs(part - 0.5) > 1e-3) {
+      NumberTextKey key;
+      key.thousandths = static_cast<std::int64_t>(part > 0.5 ? whole + std::copysign(1.0, scaled) : whole);
+      key.minus = std::signbit(value);
+      return key;
+    }
+  }
+  return KeyOfText(FormatFixed(value, 3));
+}
+
 std::string NormalizeNumberText(std::string_view text) {
   return FormatNumber(common::ParseLeadingDouble(text), 3);
 }

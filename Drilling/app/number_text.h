@@ -3,6 +3,7 @@
 // removed, the decimal point kept or removed when nothing follows it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,17 @@ std::string FormatNumber(double value, int pointFlag);
 // fixed-decimal texts of other files (TRYCUT numbers, for instance). Locale
 // independent.
 std::string FormatFixed(double value, int decimals);
+
+// A number as its text compares: two values have equal keys exactly when
+// FormatNumber writes them alike (pointFlag alike), without forming the
+// text for most of them. For comparing many numbers as a program holds them.
+struct NumberTextKey {
+  std::int64_t thousandths = 0;  // the value of the text in units of its third decimal
+  bool minus = false;            // "-0." is not "0."
+  std::string text;              // a text too long for thousandths ("nan", "1e300"'s), else empty
+  bool operator==(const NumberTextKey&) const = default;
+};
+NumberTextKey NumberKey(double value);
 
 // Re-writes typed text in number text form with the point kept: the leading
 // number of the text (standard decimal conversion, 0 when there is none).

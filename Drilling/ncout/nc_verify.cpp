@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <unordered_map>
 
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/number_text.h"
 #include "common/text.h"
 #include "common/textfile.h"
 #include "gcode/canned_cycle.h"
@@ -61,13 +63,74 @@ std::vector<Field> FieldsOf(const PlanProcess& p, const gcode::Hole& a) {
 
 std::string XYText(double x, double y) { return "X" + NcNumberText(x) + " Y" + NcNumberText(y); }
 
-std::string Signature(const std::string& xy, const std::vector<Field>& fields, bool job) {
-  std::string s = xy;
+// The texts a comparison meets, each numbered once: the values of a hole
+// (its tool, cycle, levels, feed and speed as the program words them) and
+// the rare number whose text is too long for a key of thousandths.
+class TextNumbers {
+ public:
+  int Number(std::string text) {
+    auto [it, added] = numbers_.try_emplace(std::move(text), static_cast<int>(numbers_.size()));
+    return it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, int> numbers_;
+};
+
+// A coordinate as compared: equal exactly when the program's texts of the
+// two are equal (NumberKey's promise), in 16 bytes.
+struct Coordinate {
+  std::int64_t value = 0;  // thousandths, or the number of the text
+  int kind = 0;            // 0 thousandths, 1 thousandths of "-0.", 2 a text's number
+  bool operator==(const Coordinate&) const = default;
+};
+
+Coordinate CoordinateOf(double mm, TextNumbers& texts) {
+  NumberTextKey key = NumberKey(mm);
+  if (!key.text.empty()) return {texts.Number(std::move(key.text)), 2};
+  return {key.thousandths, key.minus && key.thousandths == 0 ? 1 : 0};
+}
+
+// A hole as compared: its position and the number of its values' text.
+// Comparing these compares the program's words without forming a text for
+// each hole.
+struct HoleKey {
+  Coordinate x, y;
+  int values = 0;
+  bool operator==(const HoleKey&) const = default;
+};
+
+std::string ValuesText(const std::vector<Field>& fields, bool job) {
+  std::string s;
   for (const Field& f : fields) {
     s += ' ';
     s += job ? f.job : f.program;
   }
   return s;
+}
+
+// The program's holes, kept as the reader reports them; motions are not
+// needed (the reader's whole Program would keep them all).
+class HoleSink : public gcode::ReadSink {
+ public:
+  explicit HoleSink(std::size_t expected) { holes.reserve(expected + 16); }
+  void OnMotion(const gcode::Motion&) override {}
+  void OnHole(const gcode::Hole& hole, const gcode::ToolBlock&) override {
+    if (holes.size() < gcode::kMostKeptHoles) holes.push_back(hole);
+    else ++notKept;
+  }
+  void OnDiagnostic(const gcode::Diagnostic&) override {}
+
+  std::vector<gcode::Hole> holes;
+  std::size_t notKept = 0;
+};
+
+// The values of a program hole that its text is made from, to reuse the
+// text of the hole before while they stay the same (they are modal).
+bool SameValues(const gcode::Hole& a, const gcode::Hole& b) {
+  return a.tool == b.tool && a.lengthOffset == b.lengthOffset && a.cycle == b.cycle && a.rMm == b.rMm &&
+         a.bottomMm == b.bottomMm && a.qMm == b.qMm && a.feedMmPerMin == b.feedMmPerMin &&
+         a.spindleRpm == b.spindleRpm && a.spindleRunning == b.spindleRunning;
 }
 
 enum class Op { Match, Missing, Extra };
@@ -79,8 +142,9 @@ struct Step {
 
 // The steps that turn the expected holes into the program's: the longest
 // run of equal holes kept, the rest missing or extra.
-std::vector<Step> Align(const std::vector<std::string>& expected, const std::vector<std::string>& actual) {
+std::vector<Step> Align(const std::vector<HoleKey>& expected, const std::vector<HoleKey>& actual) {
   std::vector<Step> steps;
+  steps.reserve(expected.size() + actual.size());
   std::size_t n = expected.size(), m = actual.size();
   std::size_t head = 0;
   while (head < n && head < m && expected[head] == actual[head]) ++head;
@@ -139,8 +203,9 @@ std::string ReportDifferences(Context& ctx, common::Form* owner, const NcCompari
 NcComparison CompareProgramWithPlan(const NcPlan& plan, std::string_view programBytes) {
   NcComparison result;
   const std::vector<PlannedHole> planned = plan.Holes();
-  const gcode::Program program = gcode::ReadProgram(programBytes);
-  const std::vector<gcode::Hole>& holes = program.holes;
+  HoleSink sink(planned.size());
+  gcode::ReadProgram(programBytes, {}, sink);
+  const std::vector<gcode::Hole>& holes = sink.holes;
 
   // What each side cannot be compared by: a process the writer could not
   // write is a difference of its own.
@@ -154,19 +219,29 @@ NcComparison CompareProgramWithPlan(const NcPlan& plan, std::string_view program
     }
   }
 
-  std::vector<std::string> expected, actual;
+  std::vector<HoleKey> expected, actual;
   expected.reserve(planned.size());
   actual.reserve(holes.size());
+  TextNumbers texts;
   // The fields of a planned hole compared with a hole that is not there: the
-  // program side is not used for the signature.
+  // program side is not used for the text.
   const gcode::Hole none;
-  for (const PlannedHole& h : planned) {
-    const PlanProcess& p = plan.processes[static_cast<std::size_t>(h.process)];
-    expected.push_back(Signature(XYText(h.point.xMm, h.point.yMm), FieldsOf(p, none), true));
-  }
+  std::vector<int> processValues;
+  for (const PlanProcess& p : plan.processes) processValues.push_back(texts.Number(ValuesText(FieldsOf(p, none), true)));
+  for (const PlannedHole& h : planned)
+    expected.push_back({CoordinateOf(h.point.xMm, texts), CoordinateOf(h.point.yMm, texts),
+                        processValues[static_cast<std::size_t>(h.process)]});
   const PlanProcess nobody;
-  for (const gcode::Hole& a : holes) actual.push_back(Signature(XYText(a.xMm, a.yMm), FieldsOf(nobody, a), false));
+  for (std::size_t k = 0; k < holes.size(); ++k) {
+    const gcode::Hole& a = holes[k];
+    const int values = k > 0 && SameValues(a, holes[k - 1]) ? actual.back().values
+                                                             : texts.Number(ValuesText(FieldsOf(nobody, a), false));
+    actual.push_back({CoordinateOf(a.xMm, texts), CoordinateOf(a.yMm, texts), values});
+  }
 
+  if (sink.notKept > 0)
+    result.differences.push_back(common::FormatText("プログラムの穴が多すぎます：%zu 穴目から先は比べていません",
+                                                    holes.size() + 1));
   const std::vector<Step> steps = Align(expected, actual);
   // Between two matches: a missing and an extra hole at the same position
   // are one hole that differs in its values.
@@ -188,11 +263,11 @@ NcComparison CompareProgramWithPlan(const NcPlan& plan, std::string_view program
       if (steps[k].op != Op::Missing) continue;
       const PlannedHole& e = planned[steps[k].e];
       const PlanProcess& p = plan.processes[static_cast<std::size_t>(e.process)];
-      const std::string xy = XYText(e.point.xMm, e.point.yMm);
+      const HoleKey& at = expected[steps[k].e];
       std::size_t partner = end;
       for (std::size_t j = s; j < end && partner == end; ++j)
-        if (steps[j].op == Op::Extra && !paired[j - s] &&
-            XYText(holes[steps[j].a].xMm, holes[steps[j].a].yMm) == xy)
+        if (steps[j].op == Op::Extra && !paired[j - s] && actual[steps[j].a].x == at.x &&
+            actual[steps[j].a].y == at.y)
           partner = j;
       if (partner != end) {
         paired[partner - s] = true;

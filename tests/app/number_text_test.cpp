@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <vector>
 
 using drilling::FormatNumber;
+using drilling::NumberTextKey;
 using drilling::NormalizeNumberText;
 
 TEST(FormatNumber, KeepsOrDropsTheBarePoint) {
@@ -68,4 +72,34 @@ TEST(FormatFixed, KeepsEveryDecimalAndRoundsLikeFormatNumber) {
   EXPECT_EQ(FormatFixed(100, 3), "100.000");
   EXPECT_EQ(FormatFixed(9.96, 1), "10.0");
   EXPECT_EQ(FormatFixed(7.6, 0), "8");
+}
+
+// The read-back check compares numbers by their key instead of their text:
+// the key must tell apart exactly the values whose texts differ, halves,
+// the two-stage rounding, "-0." and texts beyond any length included.
+TEST(NumberKey, EqualExactlyWhenTheTextsAreEqual) {
+  const double inf = std::numeric_limits<double>::infinity();
+  std::vector<double> values = {0,       -0.0,    0.0004,  -0.0004,          0.0005,  -0.0005, 1.0005,
+                                2.675,   9.9995,  9.9996,  0.0625,           -0.0625, 12.3456, 12.3455,
+                                1e-300,  1e8,     1e11,    1e12 - 0.0004,    1e12,    1e15,    1e300,
+                                -1e300,  inf,     -inf,    std::nan(""),     99999999.9995};
+  for (double scale : {1.0, 1e3, 1e7, 1e9})
+    for (int k = -400; k <= 400; ++k) {
+      const double half = (k + 0.5) * 0.001 * scale;
+      values.insert(values.end(), {half, std::nextafter(half, inf), std::nextafter(half, -inf), half + 1e-9 * scale});
+    }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const double a = values[i];
+    const std::string text = FormatNumber(a, 1);
+    const NumberTextKey key = drilling::NumberKey(a);
+    // The same value as a program holds it once written and read back.
+    if (std::isfinite(a)) {
+      EXPECT_EQ(key, drilling::NumberKey(std::strtod(text.c_str(), nullptr))) << text;
+    }
+    // Against its neighbour in the list, and every one of the first 26.
+    for (std::size_t j = i < 26 ? 0 : i - 1; j <= i; ++j) {
+      const double b = values[j];
+      EXPECT_EQ(key == drilling::NumberKey(b), text == FormatNumber(b, 1)) << text << " / " << FormatNumber(b, 1);
+    }
+  }
 }
