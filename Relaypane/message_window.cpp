@@ -17,6 +17,7 @@
 #include "Relaypane/message_list.h"
 #include "Relaypane/message_log.h"
 #include "common/build_date.h"
+#include "common/file_keys.h"
 #include "common/platform.h"
 #include "common/profile.h"
 #include "common/qt/qt_form.h"
@@ -201,8 +202,10 @@ void MessageWindow::Restore() {
 }
 
 void MessageWindow::Place() {
-  std::string x = common::ReadProfileText("WINDOW", "WINX", "0", 16, settings_.configPath);
-  std::string y = common::ReadProfileText("WINDOW", "WINY", "0", 16, settings_.configPath);
+  const filekeys::Key& keyX = filekeys::relaypane::kWindowX;
+  const filekeys::Key& keyY = filekeys::relaypane::kWindowY;
+  std::string x = common::ReadProfileText(keyX.section, keyX.name, "0", keyX.room, settings_.configPath);
+  std::string y = common::ReadProfileText(keyY.section, keyY.name, "0", keyY.room, settings_.configPath);
   common::ScreenInfo screen = common::QtUi().Screen();
   const common::Rect& area = screen.available;
   // Never larger than the screen can show.
@@ -226,7 +229,11 @@ void MessageWindow::RememberPlace() {
   const QRect frame = frameGeometry();
   const double x = common::FractionOfPlace(at.x(), screen.desktop.right - frame.width());
   const double y = common::FractionOfPlace(at.y(), screen.desktop.bottom - frame.height() - screen.taskbarHeight);
-  common::WriteProfileTexts("WINDOW", {{"WINX", FractionText(x)}, {"WINY", FractionText(y)}}, settings_.configPath);
+  // Both keys are of one section: one write.
+  common::WriteProfileTexts(filekeys::relaypane::kWindowX.section,
+                            {{filekeys::relaypane::kWindowX.name, FractionText(x)},
+                             {filekeys::relaypane::kWindowY.name, FractionText(y)}},
+                            settings_.configPath);
   placed_ = at;
 }
 

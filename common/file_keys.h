@@ -4,8 +4,8 @@
 // 932; a read cuts a longer value there, a save refuses it). Every reader and
 // writer of a key takes it from here: the job file, the dialogs, process
 // planning, the NC writer and the creation driver, the TRYCUT package, the
-// DXF drawing, the transfer, the launching of outside programs, drillnc and
-// the program check's job facts.
+// DXF drawing, the transfer, the launching of outside programs, drillnc,
+// the program check's job facts and the tool table.
 //
 // Where a part reads a key with another room on purpose, that reading is a
 // key of its own here (same section and name), named after its reader, with
@@ -91,6 +91,10 @@ inline constexpr Key kCboreDepth{kHoleSection, "座深さ", 16};
 // to X99, each to the first absent one).
 inline constexpr Key kPositionX{kHoleSection, "X", 16};
 inline constexpr Key kPositionY{kHoleSection, "Y", 16};
+// The process list only asks whether a group has a first position: it reads
+// X1 and Y1 with 1 byte (a value that starts with a double-byte character
+// reads as absent there).
+inline constexpr std::size_t kPositionPresenceRoom = 2;
 // "X12" for axis 'X' and row 12.
 inline std::string PositionKey(char axis, int row) {
   return Numbered(axis == 'X' ? kPositionX.name : kPositionY.name, row);
@@ -126,6 +130,8 @@ inline constexpr Key kQCodeNumber{kProcessSection, "QCODE", 16};
 
 // Drilling.ini, the configuration in the program folder.
 namespace config {
+
+inline constexpr const char* kFileName = "Drilling.ini";
 
 inline constexpr Key kDebugWindow{"Drilling", "DebugWindow", 0};  // integer
 inline constexpr Key kToolTable{"Drilling", "ToolTable", 64};
@@ -199,6 +205,27 @@ inline constexpr std::size_t kCycleRoom = 8;
 
 }  // namespace config
 
+// The tool table, the file Drilling/ToolTable of Drilling.ini names: one
+// section MAGAZINE<n> per pocket of the magazine (n is the tool number T).
+namespace tooltable {
+
+inline constexpr const char* kPocketSection = "MAGAZINE";
+inline std::string PocketSection(int pocket) { return Numbered(kPocketSection, pocket); }
+inline constexpr Key kName{kPocketSection, "NAME", 32};
+inline constexpr Key kDiameter{kPocketSection, "DIAM", 8};
+// The look-up and the list read the diameter whole: a hand-edited 12.34567
+// cut to 7 bytes would be another diameter.
+inline constexpr Key kDiameterWhole{kPocketSection, "DIAM", kWholeValueRoom};
+// T, H and D as typed, 3 digits. T is never read back (the pocket number is
+// the tool number); H and D are read with the room of a number.
+inline constexpr Key kToolNumber{kPocketSection, "T", 4};
+inline constexpr Key kLengthOffset{kPocketSection, "H", 4};
+inline constexpr Key kRadiusOffset{kPocketSection, "D", 4};
+inline constexpr Key kLengthOffsetNumber{kPocketSection, "H", 16};
+inline constexpr Key kRadiusOffsetNumber{kPocketSection, "D", 16};
+
+}  // namespace tooltable
+
 // Relaypane.ini, the message window's configuration beside Drilling.ini.
 // The drilling program finds the window by the class and window name
 // Relaypane registers under, so both read them here.
@@ -210,6 +237,9 @@ inline constexpr Key kWindowName{"Relaypane", "WindowName", 64};
 inline constexpr Key kIcon{"Relaypane", "icon", 64};
 inline constexpr Key kTitle{"Relaypane", "title", 64};
 inline constexpr Key kLogWrite{"Relaypane", "LogWrite", 0};  // integer
+// Where the message window was left, fractions 0..1 of the free screen.
+inline constexpr Key kWindowX{"WINDOW", "WINX", 16};
+inline constexpr Key kWindowY{"WINDOW", "WINY", 16};
 // The information window's colours, "r,g,b".
 inline constexpr Key kInfoWindowColour{"COLOR", "INFOWIN", 16};
 inline constexpr Key kInfoTextColour{"COLOR", "INFOTXT", 16};

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/file_keys.h"
 #include "common/platform.h"
 #include "common/textfile.h"
 
@@ -18,7 +19,7 @@ namespace common {
 namespace {
 
 // An installation is recognised by the configuration file in its shipped data.
-constexpr const char* kShippedMarker = "Drilling.ini";
+constexpr const char* kShippedMarker = filekeys::config::kFileName;
 
 fs::path Absolute(const fs::path& folder) {
   std::error_code ec;

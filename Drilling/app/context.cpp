@@ -19,7 +19,7 @@ void Context::Trace(const char* format, ...) {
 
 void SetProgramFolder(Context& ctx, const std::filesystem::path& folder) {
   ctx.programFolder = folder;
-  ctx.configPath = folder / "Drilling.ini";
+  ctx.configPath = folder / filekeys::config::kFileName;
   ctx.messageWindowConfigPath = folder / filekeys::relaypane::kFileName;
 }
 

@@ -125,15 +125,8 @@ int FillMainLists(Context& ctx, common::Form& main) {
       {filekeys::config::kControllerList, kControllerCombo},
       {filekeys::config::kCoordSystemList, kCoordSystemCombo},
   };
-  for (const auto& source : kLists) {
-    for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
-      const filekeys::Key& key = source.key;
-      std::string value = common::ReadProfileText(key.section, filekeys::Numbered(key.name, i), "", key.room,
-                                                  ctx.configPath);
-      if (value.empty()) break;
-      main.AddEntry(source.list, value);
-    }
-  }
+  for (const auto& source : kLists)
+    for (const std::string& value : ReadConfigList(ctx, source.key)) main.AddEntry(source.list, value);
   return ApplyUserStartup(ctx, main);
 }
 

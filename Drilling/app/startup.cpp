@@ -67,6 +67,20 @@ int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue
   return common::ReadProfileInt(key.section, key.name, defaultValue, ctx.configPath);
 }
 
+std::string ReadConfigEntry(const Context& ctx, const filekeys::Key& key, int i) {
+  return common::ReadProfileText(key.section, filekeys::Numbered(key.name, i), "", key.room, ctx.configPath);
+}
+
+std::vector<std::string> ReadConfigList(const Context& ctx, const filekeys::Key& key) {
+  std::vector<std::string> entries;
+  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
+    std::string entry = ReadConfigEntry(ctx, key, i);
+    if (entry.empty()) break;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
 int ReadColour(const Context& ctx, const filekeys::Key& key, common::Rgb& colour) {
   return common::ReadColour(key, colour, ctx.configPath);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Drilling/app/context.h"
 #include "common/file_keys.h"
@@ -28,6 +29,12 @@ void OpenTraceConsole(Context& ctx, std::FILE* console);
 std::string ReadConfigKey(const Context& ctx, const filekeys::Key& key, std::string_view defaultValue = "");
 // An integer key of Drilling.ini; `defaultValue` when it is absent.
 int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue);
+// Entry `i` of a numbered key of Drilling.ini (LINE<i>, TOOLEN<i>), read
+// with the key's room; empty when absent.
+std::string ReadConfigEntry(const Context& ctx, const filekeys::Key& key, int i);
+// The list of a numbered key (WorkType0, WorkType1, ...): its entries up to
+// the first absent or empty one, at most up to number kLastListEntry.
+std::vector<std::string> ReadConfigList(const Context& ctx, const filekeys::Key& key);
 
 // Reads a colour of section COLOR of Drilling.ini into `colour`. Returns 0.
 int ReadColour(const Context& ctx, const filekeys::Key& key, common::Rgb& colour);

@@ -5,6 +5,7 @@
 
 #include "Drilling/app/field_check.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
 #include "Drilling/holes/hole_calculators.h"
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/holes/hole_dialog_template.h"
@@ -83,13 +84,8 @@ void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
     dialog.SetText(kHoleY1Edit + row, "");
   }
   if (!fillList) return;
-  const filekeys::Key& list = filekeys::config::kHoleTypeList;
-  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
-    std::string type =
-        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
-    if (type.empty()) break;
+  for (const std::string& type : ReadConfigList(ctx, filekeys::config::kHoleTypeList))
     dialog.AddEntry(kHoleTypeCombo, type);
-  }
 }
 
 void EnableHoleTypeFields(common::Form& dialog) {

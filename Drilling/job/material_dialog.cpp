@@ -54,13 +54,9 @@ const common::DialogTemplate& MaterialDialogTemplate() {
 }
 
 int InitMaterialDialog(Context& ctx, common::Form& dialog) {
-  const filekeys::Key& list = filekeys::config::kMaterialList;
-  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
-    std::string value =
-        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
-    if (value.empty()) break;
-    dialog.InsertEntry(kMaterialNameCombo, i, value);
-  }
+  const std::vector<std::string> materials = ReadConfigList(ctx, filekeys::config::kMaterialList);
+  for (std::size_t i = 0; i < materials.size(); ++i)
+    dialog.InsertEntry(kMaterialNameCombo, static_cast<int>(i), materials[i]);
   if (common::Form* main = dialog.Owner()) {
     struct Copy {
       int from;

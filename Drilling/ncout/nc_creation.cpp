@@ -4,6 +4,8 @@
 
 #include "Drilling/app/main_controls.h"
 #include "Drilling/app/message_channel.h"
+#include "Drilling/app/startup.h"
+#include "Drilling/job/job_file.h"
 #include "Drilling/ncout/nc_verify.h"
 #include "Drilling/ncout/nc_writer.h"
 #include "common/profile.h"
@@ -14,9 +16,7 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
-constexpr std::size_t kRoomPath = 520;
-constexpr std::size_t kRoomNcFileSecondRead = 32;
-constexpr std::size_t kRoomController = 32;
+// The program number field is looked at with the room of a number.
 constexpr std::size_t kRoomProgramNumber = 16;
 
 int Fail(Context& ctx, common::Form& main, const std::string& text) {
@@ -29,14 +29,13 @@ int Fail(Context& ctx, common::Form& main, const std::string& text) {
 int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep) {
   // One operation reads hundreds of keys: look at each file on disk once.
   common::ProfileReadBatch batch;
-  const fs::path& job = ctx.currentJobPath;
-  std::string ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomPath, job);
+  std::string ncFile = ReadJobKey(ctx, jobkey::kNcFileFirstLook);
   // Without a program number no NC file name can be formed; with one the
   // writer reports the missing name itself.
   if (ncFile.empty() && main.Text(kProgramNumberEdit, kRoomProgramNumber).empty())
     return Fail(ctx, main, "エラー：プログラム番号が未定義です。");
 
-  std::string controller = common::ReadProfileText("Drilling", "制御装置", "", kRoomController, job);
+  std::string controller = ReadJobKey(ctx, jobkey::kController);
   if (controller.empty()) return Fail(ctx, main, "エラー：制御装置（マシニング）名の定義がありません");
   // Programs are written for the FANUC family only (case-sensitive).
   if (controller.find("FANUC") == std::string::npos)
@@ -45,7 +44,7 @@ int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep)
   NcPlan plan;
   if (WriteNcProgram(ctx, &main, controller, &plan) < 0) return -1;
 
-  ncFile = common::ReadProfileText("Drilling", "NcFile", "", kRoomNcFileSecondRead, job);
+  ncFile = ReadJobKey(ctx, jobkey::kNcFile);
   std::error_code ec;
   fs::path ncPath = ctx.NcFolder() / ncFile;
   if (ncFile.empty() || !IsPlainFileName(ncFile) || !fs::is_regular_file(ncPath, ec))
@@ -56,7 +55,7 @@ int CreateNcData(Context& ctx, common::Form& main, const TrycutStep& trycutStep)
   std::string verified;
   if (VerifyWrittenProgram(ctx, &main, plan, ncPath, verified) < 0) return -1;
 
-  std::string trycut = common::ReadProfileText("TRYCUT", "FILE", "", kRoomPath, ctx.configPath);
+  std::string trycut = ReadConfigKey(ctx, filekeys::config::kTrycut);
   if (trycut.empty()) {
     Report(ctx, &main, kKindList, "TRYCUT2000の設定はされてません。");
     Report(ctx, &main, kKindList, verified);

@@ -12,13 +12,15 @@
 namespace drilling {
 namespace {
 
-// Buffer rooms (bytes of code page 932 plus the terminating NUL) of the
-// values the plan reads.
-constexpr std::size_t kRoomCode = 8;     // TOOLDIAM as the tool comment takes it
-constexpr std::size_t kRoomNumber = 16;  // RCODE.., X<k>, Y<k>, TOOLT, TOOLH
-constexpr std::size_t kRoomName = 32;    // TOOLNAME
+// A number word the writer forms has the room of a stored number (the
+// positions, RCODE, ZCODE, QCODE: 15 bytes).
+constexpr std::size_t kNumberWordRoom = jobkey::kPositionX.room;
 
-std::string Key(const char* name, int number) { return common::FormatText("%s%d", name, number); }
+// An integer of a process section (GCODE, FEEDRATE, SPINDL, GROUP); 0 when
+// absent.
+int ReadProcessInt(const Context& ctx, std::string_view section, const filekeys::Key& key) {
+  return common::ReadProfileInt(section, key.name, 0, ctx.currentJobPath);
+}
 
 int Fail(Context& ctx, std::string_view text) {
   SetMessage(ctx, text);
@@ -35,15 +37,15 @@ int FailTooLarge(Context& ctx, std::string_view what, std::string_view text) {
 // and one whose number text is too long would make a word no control reads.
 PlanHoleGroup ReadPlanGroup(Context& ctx, int group) {
   PlanHoleGroup read;
-  const std::string section = Key("Hole", group);
+  const std::string section = jobkey::HoleSection(group);
   std::string text;
   for (int k = 1; k <= kMaxHolePoints; ++k) {
-    if (!ReadJobFitting(ctx, section, Key("X", k), kRoomNumber, text)) {
+    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room, text)) {
       read.error = ctx.messageBuffer;
       return read;
     }
     if (text.empty()) break;
-    if (!ReadJobFitting(ctx, section, Key("Y", k), kRoomNumber, text)) {
+    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room, text)) {
       read.error = ctx.messageBuffer;
       return read;
     }
@@ -65,7 +67,7 @@ PlanHoleGroup ReadPlanGroup(Context& ctx, int group) {
 
 std::string NcNumberText(double value) { return FormatNumber(value, 1); }
 
-bool FitsNumberWord(double value) { return NcNumberText(value).size() < kRoomNumber; }
+bool FitsNumberWord(double value) { return NcNumberText(value).size() < kNumberWordRoom; }
 
 bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
                     std::string& value) {
@@ -75,6 +77,10 @@ bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key
                                std::string(section).c_str(), std::string(key).c_str(),
                                common::CutToBytes(value, 40).c_str(), room - 1));
   return false;
+}
+
+bool ReadJobFitting(Context& ctx, std::string_view section, const filekeys::Key& key, std::string& value) {
+  return ReadJobFitting(ctx, section, key.name, key.room, value);
 }
 
 std::vector<int> PlanProcess::Groups() const {
@@ -100,14 +106,13 @@ std::vector<PlannedHole> NcPlan::Holes() const {
 int ReadProcessTools(Context& ctx, ProcessTools& tools) {
   tools = ProcessTools{};
   for (int n = 1; n <= kMaxProcesses; ++n) {
-    std::string section = Key("PROCESS", n);
-    if (ReadJobKey(ctx, section, "TOOLNAME", kRoomName).empty()) {
+    if (ReadJobKey(ctx, jobkey::kToolName, n).empty()) {
       tools.count = n - 1;
       return 0;
     }
-    std::string t = ReadJobKey(ctx, section, "TOOLT", kRoomNumber);
+    std::string t = ReadJobKey(ctx, jobkey::kToolTNumber, n);
     if (t.empty()) return Fail(ctx, "エラー：工具番号の定義がありません");
-    std::string h = ReadJobKey(ctx, section, "TOOLH", kRoomNumber);
+    std::string h = ReadJobKey(ctx, jobkey::kToolHNumber, n);
     if (h.empty()) return Fail(ctx, "エラー：工具長補正番号の定義がありません");
     tools.t[static_cast<std::size_t>(n)] = common::ParseLeadingInt(t);
     tools.h[static_cast<std::size_t>(n)] = common::ParseLeadingInt(h);
@@ -118,38 +123,38 @@ int ReadProcessTools(Context& ctx, ProcessTools& tools) {
 
 int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values) {
   values = CycleValues{};
-  values.cycle = common::ReadProfileInt(processSection, "GCODE", 0, ctx.currentJobPath);
+  values.cycle = ReadProcessInt(ctx, processSection, jobkey::kGCode);
   if (values.cycle <= 0) return Fail(ctx, "エラー：Gコード取得失敗");
-  values.feedMmPerMin = common::ReadProfileInt(processSection, "FEEDRATE", 0, ctx.currentJobPath);
+  values.feedMmPerMin = ReadProcessInt(ctx, processSection, jobkey::kFeedRate);
   if (values.feedMmPerMin <= 0) return Fail(ctx, "エラー：Fコード取得失敗");
   std::string r;
-  if (!ReadJobFitting(ctx, processSection, "RCODE", kRoomNumber, r)) return -1;
+  if (!ReadJobFitting(ctx, processSection, jobkey::kRCode, r)) return -1;
   if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
   values.rMm = common::ParseLeadingDouble(r);
-  if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, "RCODE", r);
+  if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, jobkey::kRCode.name, r);
   std::string z;
-  if (!ReadJobFitting(ctx, processSection, "ZCODE", kRoomNumber, z)) return -1;
+  if (!ReadJobFitting(ctx, processSection, jobkey::kZCode, z)) return -1;
   if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
   values.zMm = common::ParseLeadingDouble(z);
-  if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, "ZCODE", z);
+  if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, jobkey::kZCode.name, z);
   const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
   if (cycle && cycle->peck) {
     std::string q;
-    if (!ReadJobFitting(ctx, processSection, "QCODE", kRoomNumber, q)) return -1;
+    if (!ReadJobFitting(ctx, processSection, jobkey::kQCodeNumber, q)) return -1;
     if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
     values.qMm = common::ParseLeadingDouble(q);
-    if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, "QCODE", q);
+    if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, jobkey::kQCodeNumber.name, q);
   }
   return 0;
 }
 
 std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
-  std::string section = Key("Hole", group);
+  const std::string section = jobkey::HoleSection(group);
   std::vector<HolePoint> points;
   for (int k = 1; k <= kMaxHolePoints; ++k) {
-    std::string x = ReadJobKey(ctx, section, Key("X", k), kRoomNumber);
+    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room);
     if (x.empty()) break;
-    std::string y = ReadJobKey(ctx, section, Key("Y", k), kRoomNumber);
+    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room);
     if (y.empty()) break;
     points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
   }
@@ -165,16 +170,16 @@ int BuildNcPlan(Context& ctx, NcPlan& plan) {
   // caller's again afterwards.
   const std::string callersMessage = ctx.messageBuffer;
   for (int n = 1; n <= tools.count; ++n) {
-    const std::string section = Key("PROCESS", n);
+    const std::string section = jobkey::ProcessSection(n);
     const auto index = static_cast<std::size_t>(n);
     PlanProcess p;
     p.number = n;
-    p.toolName = ReadJobKey(ctx, section, "TOOLNAME", kRoomName);
-    p.toolDiameter = ReadJobKey(ctx, section, "TOOLDIAM", kRoomCode);
+    p.toolName = ReadJobKey(ctx, jobkey::kToolName, n);
+    p.toolDiameter = ReadJobKey(ctx, jobkey::kToolDiameterAsWord, n);
     p.t = tools.t[index];
     p.h = tools.h[index];
-    p.spindleRpm = common::ReadProfileInt(section, "SPINDL", 0, ctx.currentJobPath);
-    p.group = common::ReadProfileInt(section, "GROUP", 0, ctx.currentJobPath);
+    p.spindleRpm = ReadProcessInt(ctx, section, jobkey::kSpindle);
+    p.group = ReadProcessInt(ctx, section, jobkey::kGroup);
     if (ReadCycleValues(ctx, section, p.cycle) < 0) p.cycleError = ctx.messageBuffer;
     for (int g : p.Groups())
       if (plan.groups.find(g) == plan.groups.end()) plan.groups.emplace(g, ReadPlanGroup(ctx, g));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "common/file_keys.h"
 
 namespace drilling {
 
@@ -110,5 +111,8 @@ bool FitsNumberWord(double value);
 // would cut it into another value.
 bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
                     std::string& value);
+// The same for `key` (its name and room) in `section` (the key's own, or a
+// numbered one: PROCESS<n>).
+bool ReadJobFitting(Context& ctx, std::string_view section, const filekeys::Key& key, std::string& value);
 
 }  // namespace drilling

@@ -7,6 +7,7 @@
 #include "Drilling/app/nc_format.h"
 #include "Drilling/job/job_file.h"
 #include "Drilling/app/number_text.h"
+#include "Drilling/app/startup.h"
 #include "common/file_keys.h"
 #include "common/profile.h"
 #include "common/sjis.h"
@@ -22,27 +23,11 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
-// Buffer rooms (bytes of code page 932 plus the terminating NUL) of the
-// values the writer reads.
-constexpr std::size_t kRoomCode = 8;        // ToolChange, McReference, pcode, TOOLDIAM, 座標系
-constexpr std::size_t kRoomNumber = 16;     // StartX.., ProgramEnd, RCODE.., X<k>, Y<k>, TOOLT, TOOLH
-constexpr std::size_t kRoomName = 32;       // TOOLNAME, TOOLJP<i>, TOOLEN<i>
-constexpr std::size_t kRoomNcFile = 64;
-constexpr std::size_t kRoomFixedLine = 80;
-constexpr int kFixedLineCount = 100;
-constexpr int kToolListCount = 99;          // TOOLJP0 .. TOOLJP98
-
-std::string Key(const char* name, int number) { return common::FormatText("%s%d", name, number); }
-
-std::string ReadConfig(const Context& ctx, std::string_view section, std::string_view key, std::string_view def,
-                       std::size_t room) {
-  return common::ReadProfileText(section, key, def, room, ctx.configPath);
-}
+namespace config = filekeys::config;
 
 // A configured code text with a default that also replaces an empty value.
-std::string ReadConfigOrDefault(const Context& ctx, std::string_view section, std::string_view key,
-                                std::string_view def, std::size_t room) {
-  std::string value = ReadConfig(ctx, section, key, "", room);
+std::string ReadConfigOrDefault(const Context& ctx, const filekeys::Key& key, std::string_view def) {
+  std::string value = ReadConfigKey(ctx, key);
   return value.empty() ? std::string(def) : value;
 }
 
@@ -118,7 +103,7 @@ bool IsPlainFileName(std::string_view name) {
 }
 
 int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
-  std::string ncFile = ReadJobKey(ctx, "Drilling", "NcFile", kRoomNcFile);
+  std::string ncFile = ReadJobKey(ctx, jobkey::kNcFileForWriter);
   if (ncFile.empty()) return Fail(ctx, "エラー：ＮＣファイル定義がありません");
   // A name with a folder part would put the program outside ncdata.
   if (!IsPlainFileName(ncFile))
@@ -130,7 +115,7 @@ int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
 }
 
 int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings) {
-  if (!ReadJobFitting(ctx, "Drilling", "座標系", kRoomCode, settings.coordSystem)) return -1;
+  if (!ReadJobFitting(ctx, jobkey::kMainSection, jobkey::kCoordSystem, settings.coordSystem)) return -1;
   if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
   // The value goes into the positioning line as one word: a blank, a comment
   // bracket or any other sign would add words of its own (a hand-edited
@@ -140,27 +125,28 @@ int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings) {
     return Fail(ctx, common::FormatText("エラー：ワーク座標系 %s は使えません（英字・数字・ピリオドだけの 1 語にして下さい）",
                                         settings.coordSystem.c_str()));
 
-  settings.toolChange = ReadConfigOrDefault(ctx, "NCFORMAT", "ToolChange", "M06", kRoomCode);
-  settings.mcReference = ReadConfigOrDefault(ctx, "NCFORMAT", "McReference", "G28", kRoomCode);
-  if (!ReadConfigNumber(ctx, "StartX", "0.", settings.startXMm) ||
-      !ReadConfigNumber(ctx, "StartY", "0.", settings.startYMm) ||
-      !ReadConfigNumber(ctx, "StartZ", "50.", settings.startZMm))
+  settings.toolChange = ReadConfigOrDefault(ctx, config::kToolChange, "M06");
+  settings.mcReference = ReadConfigOrDefault(ctx, config::kMcReference, "G28");
+  if (!ReadConfigNumber(ctx, config::kStartX.name, "0.", settings.startXMm) ||
+      !ReadConfigNumber(ctx, config::kStartY.name, "0.", settings.startYMm) ||
+      !ReadConfigNumber(ctx, config::kStartZ.name, "50.", settings.startZMm))
     return -1;
-  for (const auto& [key, value] : {std::pair<const char*, double>{"StartX", settings.startXMm},
-                                   {"StartY", settings.startYMm}, {"StartZ", settings.startZMm}})
+  for (const auto& [key, value] : {std::pair<const char*, double>{config::kStartX.name, settings.startXMm},
+                                   {config::kStartY.name, settings.startYMm},
+                                   {config::kStartZ.name, settings.startZMm}})
     if (!FitsNumberWord(value)) return FailTooLarge(ctx, key, Num(value));
   return 0;
 }
 
 void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName) {
-  if (common::ReadProfileInt("NCFORMAT", "ControlDevice", 0, ctx.configPath) != 1) return;
+  if (ReadConfigInt(ctx, config::kControllerComment, 0) != 1) return;
   out.WriteLine("(" + std::string(controllerName) + ")");
 }
 
-int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
+int WriteFixedLines(Context& ctx, NcOutput& out, const filekeys::Key& lines) {
   int written = 0;
-  for (int i = 0; i < kFixedLineCount; ++i) {
-    std::string line = ReadConfig(ctx, section, Key("LINE", i), "", kRoomFixedLine);
+  for (int i = 0; i < config::kFixedLineCount; ++i) {
+    std::string line = ReadConfigEntry(ctx, lines, i);
     if (line.empty()) break;
     out.WriteLine(line);
     ++written;
@@ -171,7 +157,7 @@ int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section) {
 
 void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const PlanProcess& process,
                       NcRunCache* cache) {
-  if (common::ReadProfileInt("NCFORMAT", "ToolInfomation", 0, ctx.configPath) != 1) return;
+  if (ReadConfigInt(ctx, config::kToolComments, 0) != 1) return;
   const std::string& toolName = process.toolName;
   if (toolName.empty()) return;
   ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
@@ -182,16 +168,16 @@ void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const Pl
   // are passed over. The names read by earlier searches of the run are kept.
   std::string englishName = "?";
   int found = -1;
-  for (int i = 0; i < kToolListCount && found < 0; ++i) {
+  for (int i = 0; i <= config::kLastListEntry && found < 0; ++i) {
     if (static_cast<int>(cache->toolNames.size()) <= i)
-      cache->toolNames.push_back(ReadConfig(ctx, "TOOLLIST", Key("TOOLJP", i), "", kRoomName));
+      cache->toolNames.push_back(ReadConfigEntry(ctx, config::kToolNameList, i));
     const std::string& japanese = cache->toolNames[static_cast<std::size_t>(i)];
     if (!japanese.empty() && japanese == toolName) found = i;
   }
   if (found < 0) {
     Report(ctx, owner, kKindList, "一致した工具情報がありません");
   } else {
-    std::string english = ReadConfig(ctx, "TOOLLIST", Key("TOOLEN", found), "", kRoomName);
+    std::string english = ReadConfigEntry(ctx, config::kToolEnglishList, found);
     if (english.empty()) {
       Report(ctx, owner, kKindList, "一致した工具情報取出し失敗");
     } else {
@@ -219,7 +205,9 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
     // The dwell word as configured in the cycle's section ([G82] pcode); an
     // empty value leaves the blank.
     line += ' ';
-    line += ReadConfig(ctx, common::FormatText("G%d", cycle->g), "pcode", "P100", kRoomCode);
+    const filekeys::Key& dwell = config::kDwellWord;
+    line += common::ReadProfileText(filekeys::Numbered(dwell.section, cycle->g), dwell.name, "P100", dwell.room,
+                                    ctx.configPath);
   }
   if (cycle->peck) line += " Q" + Num(values.qMm);
   line += common::FormatText(" F%d", values.feedMmPerMin);
@@ -253,7 +241,7 @@ int WriteAllHoleGroups(Context& ctx, NcOutput& out, const NcPlan& plan, const Cy
 }
 
 void WriteProgramEnd(Context& ctx, NcOutput& out) {
-  out.WriteLine(ReadConfigOrDefault(ctx, "NCFORMAT", "ProgramEnd", "M30", kRoomNumber));
+  out.WriteLine(ReadConfigOrDefault(ctx, config::kProgramEnd, "M30"));
   out.WriteLine("%");
 }
 
@@ -265,10 +253,11 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
                      const NcPlan& plan, NcOutput& out, NcRunCache& cache) {
   // Header.
   out.WriteLine("%");
-  int programNumber = common::ReadProfileInt("Drilling", "Ｏ番号", 1, ctx.currentJobPath);
+  int programNumber =
+      common::ReadProfileInt(jobkey::kProgramNumber.section, jobkey::kProgramNumber.name, 1, ctx.currentJobPath);
   out.WriteLine(common::FormatText("O%04d", programNumber));
   WriteControllerComment(ctx, out, controller);
-  WriteFixedLines(ctx, out, "StartLine");
+  WriteFixedLines(ctx, out, config::kStartLines);
 
   const std::string startX = Num(settings.startXMm);
   const std::string startY = Num(settings.startYMm);
@@ -313,7 +302,7 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
 
   // Trailer.
   out.WriteLine("X" + startX + " Y" + startY);
-  WriteFixedLines(ctx, out, "EndLine");
+  WriteFixedLines(ctx, out, config::kEndLines);
   WriteProgramEnd(ctx, out);
   return 0;
 }
@@ -389,7 +378,7 @@ int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& 
   }
   NcRunCache cache;
   NcOutput out{fs::path()};
-  const std::string controller = ReadJobKey(quiet, "Drilling", "制御装置", kRoomName);
+  const std::string controller = ReadJobKey(quiet, jobkey::kController);
   if (WriteProgramText(quiet, nullptr, controller, settings, plan, out, cache) < 0) return fail("");
   text = out.Text();
   return 0;

@@ -22,6 +22,7 @@
 
 #include "Drilling/app/context.h"
 #include "Drilling/ncout/nc_plan.h"
+#include "common/file_keys.h"
 #include "common/form.h"
 #include "common/textfile.h"
 
@@ -77,9 +78,10 @@ int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings);
 // "(controller)" when NCFORMAT/ControlDevice is 1.
 void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName);
 
-// LINE0 .. LINE99 of `section` of Drilling.ini up to the first absent or
-// empty one, one line each; the number of lines written.
-int WriteFixedLines(Context& ctx, NcOutput& out, std::string_view section);
+// LINE0 .. LINE99 of the section of `lines` (StartLine or EndLine of
+// Drilling.ini) up to the first absent or empty one, one line each; the
+// number of lines written.
+int WriteFixedLines(Context& ctx, NcOutput& out, const filekeys::Key& lines);
 
 // "(ENGLISH NAME D<diameter>)" of the process's tool when
 // NCFORMAT/ToolInfomation is 1; nothing for a process without a tool name.

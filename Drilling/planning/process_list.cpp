@@ -55,8 +55,8 @@ bool CycleHasBottom(int g) {
 // True when the hole group has at least one position (X1 and Y1).
 bool GroupHasPositions(const Context& ctx, int group) {
   const std::string section = jobkey::HoleSection(group);
-  return !ReadJobKey(ctx, section, jobkey::PositionKey('X', 1), 2).empty() &&
-         !ReadJobKey(ctx, section, jobkey::PositionKey('Y', 1), 2).empty();
+  return !ReadJobKey(ctx, section, jobkey::PositionKey('X', 1), jobkey::kPositionPresenceRoom).empty() &&
+         !ReadJobKey(ctx, section, jobkey::PositionKey('Y', 1), jobkey::kPositionPresenceRoom).empty();
 }
 
 // Checks a grid row and forms the values the save writes. 0, or the

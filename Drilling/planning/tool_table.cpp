@@ -14,13 +14,15 @@
 namespace drilling {
 namespace {
 
-constexpr std::size_t kOffsetRoom = 16;        // H and D are read as integers
+namespace tooltable = filekeys::tooltable;
 
-std::string PocketSection(int n) { return common::FormatText("MAGAZINE%d", n); }
+std::string ReadPocketKey(const std::string& section, const filekeys::Key& key, const std::filesystem::path& path) {
+  return common::ReadProfileText(section, key.name, "", key.room, path);
+}
 
 // H and D of a pocket: absent or empty gives the pocket number.
-int PocketOffset(const std::string& section, const char* key, int pocket, const std::filesystem::path& path) {
-  std::string text = common::ReadProfileText(section, key, "", kOffsetRoom, path);
+int PocketOffset(const std::string& section, const filekeys::Key& key, int pocket, const std::filesystem::path& path) {
+  std::string text = ReadPocketKey(section, key, path);
   if (text.empty()) return pocket;
   return common::LeadingDigitsValue(text);
 }
@@ -39,9 +41,10 @@ int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path&
                 std::string_view name, std::string_view diameter, std::string_view t, std::string_view h,
                 std::string_view d) {
   const std::vector<common::ProfileChange> changes = {
-      {"NAME", std::string(name)}, {"DIAM", std::string(diameter)}, {"T", std::string(t)},
-      {"H", std::string(h)},       {"D", std::string(d)}};
-  if (!common::WriteProfileTexts(PocketSection(n), changes, path))
+      {tooltable::kName.name, std::string(name)},          {tooltable::kDiameter.name, std::string(diameter)},
+      {tooltable::kToolNumber.name, std::string(t)},       {tooltable::kLengthOffset.name, std::string(h)},
+      {tooltable::kRadiusOffset.name, std::string(d)}};
+  if (!common::WriteProfileTexts(tooltable::PocketSection(n), changes, path))
     return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s に書き込めません。", path.string().c_str());
   return 0;
 }
@@ -49,15 +52,7 @@ int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path&
 }  // namespace
 
 std::vector<std::string> ReadToolNameList(const Context& ctx) {
-  std::vector<std::string> names;
-  const filekeys::Key& list = filekeys::config::kToolNameList;
-  for (int i = 0; i <= filekeys::config::kLastListEntry; ++i) {
-    std::string name =
-        common::ReadProfileText(list.section, filekeys::Numbered(list.name, i), "", list.room, ctx.configPath);
-    if (name.empty()) break;
-    names.push_back(std::move(name));
-  }
-  return names;
+  return ReadConfigList(ctx, filekeys::config::kToolNameList);
 }
 
 int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose, std::filesystem::path& path) {
@@ -88,7 +83,9 @@ int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose
 int CreateToolTable(const std::filesystem::path& path) {
   std::string text;
   for (int n = 1; n <= kNewToolTablePockets; ++n)
-    text += common::FormatText("[MAGAZINE%d]\nNAME=\nDIAM=\nT=%d\nH=\nD=\n", n, n);
+    text += common::FormatText("[%s]\n%s=\n%s=\n%s=%d\n%s=\n%s=\n", tooltable::PocketSection(n).c_str(),
+                               tooltable::kName.name, tooltable::kDiameter.name, tooltable::kToolNumber.name, n,
+                               tooltable::kLengthOffset.name, tooltable::kRadiusOffset.name);
   if (!common::WriteFileAtomic(path, common::ToCp932CrLf(text))) return -1;
   return 0;
 }
@@ -97,17 +94,17 @@ int FindMagazineTool(std::string_view name, MagazineTool& record, const std::fil
   common::ProfileReadBatch batch;  // one look at the disk for the whole search
   int result = -1;
   for (int n = 1; n <= kMagazinePockets; ++n) {
-    const std::string section = PocketSection(n);
-    std::string pocketName = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
+    const std::string section = tooltable::PocketSection(n);
+    std::string pocketName = ReadPocketKey(section, tooltable::kName, path);
     if (pocketName.empty() || pocketName != name) continue;
     // Read whole: a hand-edited 12.34567 cut to the width the dialog writes
     // would look for another diameter.
-    std::string diameter = common::ReadProfileText(section, "DIAM", "", filekeys::kWholeValueRoom, path);
+    std::string diameter = ReadPocketKey(section, tooltable::kDiameterWhole, path);
     if (!diameter.empty()) {
       if (common::ParseLeadingDouble(diameter) != record.Diameter) continue;
       record.T = n;
-      record.H = PocketOffset(section, "H", n, path);
-      record.D = PocketOffset(section, "D", n, path);
+      record.H = PocketOffset(section, tooltable::kLengthOffsetNumber, n, path);
+      record.D = PocketOffset(section, tooltable::kRadiusOffsetNumber, n, path);
       return 1;
     }
     // A centre drill or chamfer cutter without a diameter serves any hole;
@@ -124,16 +121,16 @@ std::vector<MagazinePocket> ReadMagazinePockets(const std::filesystem::path& pat
   common::ProfileReadBatch batch;
   std::vector<MagazinePocket> pockets;
   for (int n = 1; n <= kMagazinePockets; ++n) {
-    const std::string section = PocketSection(n);
+    const std::string section = tooltable::PocketSection(n);
     MagazinePocket pocket;
-    pocket.name = common::ReadProfileText(section, "NAME", "", kToolNameRoom, path);
+    pocket.name = ReadPocketKey(section, tooltable::kName, path);
     // A name of blanks only (typed in quotes) names no tool: the pocket is free.
     if (common::Trim(pocket.name).empty()) continue;
     pocket.pocket = n;
-    pocket.diameter = common::ReadProfileText(section, "DIAM", "", filekeys::kWholeValueRoom, path);
+    pocket.diameter = ReadPocketKey(section, tooltable::kDiameterWhole, path);
     if (pocket.diameter.empty()) pocket.diameter = "-";
-    pocket.h = PocketOffset(section, "H", n, path);
-    pocket.d = PocketOffset(section, "D", n, path);
+    pocket.h = PocketOffset(section, tooltable::kLengthOffsetNumber, n, path);
+    pocket.d = PocketOffset(section, tooltable::kRadiusOffsetNumber, n, path);
     pockets.push_back(std::move(pocket));
   }
   return pockets;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Drilling/app/context.h"
+#include "common/file_keys.h"
 #include "common/form.h"
 
 namespace drilling {
@@ -18,10 +19,10 @@ namespace drilling {
 // Pockets that are listed and searched (1..98); a new file has 99 sections.
 constexpr int kMagazinePockets = 98;
 constexpr int kNewToolTablePockets = 99;
-// Widths in code page 932 bytes.
-constexpr std::size_t kToolNameRoom = 32;      // NAME, 31 bytes
-constexpr std::size_t kToolDiameterRoom = 8;   // DIAM, 7 bytes
-constexpr std::size_t kToolNumberRoom = 4;     // T, H, D as typed, 3 bytes
+// Widths in code page 932 bytes (the keys of common/file_keys.h).
+constexpr std::size_t kToolNameRoom = filekeys::tooltable::kName.room;          // NAME, 31 bytes
+constexpr std::size_t kToolDiameterRoom = filekeys::tooltable::kDiameter.room;  // DIAM, 7 bytes
+constexpr std::size_t kToolNumberRoom = filekeys::tooltable::kToolNumber.room;  // T, H, D as typed, 3 bytes
 
 // Tool names of the process kinds, as `TOOLLIST` of Drilling.ini names them.
 inline constexpr const char* kCentreDrillToolName = "センタードリル";
