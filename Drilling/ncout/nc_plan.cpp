@@ -12,6 +12,18 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of the plan (a format names what it takes).
+constexpr const char* kTooLargeFormat = "エラー：%s の値 %s が大きすぎます";
+constexpr const char* kPointTooLargeFormat = "エラー：穴位置 [%d] の %zu 番目の値が大きすぎます";
+constexpr const char* kTooLongFormat = "エラー：定義ファイルの [%s] %s の値 %s が長すぎます（%zu バイトまで）。";
+constexpr const char* kNoToolNumberText = "エラー：工具番号の定義がありません";
+constexpr const char* kNoLengthOffsetText = "エラー：工具長補正番号の定義がありません";
+constexpr const char* kNoGCodeText = "エラー：Gコード取得失敗";
+constexpr const char* kNoFeedText = "エラー：Fコード取得失敗";
+constexpr const char* kNoRText = "エラー：Rコード取得失敗";
+constexpr const char* kNoZText = "エラー：Zコード取得失敗";
+constexpr const char* kNoQText = "エラー：Qコード取得失敗";
+
 // A number word the writer forms has the room of a stored number (the
 // positions, RCODE, ZCODE, QCODE: 15 bytes).
 constexpr std::size_t kNumberWordRoom = jobkey::kPositionX.room;
@@ -20,16 +32,6 @@ constexpr std::size_t kNumberWordRoom = jobkey::kPositionX.room;
 // absent.
 int ReadProcessInt(const Context& ctx, std::string_view section, const filekeys::Key& key) {
   return common::ReadProfileInt(section, key.name, 0, ctx.currentJobPath);
-}
-
-int Fail(Context& ctx, std::string_view text) {
-  SetMessage(ctx, text);
-  return -1;
-}
-
-int FailTooLarge(Context& ctx, std::string_view what, std::string_view text) {
-  return Fail(ctx, common::FormatText("エラー：%s の値 %s が大きすぎます", std::string(what).c_str(),
-                                      std::string(text).c_str()));
 }
 
 // The points of a group with the checks the writer needs: a stored position
@@ -55,7 +57,7 @@ PlanHoleGroup ReadPlanGroup(Context& ctx, int group) {
   for (std::size_t k = 0; k < read.points.size(); ++k) {
     const HolePoint& p = read.points[k];
     if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm)) {
-      read.error = common::FormatText("エラー：穴位置 [%d] の %zu 番目の値が大きすぎます", group, k + 1);
+      read.error = common::FormatText(kPointTooLargeFormat, group, k + 1);
       read.points.clear();
       return read;
     }
@@ -67,15 +69,18 @@ PlanHoleGroup ReadPlanGroup(Context& ctx, int group) {
 
 std::string NcNumberText(double value) { return FormatNumber(value, 1); }
 
+int SetTooLargeError(Context& ctx, std::string_view what, std::string_view text) {
+  return SetError(ctx, common::FormatText(kTooLargeFormat, std::string(what).c_str(), std::string(text).c_str()));
+}
+
 bool FitsNumberWord(double value) { return NcNumberText(value).size() < kNumberWordRoom; }
 
 bool ReadJobFitting(Context& ctx, std::string_view section, std::string_view key, std::size_t room,
                     std::string& value) {
   value = ReadJobKey(ctx, section, key, filekeys::kWholeValueRoom);
   if (common::Cp932Width(value) <= room - 1) return true;
-  Fail(ctx, common::FormatText("エラー：定義ファイルの [%s] %s の値 %s が長すぎます（%zu バイトまで）。",
-                               std::string(section).c_str(), std::string(key).c_str(),
-                               common::CutToBytes(value, 40).c_str(), room - 1));
+  SetError(ctx, common::FormatText(kTooLongFormat, std::string(section).c_str(), std::string(key).c_str(),
+                                   common::CutToBytes(value, 40).c_str(), room - 1));
   return false;
 }
 
@@ -108,44 +113,44 @@ int ReadProcessTools(Context& ctx, ProcessTools& tools) {
   for (int n = 1; n <= kMaxProcesses; ++n) {
     if (ReadJobKey(ctx, jobkey::kToolName, n).empty()) {
       tools.count = n - 1;
-      return 0;
+      return kDone;
     }
     std::string t = ReadJobKey(ctx, jobkey::kToolTNumber, n);
-    if (t.empty()) return Fail(ctx, "エラー：工具番号の定義がありません");
+    if (t.empty()) return SetError(ctx, kNoToolNumberText);
     std::string h = ReadJobKey(ctx, jobkey::kToolHNumber, n);
-    if (h.empty()) return Fail(ctx, "エラー：工具長補正番号の定義がありません");
+    if (h.empty()) return SetError(ctx, kNoLengthOffsetText);
     tools.t[static_cast<std::size_t>(n)] = common::ParseLeadingInt(t);
     tools.h[static_cast<std::size_t>(n)] = common::ParseLeadingInt(h);
   }
   tools.count = kMaxProcesses;
-  return 0;
+  return kDone;
 }
 
 int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values) {
   values = CycleValues{};
   values.cycle = ReadProcessInt(ctx, processSection, jobkey::kGCode);
-  if (values.cycle <= 0) return Fail(ctx, "エラー：Gコード取得失敗");
+  if (values.cycle <= 0) return SetError(ctx, kNoGCodeText);
   values.feedMmPerMin = ReadProcessInt(ctx, processSection, jobkey::kFeedRate);
-  if (values.feedMmPerMin <= 0) return Fail(ctx, "エラー：Fコード取得失敗");
+  if (values.feedMmPerMin <= 0) return SetError(ctx, kNoFeedText);
   std::string r;
-  if (!ReadJobFitting(ctx, processSection, jobkey::kRCode, r)) return -1;
-  if (r.empty()) return Fail(ctx, "エラー：Rコード取得失敗");
+  if (!ReadJobFitting(ctx, processSection, jobkey::kRCode, r)) return kFailed;
+  if (r.empty()) return SetError(ctx, kNoRText);
   values.rMm = common::ParseLeadingDouble(r);
-  if (!FitsNumberWord(values.rMm)) return FailTooLarge(ctx, jobkey::kRCode.name, r);
+  if (!FitsNumberWord(values.rMm)) return SetTooLargeError(ctx, jobkey::kRCode.name, r);
   std::string z;
-  if (!ReadJobFitting(ctx, processSection, jobkey::kZCode, z)) return -1;
-  if (z.empty()) return Fail(ctx, "エラー：Zコード取得失敗");
+  if (!ReadJobFitting(ctx, processSection, jobkey::kZCode, z)) return kFailed;
+  if (z.empty()) return SetError(ctx, kNoZText);
   values.zMm = common::ParseLeadingDouble(z);
-  if (!FitsNumberWord(values.zMm)) return FailTooLarge(ctx, jobkey::kZCode.name, z);
+  if (!FitsNumberWord(values.zMm)) return SetTooLargeError(ctx, jobkey::kZCode.name, z);
   const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
   if (cycle && cycle->peck) {
     std::string q;
-    if (!ReadJobFitting(ctx, processSection, jobkey::kQCodeNumber, q)) return -1;
-    if (q.empty()) return Fail(ctx, "エラー：Qコード取得失敗");
+    if (!ReadJobFitting(ctx, processSection, jobkey::kQCodeNumber, q)) return kFailed;
+    if (q.empty()) return SetError(ctx, kNoQText);
     values.qMm = common::ParseLeadingDouble(q);
-    if (!FitsNumberWord(values.qMm)) return FailTooLarge(ctx, jobkey::kQCodeNumber.name, q);
+    if (!FitsNumberWord(values.qMm)) return SetTooLargeError(ctx, jobkey::kQCodeNumber.name, q);
   }
-  return 0;
+  return kDone;
 }
 
 std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
@@ -165,7 +170,7 @@ int BuildNcPlan(Context& ctx, NcPlan& plan) {
   common::ProfileReadBatch batch;  // hundreds of reads: look at the job on disk once
   plan = NcPlan{};
   ProcessTools tools;
-  if (ReadProcessTools(ctx, tools) < 0) return -1;
+  if (ReadProcessTools(ctx, tools) < 0) return kFailed;
   // The errors found below belong to the processes; the buffer is the
   // caller's again afterwards.
   const std::string callersMessage = ctx.messageBuffer;
@@ -186,7 +191,7 @@ int BuildNcPlan(Context& ctx, NcPlan& plan) {
     plan.processes.push_back(std::move(p));
   }
   ctx.messageBuffer = callersMessage;
-  return 0;
+  return kDone;
 }
 
 }  // namespace drilling

@@ -102,6 +102,10 @@ int BuildNcPlan(Context& ctx, NcPlan& plan);
 // A number as the program writes it: three decimals at most, the point kept.
 std::string NcNumberText(double value);
 
+// Leaves "エラー：<what> の値 <text> が大きすぎます" in the message buffer for
+// a value whose number text does not fit (FitsNumberWord). kFailed.
+int SetTooLargeError(Context& ctx, std::string_view what, std::string_view text);
+
 // Whether a value's number text fits the width such a value is stored with
 // ("1e300" reads as a number but is 301 digits long).
 bool FitsNumberWord(double value);

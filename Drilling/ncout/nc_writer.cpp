@@ -23,6 +23,33 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
+// The fixed texts of the writer (a format names what it takes).
+constexpr const char* kPartialKeptFormat = "（書きかけのＮＣデータは %s に残しました）";
+constexpr const char* kPartialLostText = "（書きかけのＮＣデータは保存できませんでした）";
+constexpr const char* kOldNotRemovedFormat = "（前のＮＣファイル %s を削除できません）";
+constexpr const char* kNoNcFileText = "エラー：ＮＣファイル定義がありません";
+constexpr const char* kNcFileNameRefusedFormat =
+    "エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）";
+constexpr const char* kWriteDeclinedText = "ＮＣファイルの書き込みを中止します。";
+constexpr const char* kNoCoordSystemText = "エラー：ワーク座標系の定義がありません";
+constexpr const char* kCoordSystemRefusedFormat =
+    "エラー：ワーク座標系 %s は使えません（英字・数字・ピリオドだけの 1 語にして下さい）";
+constexpr const char* kFixedLinesTraceFormat = "%d個の命令追加\n";
+constexpr const char* kToolUsedFormat = "使用工具 %s";
+constexpr const char* kNoToolMatchText = "一致した工具情報がありません";
+constexpr const char* kNoEnglishNameText = "一致した工具情報取出し失敗";
+constexpr const char* kCycleNotSupportedFormat = "サイクルG%dコードはサポートしてません。";
+constexpr const char* kNoHolesText = "エラー：穴定義がありません。";
+constexpr const char* kSameToolFormat = "工程%dは前の工具と同じです。";
+constexpr const char* kNoSpindleFormat = "エラー[%d]：回転数の取り出し失敗";
+constexpr const char* kAllGroupsText = "... 全ての穴定義";
+constexpr const char* kOneGroupFormat = "... 穴情報 [%d]";
+constexpr const char* kHeadingFormat = ">>> %s仕様 ＮＣデータ作成";
+constexpr const char* kCannotOpenFormat = "エラー：ＮＣファイル %s が開けません。";
+constexpr const char* kWriteFailedFormat = "エラー：ＮＣファイル %s の書き込みに失敗しました。";
+constexpr const char* kNoProcessesText = "エラー：工程がありません。";
+constexpr const char* kPositionTooLargeFormat = "エラー：穴位置 [%d] の値が大きすぎます";
+
 namespace config = filekeys::config;
 
 // A configured code text with a default that also replaces an empty value.
@@ -31,47 +58,37 @@ std::string ReadConfigOrDefault(const Context& ctx, const filekeys::Key& key, st
   return value.empty() ? std::string(def) : value;
 }
 
-int Fail(Context& ctx, std::string_view text) {
-  SetMessage(ctx, text);
-  return -1;
-}
-
 // A configured number of the NC format (ReadNcFormatNumber); a failure
 // leaves its text in the message buffer.
 bool ReadConfigNumber(Context& ctx, const char* key, std::string_view def, double& value) {
   std::string error;
   if (ReadNcFormatNumber(ctx, key, def, value, error)) return true;
-  Fail(ctx, error);
+  SetError(ctx, error);
   return false;
 }
 
 std::string Num(double value) { return NcNumberText(value); }
 
-int FailTooLarge(Context& ctx, std::string_view what, std::string_view text) {
-  return Fail(ctx, common::FormatText("エラー：%s の値 %s が大きすぎます",
-                                      std::string(what).c_str(), std::string(text).c_str()));
-}
-
 // A run that fails after the file was opened: the text written so far goes
 // to <name>.failed, nothing stays under the real name (the operator agreed
 // to replace the earlier program, and a stale one must not be transferred),
 // and the error line says where the partial program is.
-int FailAfterOpen(Context& ctx, common::Form* owner, const NcOutput& out) {
+int ReportErrorAfterOpen(Context& ctx, common::Form* owner, const NcOutput& out) {
   std::string text = ctx.messageBuffer;
   fs::path kept = out.Target();
   kept += kFailedNcSuffix;
   if (out.KeepAs(kept)) {
-    text += common::FormatText("（書きかけのＮＣデータは %s に残しました）", kept.string().c_str());
+    text += common::FormatText(kPartialKeptFormat, kept.string().c_str());
   } else {
-    text += "（書きかけのＮＣデータは保存できませんでした）";
+    text += kPartialLostText;
   }
   std::error_code ec;
   fs::remove(out.Target(), ec);
   if (fs::exists(fs::symlink_status(out.Target(), ec)))
-    text += common::FormatText("（前のＮＣファイル %s を削除できません）", out.Target().string().c_str());
+    text += common::FormatText(kOldNotRemovedFormat, out.Target().string().c_str());
   SetMessage(ctx, text);
   ReportMessage(ctx, owner, kKindError);
-  return -1;
+  return kFailed;
 }
 
 }  // namespace
@@ -104,38 +121,35 @@ bool IsPlainFileName(std::string_view name) {
 
 int ReadNcHeaderSettings(Context& ctx, NcHeaderSettings& settings) {
   std::string ncFile = ReadJobKey(ctx, jobkey::kNcFileForWriter);
-  if (ncFile.empty()) return Fail(ctx, "エラー：ＮＣファイル定義がありません");
+  if (ncFile.empty()) return SetError(ctx, kNoNcFileText);
   // A name with a folder part would put the program outside ncdata.
-  if (!IsPlainFileName(ncFile))
-    return Fail(ctx, common::FormatText("エラー：ＮＣファイル名 %s は使えません（フォルダを含まない名前にして下さい）",
-                                        ncFile.c_str()));
+  if (!IsPlainFileName(ncFile)) return SetError(ctx, common::FormatText(kNcFileNameRefusedFormat, ncFile.c_str()));
   settings.ncPath = ctx.NcFolder() / ncFile;
-  if (ConfirmOverwrite(ctx, settings.ncPath) < 0) return Fail(ctx, "ＮＣファイルの書き込みを中止します。");
+  if (ConfirmOverwrite(ctx, settings.ncPath) < 0) return SetError(ctx, kWriteDeclinedText);
   return ReadNcFormatSettings(ctx, settings);
 }
 
 int ReadNcFormatSettings(Context& ctx, NcHeaderSettings& settings) {
-  if (!ReadJobFitting(ctx, jobkey::kMainSection, jobkey::kCoordSystem, settings.coordSystem)) return -1;
-  if (settings.coordSystem.empty()) return Fail(ctx, "エラー：ワーク座標系の定義がありません");
+  if (!ReadJobFitting(ctx, jobkey::kMainSection, jobkey::kCoordSystem, settings.coordSystem)) return kFailed;
+  if (settings.coordSystem.empty()) return SetError(ctx, kNoCoordSystemText);
   // The value goes into the positioning line as one word: a blank, a comment
   // bracket or any other sign would add words of its own (a hand-edited
   // "G5 M30" ends the program there), and bytes the controller cannot read
   // would be written as "?".
   if (!IsCoordinateSystemWord(settings.coordSystem))
-    return Fail(ctx, common::FormatText("エラー：ワーク座標系 %s は使えません（英字・数字・ピリオドだけの 1 語にして下さい）",
-                                        settings.coordSystem.c_str()));
+    return SetError(ctx, common::FormatText(kCoordSystemRefusedFormat, settings.coordSystem.c_str()));
 
   settings.toolChange = ReadConfigOrDefault(ctx, config::kToolChange, "M06");
   settings.mcReference = ReadConfigOrDefault(ctx, config::kMcReference, "G28");
   if (!ReadConfigNumber(ctx, config::kStartX.name, "0.", settings.startXMm) ||
       !ReadConfigNumber(ctx, config::kStartY.name, "0.", settings.startYMm) ||
       !ReadConfigNumber(ctx, config::kStartZ.name, "50.", settings.startZMm))
-    return -1;
+    return kFailed;
   for (const auto& [key, value] : {std::pair<const char*, double>{config::kStartX.name, settings.startXMm},
                                    {config::kStartY.name, settings.startYMm},
                                    {config::kStartZ.name, settings.startZMm}})
-    if (!FitsNumberWord(value)) return FailTooLarge(ctx, key, Num(value));
-  return 0;
+    if (!FitsNumberWord(value)) return SetTooLargeError(ctx, key, Num(value));
+  return kDone;
 }
 
 void WriteControllerComment(Context& ctx, NcOutput& out, std::string_view controllerName) {
@@ -151,7 +165,7 @@ int WriteFixedLines(Context& ctx, NcOutput& out, const filekeys::Key& lines) {
     out.WriteLine(line);
     ++written;
   }
-  ctx.Trace("%d個の命令追加\n", written);
+  ctx.Trace(kFixedLinesTraceFormat, written);
   return written;
 }
 
@@ -160,7 +174,7 @@ void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const Pl
   if (ReadConfigInt(ctx, config::kToolComments, 0) != 1) return;
   const std::string& toolName = process.toolName;
   if (toolName.empty()) return;
-  ReportF(ctx, owner, kKindList, "使用工具 %s", toolName.c_str());
+  ReportF(ctx, owner, kKindList, kToolUsedFormat, toolName.c_str());
 
   NcRunCache local;
   if (!cache) cache = &local;
@@ -175,11 +189,11 @@ void WriteToolComment(Context& ctx, common::Form* owner, NcOutput& out, const Pl
     if (!japanese.empty() && japanese == toolName) found = i;
   }
   if (found < 0) {
-    Report(ctx, owner, kKindList, "一致した工具情報がありません");
+    Report(ctx, owner, kKindList, kNoToolMatchText);
   } else {
     std::string english = ReadConfigEntry(ctx, config::kToolEnglishList, found);
     if (english.empty()) {
-      Report(ctx, owner, kKindList, "一致した工具情報取出し失敗");
+      Report(ctx, owner, kKindList, kNoEnglishNameText);
     } else {
       englishName = english;
     }
@@ -199,8 +213,7 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
   std::string line = common::FormatText("G%d X%s Y%s R%s Z%s", values.cycle, Num(firstPoint.xMm).c_str(),
                                         Num(firstPoint.yMm).c_str(), Num(values.rMm).c_str(), Num(values.zMm).c_str());
   const gcode::CannedCycle* cycle = gcode::FindCannedCycle(values.cycle);
-  if (!cycle || !cycle->written)
-    return Fail(ctx, common::FormatText("サイクルG%dコードはサポートしてません。", values.cycle));
+  if (!cycle || !cycle->written) return SetError(ctx, common::FormatText(kCycleNotSupportedFormat, values.cycle));
   if (cycle->dwell == gcode::CycleDwell::kAlways) {
     // The dwell word as configured in the cycle's section ([G82] pcode); an
     // empty value leaves the blank.
@@ -212,17 +225,17 @@ int WriteCycleLine(Context& ctx, NcOutput& out, const CycleValues& values, const
   if (cycle->peck) line += " Q" + Num(values.qMm);
   line += common::FormatText(" F%d", values.feedMmPerMin);
   out.WriteLine(line);
-  return 0;
+  return kDone;
 }
 
 int WriteHoleGroup(Context& ctx, NcOutput& out, const NcPlan& plan, const CycleValues& values, int group) {
   auto it = plan.groups.find(group);
   if (it == plan.groups.end()) return 0;
   const PlanHoleGroup& points = it->second;
-  if (!points.error.empty()) return Fail(ctx, points.error);
+  if (!points.error.empty()) return SetError(ctx, points.error);
   if (points.points.empty()) return 0;
   // The first point carries the cycle; every further one is a bare position.
-  if (WriteCycleLine(ctx, out, values, points.points.front()) < 0) return -1;
+  if (WriteCycleLine(ctx, out, values, points.points.front()) < 0) return kFailed;
   for (std::size_t k = 1; k < points.points.size(); ++k)
     out.WriteLine("X" + Num(points.points[k].xMm) + " Y" + Num(points.points[k].yMm));
   out.WriteLine("G80");
@@ -233,11 +246,11 @@ int WriteAllHoleGroups(Context& ctx, NcOutput& out, const NcPlan& plan, const Cy
   int total = 0;
   for (int g = 1; g <= kHoleGroupCount; ++g) {
     int written = WriteHoleGroup(ctx, out, plan, values, g);
-    if (written < 0) return -1;
+    if (written < 0) return kFailed;
     total += written;
   }
-  if (total == 0) return Fail(ctx, "エラー：穴定義がありません。");
-  return 0;
+  if (total == 0) return SetError(ctx, kNoHolesText);
+  return kDone;
 }
 
 void WriteProgramEnd(Context& ctx, NcOutput& out) {
@@ -271,7 +284,7 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
     WriteToolComment(ctx, owner, out, process, &cache);
     out.WriteLine("M01");
     if (process.t == previousTool) {
-      ReportF(ctx, owner, kKindList, "工程%dは前の工具と同じです。", n);
+      ReportF(ctx, owner, kKindList, kSameToolFormat, n);
     } else {
       out.WriteLine(common::FormatText("T%02d", process.t));
       out.WriteLine(settings.toolChange);
@@ -281,21 +294,21 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
                                      startY.c_str()));
     out.WriteLine(common::FormatText("G43 H%02d Z%s", process.h, startZ.c_str()));
 
-    if (process.spindleRpm <= 0) return Fail(ctx, common::FormatText("エラー[%d]：回転数の取り出し失敗", n));
+    if (process.spindleRpm <= 0) return SetError(ctx, common::FormatText(kNoSpindleFormat, n));
     out.WriteLine(common::FormatText("S%d M03", process.spindleRpm));
     out.WriteLine("M08");
 
     ctx.Trace("[%d] %d\n", n, process.group);
-    if (!process.cycleError.empty()) return Fail(ctx, process.cycleError);
+    if (!process.cycleError.empty()) return SetError(ctx, process.cycleError);
     int holes = 0;
     if (process.group == 0) {
-      Report(ctx, owner, kKindList, "... 全ての穴定義");
+      Report(ctx, owner, kKindList, kAllGroupsText);
       holes = WriteAllHoleGroups(ctx, out, plan, process.cycle);
     } else {
-      ReportF(ctx, owner, kKindList, "... 穴情報 [%d]", process.group);
+      ReportF(ctx, owner, kKindList, kOneGroupFormat, process.group);
       holes = WriteHoleGroup(ctx, out, plan, process.cycle, process.group);
     }
-    if (holes < 0) return -1;
+    if (holes < 0) return kFailed;
     out.WriteLine("M09");
     out.WriteLine("M05");
   }
@@ -304,7 +317,7 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
   out.WriteLine("X" + startX + " Y" + startY);
   WriteFixedLines(ctx, out, config::kEndLines);
   WriteProgramEnd(ctx, out);
-  return 0;
+  return kDone;
 }
 
 }  // namespace
@@ -312,41 +325,41 @@ int WriteProgramText(Context& ctx, common::Form* owner, std::string_view control
 int WriteNcProgram(Context& ctx, common::Form* owner, std::string_view controllerName, NcPlan* planOut) {
   common::ProfileReadBatch batch;  // hundreds of reads: look at each file on disk once
   std::string controller(controllerName);
-  ReportF(ctx, owner, kKindList, ">>> %s仕様 ＮＣデータ作成", controller.c_str());
+  ReportF(ctx, owner, kKindList, kHeadingFormat, controller.c_str());
 
   NcHeaderSettings settings;
   NcPlan local;
   NcPlan& plan = planOut ? *planOut : local;
   if (ReadNcHeaderSettings(ctx, settings) < 0 || BuildNcPlan(ctx, plan) < 0) {
     ReportMessage(ctx, owner, kKindError);
-    return -1;
+    return kFailed;
   }
   if (plan.processes.empty()) {
     Report(ctx, owner, kKindError, "");  // nothing to write: an error box without text
-    return -1;
+    return kFailed;
   }
 
   if (!CanCreateOutputFile(settings.ncPath)) {
-    ReportF(ctx, owner, kKindError, "エラー：ＮＣファイル %s が開けません。", settings.ncPath.string().c_str());
-    return -1;
+    ReportF(ctx, owner, kKindError, kCannotOpenFormat, settings.ncPath.string().c_str());
+    return kFailed;
   }
   NcOutput out(settings.ncPath);
   NcRunCache cache;
-  if (WriteProgramText(ctx, owner, controller, settings, plan, out, cache) < 0) return FailAfterOpen(ctx, owner, out);
+  if (WriteProgramText(ctx, owner, controller, settings, plan, out, cache) < 0)
+    return ReportErrorAfterOpen(ctx, owner, out);
 
   std::string why;
   if (!out.Commit(&why)) {
     ctx.Trace("%s\n", why.c_str());
-    SetMessage(ctx, common::FormatText("エラー：ＮＣファイル %s の書き込みに失敗しました。",
-                                       settings.ncPath.string().c_str()));
-    return FailAfterOpen(ctx, owner, out);
+    SetMessage(ctx, common::FormatText(kWriteFailedFormat, settings.ncPath.string().c_str()));
+    return ReportErrorAfterOpen(ctx, owner, out);
   }
   // A partial program of an earlier failed run no longer belongs to this one.
   std::error_code ec;
   fs::path stale = settings.ncPath;
   stale += kFailedNcSuffix;
   fs::remove(stale, ec);
-  return 0;
+  return kDone;
 }
 
 int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& positions, std::string& text) {
@@ -359,29 +372,30 @@ int ComposeNcProgram(Context& ctx, const std::map<int, std::vector<HolePoint>>& 
   quiet.ui = nullptr;
   quiet.launcher = nullptr;
   quiet.traceOut = nullptr;
-  auto fail = [&](std::string_view why) {
+  // The error goes to the caller's message buffer, for the caller to report.
+  auto setError = [&](std::string_view why) {
     SetMessage(ctx, why.empty() ? std::string_view(quiet.messageBuffer) : why);
-    return -1;
+    return kFailed;
   };
 
   common::ProfileReadBatch batch;
   NcHeaderSettings settings;
   NcPlan plan;
-  if (ReadNcFormatSettings(quiet, settings) < 0 || BuildNcPlan(quiet, plan) < 0) return fail("");
-  if (plan.processes.empty()) return fail("エラー：工程がありません。");
+  if (ReadNcFormatSettings(quiet, settings) < 0 || BuildNcPlan(quiet, plan) < 0) return setError("");
+  if (plan.processes.empty()) return setError(kNoProcessesText);
   // The plan with the given positions in place of the stored ones.
   for (const auto& [group, points] : positions) {
     for (const HolePoint& p : points)
       if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm))
-        return fail(common::FormatText("エラー：穴位置 [%d] の値が大きすぎます", group));
+        return setError(common::FormatText(kPositionTooLargeFormat, group));
     plan.groups[group] = PlanHoleGroup{points, ""};
   }
   NcRunCache cache;
   NcOutput out{fs::path()};
   const std::string controller = ReadJobKey(quiet, jobkey::kController);
-  if (WriteProgramText(quiet, nullptr, controller, settings, plan, out, cache) < 0) return fail("");
+  if (WriteProgramText(quiet, nullptr, controller, settings, plan, out, cache) < 0) return setError("");
   text = out.Text();
-  return 0;
+  return kDone;
 }
 
 }  // namespace drilling
