@@ -12,6 +12,14 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of the condition tables (a format names what it takes).
+constexpr const char* kNoMaterialText = "エラー：材質の定義が見つかりません。";
+constexpr const char* kTooLargeFormat = "エラー：加工条件ファイル %s は大きすぎます（%ju バイトまで）。";
+constexpr const char* kCannotOpenFormat = "加工条件ファイル %s オープン・エラー";
+constexpr const char* kBadTableFormat = "エラー：加工条件ファイル %s の %s。";
+constexpr const char* kNoRowFormat = "エラー：φ%s の加工条件がみつかりません。";
+constexpr const char* kNoCentreDrillDiameterText = "エラー：センタードリル径の定義が見つかりません。";
+
 // Column bits of NumberRowReader: the centre drill's fourth column is the Z
 // of the centre drilling, below the work surface and so usually negative.
 constexpr unsigned kCentreDrillNegativeColumns = 1u << 3;
@@ -22,11 +30,11 @@ struct OpenTable {
 };
 
 // The common start of every reader: the job's material, the path, the trace
-// line, the file. 0, or the negative result of the report.
+// line, the file. kDone, or the negative result of the report.
 int OpenConditionTable(Context& ctx, common::Form* window, std::string_view tableName,
                        const char* traceName, OpenTable& table) {
   std::string material = ReadJobMaterial(ctx);
-  if (material.empty()) return Report(ctx, window, kKindError, "エラー：材質の定義が見つかりません。");
+  if (material.empty()) return Report(ctx, window, kKindError, kNoMaterialText);
   table.path = ConditionTablePath(ctx, tableName, material);
   ctx.Trace("%s Table File %s\n", traceName, table.path.string().c_str());
   // A material holding a separator would name a file in another folder.
@@ -34,26 +42,23 @@ int OpenConditionTable(Context& ctx, common::Form* window, std::string_view tabl
   TableLoad load = foreign ? TableLoad::NotReadable : LoadTableFile(table.path, table.bytes);
   switch (load) {
     case TableLoad::Ok:
-      return 0;
+      return kDone;
     case TableLoad::TooLarge:
-      return ReportF(ctx, window, kKindError, "エラー：加工条件ファイル %s は大きすぎます（%ju バイトまで）。",
-                     table.path.string().c_str(), kMaxTableFileBytes);
+      return ReportF(ctx, window, kKindError, kTooLargeFormat, table.path.string().c_str(), kMaxTableFileBytes);
     case TableLoad::Missing:
     case TableLoad::NotReadable:
       break;
   }
-  return ReportF(ctx, window, kKindError, "加工条件ファイル %s オープン・エラー", table.path.string().c_str());
+  return ReportF(ctx, window, kKindError, kCannotOpenFormat, table.path.string().c_str());
 }
 
 int ReportBadTable(Context& ctx, common::Form* window, const OpenTable& table, const NumberRowReader& reader) {
-  return ReportF(ctx, window, kKindError, "エラー：加工条件ファイル %s の %s。", table.path.string().c_str(),
-                 reader.Problem().c_str());
+  return ReportF(ctx, window, kKindError, kBadTableFormat, table.path.string().c_str(), reader.Problem().c_str());
 }
 
 int ReportNoRow(Context& ctx, common::Form* window, double diameter) {
   // Halves round away from zero, as in every number text of the system.
-  return ReportF(ctx, window, kKindError, "エラー：φ%s の加工条件がみつかりません。",
-                 FormatFixed(diameter, 2).c_str());
+  return ReportF(ctx, window, kKindError, kNoRowFormat, FormatFixed(diameter, 2).c_str());
 }
 
 // Exact selection over the 4-number tables: a row matching the diameter is
@@ -62,7 +67,7 @@ int ReportNoRow(Context& ctx, common::Form* window, double diameter) {
 int ReadFourColumnTable(Context& ctx, common::Form* window, const char* tableName, const char* traceName,
                         unsigned negativeColumns, CuttingConditions& record) {
   OpenTable table;
-  if (int r = OpenConditionTable(ctx, window, tableName, traceName, table); r != 0) return r;
+  if (int r = OpenConditionTable(ctx, window, tableName, traceName, table); r != kDone) return r;
   NumberRowReader reader(table.bytes, 4, negativeColumns);
   double row[4];
   RowRead read;
@@ -75,7 +80,7 @@ int ReadFourColumnTable(Context& ctx, common::Form* window, const char* tableNam
       record.Spindle = row[1];
       record.Feed = row[2];
       record.Extra = row[3];
-      return 1;
+      return kFound;
     }
     if (row[0] == 0) break;
   }
@@ -102,7 +107,7 @@ int ReadCentreDrillConditions(Context& ctx, common::Form* window, CuttingConditi
   // Read whole (the key's room): a hand-edited value cut to a width would be
   // another diameter.
   std::string text = ReadConfigKey(ctx, filekeys::config::kCentreDrillDiameter);
-  if (text.empty()) return Report(ctx, window, kKindError, "エラー：センタードリル径の定義が見つかりません。");
+  if (text.empty()) return Report(ctx, window, kKindError, kNoCentreDrillDiameterText);
   record.Diameter = common::ParseLeadingDouble(text);
   return ReadFourColumnTable(ctx, window, kCentreDrillTable, "CD", kCentreDrillNegativeColumns, record);
 }
@@ -113,7 +118,7 @@ int ReadDrillConditions(Context& ctx, common::Form* window, CuttingConditions& r
 
 int ReadChamferConditions(Context& ctx, common::Form* window, CuttingConditions& record) {
   OpenTable table;
-  if (int r = OpenConditionTable(ctx, window, kChamferTable, "Mentori", table); r != 0) return r;
+  if (int r = OpenConditionTable(ctx, window, kChamferTable, "Mentori", table); r != kDone) return r;
   // Bands ascend by their lower bound: the last band not above the diameter
   // applies. Nothing is filled before the scan has ended soundly.
   NumberRowReader reader(table.bytes, 3);
@@ -136,14 +141,14 @@ int ReadChamferConditions(Context& ctx, common::Form* window, CuttingConditions&
     record.Spindle = spindle;
     record.Feed = feed;
   }
-  return 1;
+  return kFound;
 }
 
 int ReadConditionTable(Context& ctx, common::Form* window, std::string_view tableName,
                        CuttingConditions& record) {
   std::string name(tableName);
   OpenTable table;
-  if (int r = OpenConditionTable(ctx, window, name, name.c_str(), table); r != 0) return r;
+  if (int r = OpenConditionTable(ctx, window, name, name.c_str(), table); r != kDone) return r;
   // Here the 0 row ends the scan before it is compared: 0 is never found.
   NumberRowReader reader(table.bytes, 3);
   double row[3];
@@ -157,7 +162,7 @@ int ReadConditionTable(Context& ctx, common::Form* window, std::string_view tabl
       }
       record.Spindle = row[1];
       record.Feed = row[2];
-      return 1;
+      return kFound;
     }
   }
   if (read == RowRead::Bad) return ReportBadTable(ctx, window, table, reader);

@@ -40,7 +40,7 @@ std::string ReadJobMaterial(const Context& ctx);
 std::filesystem::path ConditionTablePath(const Context& ctx, std::string_view tableName,
                                          std::string_view material);
 
-// Each returns 1 when a row was selected, a negative value after a reported
+// Each returns kFound when a row was selected, a negative value after a reported
 // failure ("window" owns the error boxes; it may be null).
 
 // Sets Diameter from `HOLE`/`CDRILLDIAM` of Drilling.ini, then fills Spindle,
@@ -49,7 +49,7 @@ int ReadCentreDrillConditions(Context& ctx, common::Form* window, CuttingConditi
 // Fills Spindle, Feed and Extra (the peck Q) for Diameter from "drill".
 int ReadDrillConditions(Context& ctx, common::Form* window, CuttingConditions& record);
 // Fills Spindle and Feed from the "Mentori" band whose lower bound is the
-// last one not above Diameter. 1 whenever the table could be read, also
+// last one not above Diameter. kFound whenever the table could be read, also
 // when no band applies (the record is then unchanged).
 int ReadChamferConditions(Context& ctx, common::Form* window, CuttingConditions& record);
 // Fills Spindle and Feed for Diameter from a 3-number table ("mTapN",

@@ -18,6 +18,18 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of the process dialog (a format names what it takes; a
+// field name is the name an error gives the field). The captions of the
+// controls are in the dialog's template.
+constexpr const char* kUnsavedQuestion = "工程は保存してません。\n本当に終了しますか？";
+constexpr const char* kNoControllerText = "エラー：制御装置[マシニング]を選択して下さい";
+constexpr const char* kNoThicknessText = "エラー：材料厚みを入力して下さい";
+constexpr const char* kNoMaterialText = "エラー：材質を選択して下さい";
+constexpr const char* kCannotWriteFormat = "エラー：定義ファイル %s に書き込めません。";
+constexpr const char* kControllerField = "制御装置";
+constexpr const char* kThicknessField = "材料厚み";
+constexpr const char* kMaterialField = "材質";
+
 using common::ControlKind;
 using common::DialogEvent;
 
@@ -106,11 +118,11 @@ common::DialogProc ProcessDialogProc(Context& ctx) {
           case kCmdProcessSave:
             // A generated list asks before it replaces a stored one; a loaded
             // list is that list, edited.
-            if (SaveProcesses(ctx, form, ctx.processDialogMode == kProcessModeGenerate) == 0)
+            if (SaveProcesses(ctx, form, ctx.processDialogMode == kProcessModeGenerate) == kDone)
               form.End(kProcessDialogSaved);
             break;
           case kCmdProcessCancel: {
-            bool quit = ctx.ui && ctx.ui->AskYesNo(&form, "工程は保存してません。\n本当に終了しますか？", kBoxCaption);
+            bool quit = ctx.ui && ctx.ui->AskYesNo(&form, kUnsavedQuestion, kBoxCaption);
             ctx.messageBuffer.clear();
             if (quit) form.End(kProcessDialogClosed);
             break;
@@ -140,34 +152,34 @@ int OpenProcessDialog(Context& ctx, common::Form& main) {
   if (!JobFileExists(ctx)) return Report(ctx, &main, kKindError, kNoJobSetText);
 
   std::string controller = main.Text(kControllerCombo, jobkey::kController.room);
-  if (controller.empty()) return Report(ctx, &main, kKindError, "エラー：制御装置[マシニング]を選択して下さい");
+  if (controller.empty()) return Report(ctx, &main, kKindError, kNoControllerText);
   std::string thickness = main.Text(kStockZEdit, jobkey::kStockZ.room);
-  if (thickness.empty()) return Report(ctx, &main, kKindError, "エラー：材料厚みを入力して下さい");
-  if (CheckNumberText(ctx, &main, thickness, "材料厚み", nullptr) < 0) return -1;
+  if (thickness.empty()) return Report(ctx, &main, kKindError, kNoThicknessText);
+  if (CheckNumberText(ctx, &main, thickness, kThicknessField, nullptr) < 0) return kFailed;
   std::string material = main.Text(kMaterialCombo, jobkey::kMaterial.room);
-  if (material.empty()) return Report(ctx, &main, kKindError, "エラー：材質を選択して下さい");
-  if (CheckLineText(ctx, &main, controller, "制御装置") < 0 || CheckLineText(ctx, &main, material, "材質") < 0)
-    return -1;
+  if (material.empty()) return Report(ctx, &main, kKindError, kNoMaterialText);
+  if (CheckLineText(ctx, &main, controller, kControllerField) < 0 ||
+      CheckLineText(ctx, &main, material, kMaterialField) < 0)
+    return kFailed;
   // Each is stored with the room of its key: a wider value is refused, not
   // cut (a material cut to its 7 bytes names another condition table).
   const std::tuple<int, filekeys::Key, const char*> kStored[] = {
-      {kControllerCombo, jobkey::kController, "制御装置"},
-      {kStockZEdit, jobkey::kStockZ, "材料厚み"},
-      {kMaterialCombo, jobkey::kMaterial, "材質"}};
+      {kControllerCombo, jobkey::kController, kControllerField},
+      {kStockZEdit, jobkey::kStockZ, kThicknessField},
+      {kMaterialCombo, jobkey::kMaterial, kMaterialField}};
   for (const auto& [id, key, name] : kStored)
-    if (CheckFitText(ctx, &main, WholeText(main, id), key.room, name) != 0) return -1;
+    if (CheckFitText(ctx, &main, WholeText(main, id), key.room, name) != kDone) return kFailed;
 
   std::vector<common::ProfileChange> changes = {
       {jobkey::kController.name, controller}, {jobkey::kStockZ.name, thickness}, {jobkey::kMaterial.name, material}};
   {
     JobLock lock(ctx, &main, ctx.currentJobPath);  // one writer at a time, not for the dialog's time
-    if (!lock.Held()) return -1;
+    if (!lock.Held()) return kFailed;
     if (!common::WriteProfileTexts(jobkey::kMainSection, changes, ctx.currentJobPath))
-      return ReportF(ctx, &main, kKindError, "エラー：定義ファイル %s に書き込めません。",
-                     ctx.currentJobPath.string().c_str());
+      return ReportF(ctx, &main, kKindError, kCannotWriteFormat, ctx.currentJobPath.string().c_str());
   }
 
-  if (!ctx.ui) return -1;
+  if (!ctx.ui) return kFailed;
   return ctx.ui->RunModal(&main, ProcessDialogTemplate(), ProcessDialogProc(ctx));
 }
 

@@ -17,6 +17,20 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of process generation (a format names what it takes), and
+// the tool names of the process kinds as `TOOLLIST` of Drilling.ini names
+// them (the centre drill's and the chamfer cutter's are the tool table's).
+constexpr const char* kHoleFieldFormat = "穴情報[%d] %s";
+constexpr const char* kNoCycleFormat = "エラー：%sのGコード定義が見つかりません。";
+constexpr const char* kToolNotListedFormat = "エラー：工程[%d] 工具名 %s が工具名リスト（TOOLLIST）にありません。";
+constexpr const char* kDiameterTraceFormat = "径 = %.1f\n";
+constexpr const char* kNoChamferBandFormat = "工程[%d] 面取り条件に φ%s の行がないので S と F は空欄です。";
+constexpr const char* kReplaceQuestion = "工程が既にあるようです。\n\n新規に作成しますか？";
+constexpr const char* kDrillToolName = "ドリル";
+constexpr const char* kCoarseTapToolName = "タップ（並目）";
+constexpr const char* kEndMillToolName = "エンドミル";
+constexpr const char* kReamerToolName = "リーマ";
+
 constexpr std::size_t kCycleRoom = filekeys::config::kCycleRoom;  // `Cycle` and `Rcode` values
 
 // Speeds and feeds are whole numbers in the NC words: cut toward zero, held
@@ -37,14 +51,14 @@ void SetCell(common::Form& window, int column, int row, const std::string& text)
 // must not plan a drill of 8).
 int ReadHoleValue(Context& ctx, common::Form& window, int group, const filekeys::Key& key, double* value) {
   std::string text = ReadJobKey(ctx, key, group);
-  if (text.empty()) return 0;
-  std::string field = common::FormatText("穴情報[%d] %s", group, key.name);
+  if (text.empty()) return kNumberBlank;
+  std::string field = common::FormatText(kHoleFieldFormat, group, key.name);
   return CheckNumberText(ctx, &window, text, field, value);
 }
 
 // Runs the plan of the group's kind for hole group `group` from row `row`;
-// advances `row` past every process written. 0, or -1 after a reported
-// failure.
+// advances `row` past every process written. kDone, or kFailed after a
+// reported failure.
 int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescription& kind, int group, int& row) {
   if (kind.planTrace) ctx.Trace("%s", kind.planTrace);
   double drillDiameter = 0;
@@ -53,21 +67,21 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
     CuttingConditions record;
     if (p.diameter.key) {
       int got = ReadHoleValue(ctx, window, group, *p.diameter.key, &record.Diameter);
-      if (got < 0) return -1;
+      if (got < 0) return kFailed;
       if (got == kNumberBlank) {
         Report(ctx, &window, kKindError, p.diameter.missingText);
-        return -1;
+        return kFailed;
       }
     } else {
       record.Diameter = drillDiameter;
     }
     double depth = 0;
     int got = ReadHoleValue(ctx, window, group, *p.depth.key, &depth);
-    if (got < 0) return -1;
+    if (got < 0) return kFailed;
     if (got == kNumberBlank) {
-      if (p.optional) return 0;
+      if (p.optional) return kDone;
       Report(ctx, &window, kKindError, p.depth.missingText);
-      return -1;
+      return kFailed;
     }
     if (p.kind == ProcessKind::Drill) {
       record.Depth = depth;
@@ -75,11 +89,11 @@ int RunGroupPlanner(Context& ctx, common::Form& window, const HoleKindDescriptio
     } else {
       record.Extra = depth;
     }
-    if (WriteProcessRow(ctx, window, row, p.kind, record) != 0) return -1;
+    if (WriteProcessRow(ctx, window, row, p.kind, record) != kDone) return kFailed;
     SetCell(window, kColGroup, row, common::FormatText("%d", group));
     ++row;
   }
-  return 0;
+  return kDone;
 }
 
 int ReadConditions(Context& ctx, common::Form& window, ProcessKind kind, CuttingConditions& record) {
@@ -97,7 +111,7 @@ int ReadConditions(Context& ctx, common::Form& window, ProcessKind kind, Cutting
     case ProcessKind::Reamer:
       return ReadConditionTable(ctx, &window, kReamerTable, record);
   }
-  return -1;
+  return kFailed;
 }
 
 }  // namespace
@@ -107,15 +121,15 @@ const char* ProcessToolName(ProcessKind kind) {
     case ProcessKind::CentreDrill:
       return kCentreDrillToolName;
     case ProcessKind::Drill:
-      return "ドリル";
+      return kDrillToolName;
     case ProcessKind::Chamfer:
       return kChamferToolName;
     case ProcessKind::Tap:
-      return "タップ（並目）";
+      return kCoarseTapToolName;
     case ProcessKind::Counterbore:
-      return "エンドミル";
+      return kEndMillToolName;
     case ProcessKind::Reamer:
-      return "リーマ";
+      return kReamerToolName;
   }
   return "";
 }
@@ -146,12 +160,12 @@ int WriteCommonCells(Context& ctx, common::Form& window, const CuttingConditions
   SetCell(window, kColF, row, WholeNumberText(record.Feed));
 
   std::string g = common::ReadProfileText(filekeys::config::kCycleSection, cycleKey, "", kCycleRoom, ctx.configPath);
-  if (g.empty()) return ReportF(ctx, &window, kKindError, "エラー：%sのGコード定義が見つかりません。", cycleKey);
+  if (g.empty()) return ReportF(ctx, &window, kKindError, kNoCycleFormat, cycleKey);
   SetCell(window, kColG, row, g);
 
   std::string r = common::ReadProfileText(filekeys::config::kRLevelSection, cycleKey, "2", kCycleRoom, ctx.configPath);
   SetCell(window, kColR, row, FormatNumber(common::ParseLeadingDouble(r), 1));
-  return 0;
+  return kDone;
 }
 
 int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kind, CuttingConditions& record) {
@@ -160,28 +174,25 @@ int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kin
   window.Select(nameCell, entry);
   // A row without its tool name would end the list there when saved: an
   // error, so that nothing is saved before the operator has named the tool.
-  if (entry < 0)
-    ReportF(ctx, &window, kKindError, "エラー：工程[%d] 工具名 %s が工具名リスト（TOOLLIST）にありません。", row,
-            ProcessToolName(kind));
+  if (entry < 0) ReportF(ctx, &window, kKindError, kToolNotListedFormat, row, ProcessToolName(kind));
 
   bool drilling = kind == ProcessKind::CentreDrill || kind == ProcessKind::Drill;
-  if (!drilling) ctx.Trace("径 = %.1f\n", record.Diameter);
+  if (!drilling) ctx.Trace(kDiameterTraceFormat, record.Diameter);
 
   // The chamfer reader leaves speed and feed alone when no band applies:
   // start from values no table row can give, to tell that case apart.
   bool chamfer = kind == ProcessKind::Chamfer;
   if (chamfer) record.Spindle = record.Feed = -1;
-  if (ReadConditions(ctx, window, kind, record) != kFound) return -1;
+  if (ReadConditions(ctx, window, kind, record) != kFound) return kFailed;
   bool noBand = chamfer && record.Spindle == -1 && record.Feed == -1;
 
   int common = WriteCommonCells(ctx, window, record, row, ProcessCycleKey(kind));
-  if (drilling && common < 0) return -1;
+  if (drilling && common < 0) return kFailed;
   if (noBand) {
     // No speed nobody chose: the operator fills S and F, the save asks.
     SetCell(window, kColS, row, "");
     SetCell(window, kColF, row, "");
-    ReportF(ctx, &window, kKindList, "工程[%d] 面取り条件に φ%s の行がないので S と F は空欄です。", row,
-            FormatNumber(record.Diameter, 0).c_str());
+    ReportF(ctx, &window, kKindList, kNoChamferBandFormat, row, FormatNumber(record.Diameter, 0).c_str());
   }
 
   if (kind == ProcessKind::Drill) {
@@ -190,12 +201,12 @@ int WriteProcessRow(Context& ctx, common::Form& window, int row, ProcessKind kin
   } else {
     SetCell(window, kColZ, row, FormatNumber(record.Extra, 1));
   }
-  return 0;
+  return kDone;
 }
 
 int AssignToolNumbers(Context& ctx, common::Form& window) {
   std::filesystem::path path;
-  if (LocateToolTable(ctx, &window, ToolTablePurpose::Planning, path) != 0) return -1;
+  if (LocateToolTable(ctx, &window, ToolTablePurpose::Planning, path) != kDone) return kFailed;
   common::ProfileReadBatch batch;  // one look at the tool table for all rows
   for (int row = 1; row <= kProcessRows; ++row) {
     std::string name = CellText(window, kColToolName, row);
@@ -211,13 +222,12 @@ int AssignToolNumbers(Context& ctx, common::Form& window) {
     if (!g.empty() && common::ParseLeadingInt(g) == 41)
       SetCell(window, kColD, row, common::FormatText("%.0f", tool.D));
   }
-  return 0;
+  return kDone;
 }
 
 int GenerateProcesses(Context& ctx, common::Form& window) {
   if (!CellText(window, kColToolName, 1).empty()) {
-    if (!ctx.ui || !ctx.ui->AskYesNo(&window, "工程が既にあるようです。\n\n新規に作成しますか？", kBoxCaption))
-      return 0;
+    if (!ctx.ui || !ctx.ui->AskYesNo(&window, kReplaceQuestion, kBoxCaption)) return kDone;
     ctx.Trace("ID END = %d\n", kProcessColumns);
     for (int row = 1; row <= kProcessRows; ++row)
       for (int column = 0; column < kProcessColumns; ++column) SetCell(window, column, row, "");
@@ -225,7 +235,7 @@ int GenerateProcesses(Context& ctx, common::Form& window) {
   ctx.messageBuffer.clear();
 
   CuttingConditions centre;
-  if (WriteProcessRow(ctx, window, 1, ProcessKind::CentreDrill, centre) != 0) return -1;
+  if (WriteProcessRow(ctx, window, 1, ProcessKind::CentreDrill, centre) != kDone) return kFailed;
 
   int row = 2;
   for (int group = 1; group <= kHoleGroups; ++group) {
@@ -237,7 +247,7 @@ int GenerateProcesses(Context& ctx, common::Form& window) {
 
   AssignToolNumbers(ctx, window);
   CheckTapFeeds(ctx, window);
-  return 0;
+  return kDone;
 }
 
 }  // namespace drilling

@@ -20,6 +20,47 @@
 
 namespace drilling {
 
+namespace {
+
+// The fixed texts of the process list (a format names what it takes; a
+// "takes" text says what a cell takes, after the cell's name; a word is
+// looked for in tool names).
+constexpr const char* kCellNameFormat = "工程[%d] %s";
+constexpr const char* kNotWhatCellTakesFormat = "エラー：%s [%s] は%sで入力して下さい。";
+constexpr const char* kTooWideFormat = "エラー：%s の値 %s は %zu バイトを超えます。";
+constexpr const char* kNoToolNumberFormat = "エラー：工程[%d] 工具番号を入力して下さい";
+constexpr const char* kToolNumberTakes = " 1～98 の整数";
+constexpr const char* kHAsTFormat = "工程[%d] 空欄なのでHをTと同じにします。";
+constexpr const char* kWholeTakes = "整数";
+constexpr const char* kNoSpindleFormat = "エラー：工程[%d] 回転数を入力して下さい";
+constexpr const char* kPositiveWholeTakes = " 1 以上の整数";
+constexpr const char* kNoFeedFormat = "エラー：工程[%d] 送り速度を入力して下さい";
+constexpr const char* kNoCycleFormat = "エラー：工程[%d] 固定サイクルを入力して下さい";
+constexpr const char* kDAsTFormat = "工程[%d] 空欄なのでDをTと同じにします。";
+constexpr const char* kNoRFormat = "エラー：工程[%d] 固定サイクルＲ点を入力して下さい";
+constexpr const char* kNoZFormat = "エラー：工程[%d] 固定サイクルＺ点を入力して下さい";
+constexpr const char* kRNotAboveZFormat =
+    "エラー：工程[%d] R [%s] が Z [%s] より上にありません（R点は穴底より上にして下さい）。";
+constexpr const char* kGroupTakes = " 1～4 の穴番号か空欄（全ての穴）";
+constexpr const char* kGroupWithoutPositionsFormat = "エラー：工程[%d] 穴 [%d] の穴情報に座標がありません。";
+constexpr const char* kToolNameGapFormat =
+    "エラー：工程[%d] 工具名称を入力して下さい（後の工程[%d] が入力されています。空いた工程の後ろは保存されません）";
+constexpr const char* kNoToolNameFormat = "エラー：工程[%d] 工具名称を入力して下さい";
+constexpr const char* kTapWord = "タップ";
+constexpr const char* kFineThreadWord = "細目";
+constexpr const char* kPipeThreadWord = "管用";
+constexpr const char* kLoadedFormat = "表題 %s の加工工程を読み込みました。";
+constexpr const char* kNotReplacedText = "保存してある加工工程は置き換えていません。";
+constexpr const char* kCannotWriteFormat = "エラー：加工工程をファイル %s に書き込めません。";
+constexpr const char* kSavedFormat = "表題 %s の加工工程を保存しました。";
+constexpr const char* kAlsoStoredQuestion = "保存してある工程も削除しますか？";
+constexpr const char* kInitialisedText = "加工工程を初期化しました。";
+constexpr const char* kStoredInitialisedText = "保存してある加工工程も初期化しました。";
+constexpr const char* kTapFeedWarningFormat =
+    "警告：工程[%d] M%s のタップの送り F%s が ピッチ %s × 回転数 %s = %s と合いません。";
+
+}  // namespace
+
 std::string ProcessSection(int n) { return jobkey::ProcessSection(n); }
 
 std::string CellText(const common::Form& form, int column, int row) {
@@ -59,8 +100,9 @@ bool GroupHasPositions(const Context& ctx, int group) {
          !ReadJobKey(ctx, section, jobkey::PositionKey('Y', 1), jobkey::kPositionPresenceRoom).empty();
 }
 
-// Checks a grid row and forms the values the save writes. 0, or the
-// negative result of the reported error.
+// Checks a grid row and forms the values the save writes. Each check gives
+// kDone (or, for a number, kNumberGiven or kNumberBlank), or the negative
+// result of the reported error.
 class RowCheck {
  public:
   RowCheck(Context& ctx, common::Form& window, int row) : ctx_(ctx), window_(window), row_(row) {}
@@ -72,9 +114,7 @@ class RowCheck {
   }
 
   // "工程[3] Z": names the process and the column in every message.
-  std::string FieldName(int column) const {
-    return common::FormatText("工程[%d] %s", row_, Info(column).heading);
-  }
+  std::string FieldName(int column) const { return common::FormatText(kCellNameFormat, row_, Info(column).heading); }
 
   // A cell wider than its key's room would be stored cut (S 123456789 as
   // 1234567): refused with the row and column named.
@@ -83,26 +123,27 @@ class RowCheck {
                         FieldName(column));
   }
 
-  // 1 number, 0 empty, negative after the error naming the cell.
+  // kNumberGiven, kNumberBlank, or kFailed after the error naming the cell.
   int Number(int column, double* value) {
     int r = CheckNumberText(ctx_, &window_, Cell(column), FieldName(column), value);
-    return r < 0 ? -1 : r;
+    return r < 0 ? kFailed : r;
   }
 
   // A whole number of digits only (the NC writer reads these cells by their
   // leading digits, so a sign, a point or an exponent would change the
-  // value) from `least` to `most`. 1 with *value set, 0 empty, negative
-  // after the error naming the cell and what it takes.
+  // value) from `least` to `most`. kNumberGiven with *value set,
+  // kNumberBlank, or negative after the error naming the cell and what it
+  // takes.
   int Whole(int column, int least, int most, const char* takes, int* value = nullptr) {
     int r = Number(column, nullptr);
-    if (r <= 0) return r;
+    if (r != kNumberGiven) return r;
     std::string text = Cell(column);
     long long v = 0;
     if (!common::ParseDigits(text, &v) || v < least || v > most)
-      return ReportF(ctx_, &window_, kKindError, "エラー：%s [%s] は%sで入力して下さい。", FieldName(column).c_str(),
-                     text.c_str(), takes);
+      return ReportF(ctx_, &window_, kKindError, kNotWhatCellTakesFormat, FieldName(column).c_str(), text.c_str(),
+                     takes);
     if (value) *value = static_cast<int>(v);
-    return 1;
+    return kNumberGiven;
   }
 
   int Line(int column) { return CheckLineText(ctx_, &window_, Cell(column), FieldName(column)); }
@@ -110,9 +151,8 @@ class RowCheck {
   // A value must fit the room its key is read back with.
   int Fits(int column, const std::string& text) {
     std::size_t limit = Info(column).room - 1;
-    if (common::Cp932Width(text) <= limit) return 0;
-    return ReportF(ctx_, &window_, kKindError, "エラー：%s の値 %s は %zu バイトを超えます。",
-                   FieldName(column).c_str(), text.c_str(), limit);
+    if (common::Cp932Width(text) <= limit) return kDone;
+    return ReportF(ctx_, &window_, kKindError, kTooWideFormat, FieldName(column).c_str(), text.c_str(), limit);
   }
 
  private:
@@ -124,97 +164,95 @@ class RowCheck {
 constexpr int kMaxToolNumber = 98;  // the pockets of the tool list
 constexpr int kMaxWholeCell = 9999999;  // seven digits, the width of the cells
 
-// 1 the row was checked into `out`; 0 the row ends the list; negative after
-// an error.
+// kDone when the row was checked into `out`; negative after an error.
 int CheckRow(Context& ctx, common::Form& window, int row, CheckedRow& out) {
   RowCheck c(ctx, window, row);
   auto put = [&out](int column, std::string value) { out.keys.emplace_back(Info(column).key, std::move(value)); };
 
   for (int column = 0; column < kProcessColumns; ++column)
-    if (c.FitsCell(column) < 0) return -1;
+    if (c.FitsCell(column) < 0) return kFailed;
 
   std::string name = c.Cell(kColToolName);
-  if (c.Line(kColToolName) < 0) return -1;
+  if (c.Line(kColToolName) < 0) return kFailed;
   put(kColToolName, name);
 
-  if (c.Line(kColDiameter) < 0) return -1;
+  if (c.Line(kColDiameter) < 0) return kFailed;
   put(kColDiameter, c.Cell(kColDiameter));
 
   std::string t = c.Cell(kColT);
-  if (t.empty()) return c.Required("エラー：工程[%d] 工具番号を入力して下さい");
-  if (c.Whole(kColT, 1, kMaxToolNumber, " 1～98 の整数") < 0) return -1;
+  if (t.empty()) return c.Required(kNoToolNumberFormat);
+  if (c.Whole(kColT, 1, kMaxToolNumber, kToolNumberTakes) < 0) return kFailed;
   std::string tNumber = common::FormatText("%d", common::ParseLeadingInt(t));
   put(kColT, t);
 
   std::string h = c.Cell(kColH);
   if (h.empty()) {
-    out.notices.push_back(common::FormatText("工程[%d] 空欄なのでHをTと同じにします。", row));
+    out.notices.push_back(common::FormatText(kHAsTFormat, row));
     h = tNumber;
-  } else if (c.Whole(kColH, 1, kMaxToolNumber, " 1～98 の整数") < 0) {
-    return -1;
+  } else if (c.Whole(kColH, 1, kMaxToolNumber, kToolNumberTakes) < 0) {
+    return kFailed;
   }
   put(kColH, h);
 
   std::string d = c.Cell(kColD);
-  if (c.Whole(kColD, 0, kMaxWholeCell, "整数") < 0) return -1;
+  if (c.Whole(kColD, 0, kMaxWholeCell, kWholeTakes) < 0) return kFailed;
   std::size_t dIndex = out.keys.size();
   put(kColD, d);
 
-  if (c.Cell(kColS).empty()) return c.Required("エラー：工程[%d] 回転数を入力して下さい");
-  if (c.Whole(kColS, 1, kMaxWholeCell, " 1 以上の整数") < 0) return -1;
+  if (c.Cell(kColS).empty()) return c.Required(kNoSpindleFormat);
+  if (c.Whole(kColS, 1, kMaxWholeCell, kPositiveWholeTakes) < 0) return kFailed;
   put(kColS, c.Cell(kColS));
 
-  if (c.Cell(kColF).empty()) return c.Required("エラー：工程[%d] 送り速度を入力して下さい");
-  if (c.Whole(kColF, 1, kMaxWholeCell, " 1 以上の整数") < 0) return -1;
+  if (c.Cell(kColF).empty()) return c.Required(kNoFeedFormat);
+  if (c.Whole(kColF, 1, kMaxWholeCell, kPositiveWholeTakes) < 0) return kFailed;
   put(kColF, c.Cell(kColF));
 
   std::string g = c.Cell(kColG);
-  if (g.empty()) return c.Required("エラー：工程[%d] 固定サイクルを入力して下さい");
-  if (c.Line(kColG) < 0) return -1;
+  if (g.empty()) return c.Required(kNoCycleFormat);
+  if (c.Line(kColG) < 0) return kFailed;
   put(kColG, g);
   if (g == "41" && d.empty()) {
-    out.notices.push_back(common::FormatText("工程[%d] 空欄なのでDをTと同じにします。", row));
+    out.notices.push_back(common::FormatText(kDAsTFormat, row));
     out.keys[dIndex].second = tNumber;
   }
 
   double r = 0;
-  if (c.Cell(kColR).empty()) return c.Required("エラー：工程[%d] 固定サイクルＲ点を入力して下さい");
-  if (c.Number(kColR, &r) < 0) return -1;
+  if (c.Cell(kColR).empty()) return c.Required(kNoRFormat);
+  if (c.Number(kColR, &r) < 0) return kFailed;
   std::string rText = SavedNumberText(kColR, r);
-  if (c.Fits(kColR, rText) < 0) return -1;
+  if (c.Fits(kColR, rText) < 0) return kFailed;
   put(kColR, rText);
 
   double z = 0;
-  if (c.Cell(kColZ).empty()) return c.Required("エラー：工程[%d] 固定サイクルＺ点を入力して下さい");
-  if (c.Number(kColZ, &z) < 0) return -1;
+  if (c.Cell(kColZ).empty()) return c.Required(kNoZFormat);
+  if (c.Number(kColZ, &z) < 0) return kFailed;
   std::string zText = SavedNumberText(kColZ, z);
-  if (c.Fits(kColZ, zText) < 0) return -1;
+  if (c.Fits(kColZ, zText) < 0) return kFailed;
   put(kColZ, zText);
   // A cycle whose R level is not above its bottom would rapid down to R,
   // into the part. Compared as stored (the writer reads these texts).
   if (CycleHasBottom(common::LeadingDigitsValue(g)) &&
       !(common::ParseLeadingDouble(rText) > common::ParseLeadingDouble(zText)))
-    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] R [%s] が Z [%s] より上にありません（R点は穴底より上にして下さい）。",
-                   row, rText.c_str(), zText.c_str());
+    return ReportF(ctx, &window, kKindError, kRNotAboveZFormat, row, rText.c_str(), zText.c_str());
 
   for (int column : {kColQ, kColOffset}) {
     double v = 0;
     int got = c.Number(column, &v);
-    if (got < 0) return -1;
-    std::string text = got == 1 ? SavedNumberText(column, v) : std::string();
-    if (c.Fits(column, text) < 0) return -1;
+    if (got < 0) return kFailed;
+    std::string text = got == kNumberGiven ? SavedNumberText(column, v) : std::string();
+    if (c.Fits(column, text) < 0) return kFailed;
     put(column, text);
   }
 
   // Empty means all hole groups; a number names one of the four, and it must
   // have positions (a process with nothing to drill is a slip).
   int group = 0;
-  int gotGroup = c.Whole(kColGroup, 1, kHoleGroups, " 1～4 の穴番号か空欄（全ての穴）", &group);
-  if (gotGroup < 0) return -1;
-  if (gotGroup == 1 && !GroupHasPositions(ctx, group))
-    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] 穴 [%d] の穴情報に座標がありません。", row, group);
+  int gotGroup = c.Whole(kColGroup, 1, kHoleGroups, kGroupTakes, &group);
+  if (gotGroup < 0) return kFailed;
+  if (gotGroup == kNumberGiven && !GroupHasPositions(ctx, group))
+    return ReportF(ctx, &window, kKindError, kGroupWithoutPositionsFormat, row, group);
   put(kColGroup, c.Cell(kColGroup));
-  return 1;
+  return kDone;
 }
 
 // A row that holds anything but its hole group (which initialising keeps).
@@ -237,18 +275,15 @@ int ListRows(Context& ctx, common::Form& window) {
     int next = 0;
     for (int k = row + 1; k <= last && next == 0; ++k)
       if (!WholeText(window, ProcessCellId(kColToolName, k)).empty()) next = k;
-    if (next > 0)
-      return ReportF(ctx, &window, kKindError,
-                     "エラー：工程[%d] 工具名称を入力して下さい（後の工程[%d] が入力されています。空いた工程の後ろは保存されません）",
-                     row, next);
-    return ReportF(ctx, &window, kKindError, "エラー：工程[%d] 工具名称を入力して下さい", row);
+    if (next > 0) return ReportF(ctx, &window, kKindError, kToolNameGapFormat, row, next);
+    return ReportF(ctx, &window, kKindError, kNoToolNameFormat, row);
   }
   return last;
 }
 
 bool IsCoarseTapName(const std::string& name) {
-  return name.find("タップ") != std::string::npos && name.find("細目") == std::string::npos &&
-         name.find("管用") == std::string::npos;
+  return name.find(kTapWord) != std::string::npos && name.find(kFineThreadWord) == std::string::npos &&
+         name.find(kPipeThreadWord) == std::string::npos;
 }
 
 }  // namespace
@@ -292,7 +327,7 @@ int LoadProcesses(Context& ctx, common::Form& window) {
       }
     }
   }
-  return ReportF(ctx, &window, kKindList, "表題 %s の加工工程を読み込みました。", JobTitle(ctx).c_str());
+  return ReportF(ctx, &window, kKindList, kLoadedFormat, JobTitle(ctx).c_str());
 }
 
 bool HasStoredProcesses(const Context& ctx) {
@@ -318,7 +353,7 @@ int SaveProcesses(Context& ctx, common::Form& window, bool askBeforeReplacing) {
   // hand) only when the operator says so.
   if (askBeforeReplacing && HasStoredProcesses(ctx) &&
       !(ctx.ui && ctx.ui->AskYesNo(&window, kReplaceProcessesQuestion, kBoxCaption))) {
-    Report(ctx, &window, kKindList, "保存してある加工工程は置き換えていません。");
+    Report(ctx, &window, kKindList, kNotReplacedText);
     return kProcessSaveDeclined;
   }
 
@@ -334,21 +369,20 @@ int SaveProcesses(Context& ctx, common::Form& window, bool askBeforeReplacing) {
   CheckTapFeeds(ctx, window);
 
   JobLock lock(ctx, &window, ctx.currentJobPath);  // one writer at a time
-  if (!lock.Held()) return -1;
+  if (!lock.Held()) return kFailed;
   if (!common::WriteProfileChanges(changes, ctx.currentJobPath))
-    return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
-                   ctx.currentJobPath.string().c_str());
-  return ReportF(ctx, &window, kKindList, "表題 %s の加工工程を保存しました。", JobTitle(ctx).c_str());
+    return ReportF(ctx, &window, kKindError, kCannotWriteFormat, ctx.currentJobPath.string().c_str());
+  return ReportF(ctx, &window, kKindList, kSavedFormat, JobTitle(ctx).c_str());
 }
 
 int InitialiseProcesses(Context& ctx, common::Form& window) {
   for (int row = 1; row <= kProcessRows; ++row)
     for (int column = kColToolName; column <= kColOffset; ++column) SetCellText(window, column, row, "");
 
-  bool alsoSaved = ctx.ui && ctx.ui->AskYesNo(&window, "保存してある工程も削除しますか？", kBoxCaption);
+  bool alsoSaved = ctx.ui && ctx.ui->AskYesNo(&window, kAlsoStoredQuestion, kBoxCaption);
   if (!alsoSaved) {
-    Report(ctx, &window, kKindList, "加工工程を初期化しました。");
-    return 0;
+    Report(ctx, &window, kKindList, kInitialisedText);
+    return kDone;
   }
   std::string first = ProcessSection(1);
   if (!common::ReadProfileText(first, Info(kColToolName).key, "", Info(kColToolName).room, ctx.currentJobPath)
@@ -358,13 +392,12 @@ int InitialiseProcesses(Context& ctx, common::Form& window) {
     std::vector<common::ProfileChange> removals;
     for (const ProcessColumnInfo& info : kProcessColumnInfo) removals.push_back({info.key, std::nullopt});
     JobLock lock(ctx, &window, ctx.currentJobPath);
-    if (!lock.Held()) return -1;
+    if (!lock.Held()) return kFailed;
     if (!common::WriteProfileTexts(first, removals, ctx.currentJobPath))
-      return ReportF(ctx, &window, kKindError, "エラー：加工工程をファイル %s に書き込めません。",
-                     ctx.currentJobPath.string().c_str());
+      return ReportF(ctx, &window, kKindError, kCannotWriteFormat, ctx.currentJobPath.string().c_str());
   }
-  Report(ctx, &window, kKindList, "保存してある加工工程も初期化しました。");
-  return 0;
+  Report(ctx, &window, kKindList, kStoredInitialisedText);
+  return kDone;
 }
 
 void CopyToolNumber(common::Form& window, int row) {
@@ -388,11 +421,9 @@ int CheckTapFeeds(Context& ctx, common::Form& window) {
     common::TapFeedCheck check = common::CheckTapFeed(diameter, spindle, feed);
     if (check.ok) continue;
     ++warnings;
-    ReportF(ctx, &window, kKindWarning,
-            "警告：工程[%d] M%s のタップの送り F%s が ピッチ %s × 回転数 %s = %s と合いません。", row,
-            FormatNumber(diameter, 0).c_str(), CellText(window, kColF, row).c_str(),
-            FormatNumber(check.pitchMm, 0).c_str(), CellText(window, kColS, row).c_str(),
-            FormatNumber(check.expectedFeedMmPerMin, 0).c_str());
+    ReportF(ctx, &window, kKindWarning, kTapFeedWarningFormat, row, FormatNumber(diameter, 0).c_str(),
+            CellText(window, kColF, row).c_str(), FormatNumber(check.pitchMm, 0).c_str(),
+            CellText(window, kColS, row).c_str(), FormatNumber(check.expectedFeedMmPerMin, 0).c_str());
   }
   return warnings;
 }

@@ -14,6 +14,27 @@
 namespace drilling {
 namespace {
 
+// The fixed texts of the tool table (a format names what it takes; a field
+// name is the name an error gives the field).
+constexpr const char* kCannotWriteFormat = "エラー：工具ファイル %s に書き込めません。";
+constexpr const char* kNoListFileText = "エラー：工具リスト登録ファイルの定義がありません";
+constexpr const char* kNoTableFileText = "エラー：工具登録ファイルの定義がありません";
+constexpr const char* kNotAFileFormat = "エラー：工具ファイル %s はファイルではありません";
+constexpr const char* kNoTableFormat = "エラー：工具ファイル %s が存在しません";
+constexpr const char* kNoListFormat = "ファイル %s が存在しません";
+constexpr const char* kCreatingListText = "工具リストファイルを新規に作成します。";
+constexpr const char* kCannotCreateFormat = "エラー：工具リストファイル %s を作成できません。";
+constexpr const char* kNotPocketNumberFormat = "エラー：%s [%s] は 1 から %d までの番号で入力して下さい。";
+constexpr const char* kNoToolNameText = "エラー：工具名取出し失敗";
+constexpr const char* kNoToolNumberText = "エラー：工具番号取出し失敗";
+constexpr const char* kUpdatedFormat = "T%02d の工具情報を更新しました。";
+constexpr const char* kDeletedFormat = "T%02d の工具情報を削除しました。";
+constexpr const char* kToolNameField = "工具名";
+constexpr const char* kToolDiameterField = "工具径";
+constexpr const char* kToolNumberField = "Ｔ";
+constexpr const char* kLengthOffsetField = "Ｈ";
+constexpr const char* kRadiusOffsetField = "Ｄ";
+
 namespace tooltable = filekeys::tooltable;
 
 std::string ReadPocketKey(const std::string& section, const filekeys::Key& key, const std::filesystem::path& path) {
@@ -45,8 +66,8 @@ int WritePocket(Context& ctx, common::Form* window, const std::filesystem::path&
       {tooltable::kToolNumber.name, std::string(t)},       {tooltable::kLengthOffset.name, std::string(h)},
       {tooltable::kRadiusOffset.name, std::string(d)}};
   if (!common::WriteProfileTexts(tooltable::PocketSection(n), changes, path))
-    return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s に書き込めません。", path.string().c_str());
-  return 0;
+    return ReportF(ctx, window, kKindError, kCannotWriteFormat, path.string().c_str());
+  return kDone;
 }
 
 }  // namespace
@@ -58,9 +79,7 @@ std::vector<std::string> ReadToolNameList(const Context& ctx) {
 int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose, std::filesystem::path& path) {
   const bool list = purpose == ToolTablePurpose::List;
   std::string value = ReadConfigKey(ctx, filekeys::config::kToolTable);
-  if (value.empty())
-    return Report(ctx, window, kKindError,
-                  list ? "エラー：工具リスト登録ファイルの定義がありません" : "エラー：工具登録ファイルの定義がありません");
+  if (value.empty()) return Report(ctx, window, kKindError, list ? kNoListFileText : kNoTableFileText);
   path = ctx.programFolder / value;
   const std::string shown = path.string();
   if (list) ctx.Trace("%s\n", shown.c_str());
@@ -68,16 +87,15 @@ int LocateToolTable(Context& ctx, common::Form* window, ToolTablePurpose purpose
   std::error_code ec;
   auto status = std::filesystem::status(path, ec);
   if (!ec && std::filesystem::exists(status)) {
-    if (std::filesystem::is_regular_file(status)) return 0;
+    if (std::filesystem::is_regular_file(status)) return kDone;
     // A folder of that name can be neither read nor replaced by a table.
-    return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s はファイルではありません", shown.c_str());
+    return ReportF(ctx, window, kKindError, kNotAFileFormat, shown.c_str());
   }
-  if (!list) return ReportF(ctx, window, kKindError, "エラー：工具ファイル %s が存在しません", shown.c_str());
-  ReportF(ctx, window, kKindList, "ファイル %s が存在しません", shown.c_str());
-  Report(ctx, window, kKindList, "工具リストファイルを新規に作成します。");
-  if (CreateToolTable(path) != 0)
-    ReportF(ctx, window, kKindError, "エラー：工具リストファイル %s を作成できません。", shown.c_str());
-  return -1;
+  if (!list) return ReportF(ctx, window, kKindError, kNoTableFormat, shown.c_str());
+  ReportF(ctx, window, kKindList, kNoListFormat, shown.c_str());
+  Report(ctx, window, kKindList, kCreatingListText);
+  if (CreateToolTable(path) != kDone) ReportF(ctx, window, kKindError, kCannotCreateFormat, shown.c_str());
+  return kFailed;
 }
 
 int CreateToolTable(const std::filesystem::path& path) {
@@ -86,13 +104,13 @@ int CreateToolTable(const std::filesystem::path& path) {
     text += common::FormatText("[%s]\n%s=\n%s=\n%s=%d\n%s=\n%s=\n", tooltable::PocketSection(n).c_str(),
                                tooltable::kName.name, tooltable::kDiameter.name, tooltable::kToolNumber.name, n,
                                tooltable::kLengthOffset.name, tooltable::kRadiusOffset.name);
-  if (!common::WriteFileAtomic(path, common::ToCp932CrLf(text))) return -1;
-  return 0;
+  if (!common::WriteFileAtomic(path, common::ToCp932CrLf(text))) return kFailed;
+  return kDone;
 }
 
 int FindMagazineTool(std::string_view name, MagazineTool& record, const std::filesystem::path& path) {
   common::ProfileReadBatch batch;  // one look at the disk for the whole search
-  int result = -1;
+  int result = kNotFound;
   for (int n = 1; n <= kMagazinePockets; ++n) {
     const std::string section = tooltable::PocketSection(n);
     std::string pocketName = ReadPocketKey(section, tooltable::kName, path);
@@ -105,13 +123,13 @@ int FindMagazineTool(std::string_view name, MagazineTool& record, const std::fil
       record.T = n;
       record.H = PocketOffset(section, tooltable::kLengthOffsetNumber, n, path);
       record.D = PocketOffset(section, tooltable::kRadiusOffsetNumber, n, path);
-      return 1;
+      return kFound;
     }
     // A centre drill or chamfer cutter without a diameter serves any hole;
     // a later pocket of the same kind, or an exact one, replaces it.
     if (pocketName == kCentreDrillToolName || pocketName == kChamferToolName) {
       record.T = record.H = record.D = n;
-      result = 1;
+      result = kFound;
     }
   }
   return result;
@@ -184,55 +202,54 @@ namespace {
 // would become pocket 0 and "-5" the section MAGAZINE-5.
 int CheckPocketNumber(Context& ctx, common::Form* window, std::string_view text, const char* fieldName,
                       int highest, int* value) {
-  if (CheckFitText(ctx, window, text, kToolNumberRoom, fieldName) != 0) return -1;
+  if (CheckFitText(ctx, window, text, kToolNumberRoom, fieldName) != kDone) return kFailed;
   const int n = text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos
                     ? 0
                     : common::LeadingDigitsValue(text);
   if (n < 1 || n > highest)
-    return ReportF(ctx, window, kKindError, "エラー：%s [%s] は 1 から %d までの番号で入力して下さい。", fieldName,
-                   std::string(text).c_str(), highest);
+    return ReportF(ctx, window, kKindError, kNotPocketNumberFormat, fieldName, std::string(text).c_str(), highest);
   if (value) *value = n;
-  return 0;
+  return kDone;
 }
 
 }  // namespace
 
 int UpdateMagazinePocket(Context& ctx, common::Form* window, const ToolListFields& fields) {
   // Every field is checked before the pocket is written; nothing is cut.
-  if (fields.name.empty()) return Report(ctx, window, kKindError, "エラー：工具名取出し失敗");
-  if (CheckLineText(ctx, window, fields.name, "工具名") != 0 ||
-      CheckFitText(ctx, window, fields.name, kToolNameRoom, "工具名") != 0)
-    return -1;
-  if (CheckFitText(ctx, window, fields.diameter, kToolDiameterRoom, "工具径") != 0 ||
-      CheckNumberText(ctx, window, fields.diameter, "工具径", nullptr) < 0)
-    return -1;
-  if (fields.t.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  if (fields.name.empty()) return Report(ctx, window, kKindError, kNoToolNameText);
+  if (CheckLineText(ctx, window, fields.name, kToolNameField) != kDone ||
+      CheckFitText(ctx, window, fields.name, kToolNameRoom, kToolNameField) != kDone)
+    return kFailed;
+  if (CheckFitText(ctx, window, fields.diameter, kToolDiameterRoom, kToolDiameterField) != kDone ||
+      CheckNumberText(ctx, window, fields.diameter, kToolDiameterField, nullptr) < 0)
+    return kFailed;
+  if (fields.t.empty()) return Report(ctx, window, kKindError, kNoToolNumberText);
   int n = 0;
-  if (CheckPocketNumber(ctx, window, fields.t, "Ｔ", kMagazinePockets, &n) != 0) return -1;
+  if (CheckPocketNumber(ctx, window, fields.t, kToolNumberField, kMagazinePockets, &n) != kDone) return kFailed;
   // Offset numbers share the three digits of the field.
   constexpr int kHighestOffset = 999;
   std::string h = fields.h.empty() ? fields.t : fields.h;
   std::string d = fields.d.empty() ? fields.t : fields.d;
-  if (CheckPocketNumber(ctx, window, h, "Ｈ", kHighestOffset, nullptr) != 0 ||
-      CheckPocketNumber(ctx, window, d, "Ｄ", kHighestOffset, nullptr) != 0)
-    return -1;
+  if (CheckPocketNumber(ctx, window, h, kLengthOffsetField, kHighestOffset, nullptr) != kDone ||
+      CheckPocketNumber(ctx, window, d, kRadiusOffsetField, kHighestOffset, nullptr) != kDone)
+    return kFailed;
 
   std::filesystem::path path;
-  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
-  if (int r = WritePocket(ctx, window, path, n, fields.name, fields.diameter, fields.t, h, d); r != 0) return r;
-  ReportF(ctx, window, kKindList, "T%02d の工具情報を更新しました。", n);
-  return 0;
+  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != kDone) return r;
+  if (int r = WritePocket(ctx, window, path, n, fields.name, fields.diameter, fields.t, h, d); r != kDone) return r;
+  ReportF(ctx, window, kKindList, kUpdatedFormat, n);
+  return kDone;
 }
 
 int DeleteMagazinePocket(Context& ctx, common::Form* window, std::string_view tText) {
-  if (tText.empty()) return Report(ctx, window, kKindError, "エラー：工具番号取出し失敗");
+  if (tText.empty()) return Report(ctx, window, kKindError, kNoToolNumberText);
   int n = 0;
-  if (CheckPocketNumber(ctx, window, tText, "Ｔ", kMagazinePockets, &n) != 0) return -1;
+  if (CheckPocketNumber(ctx, window, tText, kToolNumberField, kMagazinePockets, &n) != kDone) return kFailed;
   std::filesystem::path path;
-  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != 0) return r;
-  if (int r = WritePocket(ctx, window, path, n, "", "", tText, "", ""); r != 0) return r;
-  ReportF(ctx, window, kKindList, "T%02d の工具情報を削除しました。", n);
-  return 0;
+  if (int r = LocateToolTable(ctx, window, ToolTablePurpose::List, path); r != kDone) return r;
+  if (int r = WritePocket(ctx, window, path, n, "", "", tText, "", ""); r != kDone) return r;
+  ReportF(ctx, window, kKindList, kDeletedFormat, n);
+  return kDone;
 }
 
 }  // namespace drilling

@@ -58,7 +58,8 @@ int CreateToolTable(const std::filesystem::path& path);
 // The first pocket (1..98) named `name` (bytes compared, case matters) whose
 // DIAM equals record.Diameter; a centre drill or chamfer cutter pocket
 // without DIAM is taken for any diameter, the last such one unless an exact
-// pocket follows. 1 with T, H and D filled, -1 when none (nothing reported).
+// pocket follows. kFound with T, H and D filled, kNotFound when none (nothing
+// reported).
 int FindMagazineTool(std::string_view name, MagazineTool& record, const std::filesystem::path& path);
 
 // One listed pocket.
