@@ -156,7 +156,7 @@ int WriteDxfDrawing(Context& ctx, common::Form* owner, const DxfDrawingOptions& 
   std::string title = ReadJobKey(ctx, jobkey::kTitleForDrawing);
   if (title.empty()) title = "Drilling";
   // The title becomes a file name in the DXF folder: it must stay a name.
-  if (CheckFileTitle(ctx, owner, title) != 0) return -1;
+  if (CheckFileTitle(ctx, owner, title) != kDone) return kFailed;
 
   SetDialogFolder(ctx, "DXF");
   const fs::path folder = ctx.dialogFolder;

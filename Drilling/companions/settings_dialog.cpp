@@ -19,6 +19,21 @@ namespace fs = std::filesystem;
 namespace drilling {
 namespace {
 
+// The fixed texts of the settings dialog (a format names what it takes; a
+// label names a field, as its caption and in the errors about it).
+constexpr const char* kToolFileLabel = "工具ファイル";
+constexpr const char* kMethodLabel = "ファイル転送方法";
+constexpr const char* kDestinationLabel = "NCファイル転送先";
+constexpr const char* kFtpUserLabel = "FTP ユーザー";
+constexpr const char* kFtpPasswordLabel = "FTP パスワード";
+constexpr const char* kPathTooLongFormat = "エラー：%s のパスは %zu バイトまでです。";
+constexpr const char* kTooLongFormat = "エラー：%s は %zu バイトまでです。";
+constexpr const char* kLoadedText = "既存値を読み込みました。";
+constexpr const char* kUnknownMethodFormat = "エラー：ファイル転送方法 [%s] は使えません（%s のどれかです）。";
+constexpr const char* kCannotWriteFormat = "エラー：設定値を %s に書き込めません。";
+constexpr const char* kWrittenText = "設定値を書き込みました。";
+constexpr const char* kQuitQuestion = "本当に終了しますか？";
+
 using common::ControlKind;
 using common::ControlTemplate;
 using common::DialogEvent;
@@ -47,7 +62,7 @@ constexpr PathRow kPathRows[] = {
     {kTrycutButton, kTrycutField, config::kTrycut, "TRYCUT2000"},
     {kNcViewerButton, kNcViewerField, config::kNcViewer, "NC VIEWER"},
     {kDxfViewerButton, kDxfViewerField, config::kDxfViewer, "DXF VIEWER"},
-    {kToolFileButton, kToolFileField, config::kToolTable, "工具ファイル"},
+    {kToolFileButton, kToolFileField, config::kToolTable, kToolFileLabel},
 };
 
 // Stored values are read whole: a longer value edited into the file by hand
@@ -65,15 +80,14 @@ std::string ReadDestination(const Context& ctx, std::string_view method) {
   return ReadWhole(ctx, config::kTransferSection, method);
 }
 
-// 0 when `text` fits `room` - 1 bytes of code page 932; otherwise the error
+// kDone when `text` fits `room` - 1 bytes of code page 932; otherwise the error
 // naming the field (never showing the value: it may be the password).
 int CheckFieldRoom(Context& ctx, common::Form& dialog, std::string_view text, std::size_t room,
                    const char* name, bool path) {
   const std::size_t bytes = room - 1;
-  if (common::Cp932Width(text) <= bytes) return 0;
-  ReportF(ctx, &dialog, kKindError, path ? "エラー：%s のパスは %zu バイトまでです。" : "エラー：%s は %zu バイトまでです。",
-          name, bytes);
-  return -1;
+  if (common::Cp932Width(text) <= bytes) return kDone;
+  ReportF(ctx, &dialog, kKindError, path ? kPathTooLongFormat : kTooLongFormat, name, bytes);
+  return kFailed;
 }
 
 // Whether the method of that name logs in with the FTP account.
@@ -134,22 +148,22 @@ const common::DialogTemplate& InitialSettingsDialogTemplate() {
     t.menuName = "SETTINGMENU";
     t.iconId = 101;
     auto& c = t.controls;
-    static const char* const kButtonTexts[] = {"FILE EDITOR", "TRYCUT2000", " NC VIEWER", "DXF VIEWER", "工具ファイル"};
+    static const char* const kButtonTexts[] = {"FILE EDITOR", "TRYCUT2000", " NC VIEWER", "DXF VIEWER", kToolFileLabel};
     int y = 6;
     for (int row = 0; row < 5; ++row, y += 18) {
       c.push_back({kEditorButton + row, ControlKind::Button, kButtonTexts[row], 6, y, 70, 14});
       c.push_back({kEditorField + row, ControlKind::Edit, "", 82, y, 232, 14});
     }
-    c.push_back(Caption("ファイル転送方法", 6, y, 70, 14));
+    c.push_back(Caption(kMethodLabel, 6, y, 70, 14));
     c.push_back({kMethodCombo, ControlKind::ComboEdit, "", 82, y, 80, 80});
     y += 18;
-    c.push_back({kDestinationButton, ControlKind::Button, "NCファイル転送先", 6, y, 70, 14});
+    c.push_back({kDestinationButton, ControlKind::Button, kDestinationLabel, 6, y, 70, 14});
     c.push_back({kDestinationField, ControlKind::Edit, "", 82, y, 232, 14});
     y += 18;
-    c.push_back(Caption("FTP ユーザー", 6, y, 70, 14));
+    c.push_back(Caption(kFtpUserLabel, 6, y, 70, 14));
     c.push_back({kFtpUserField, ControlKind::Edit, "", 82, y, 110, 14, common::kDisabled});
     y += 18;
-    c.push_back(Caption("FTP パスワード", 6, y, 70, 14));
+    c.push_back(Caption(kFtpPasswordLabel, 6, y, 70, 14));
     c.push_back({kFtpPasswordField, ControlKind::Edit, "", 82, y, 110, 14, common::kDisabled});
     t.menu = {
         {"【 保 存 】", kSettingsCmdSave, {}},
@@ -185,13 +199,13 @@ int LoadInitialSettings(Context& ctx, common::Form& dialog) {
     if (!destination.empty()) dialog.SetText(kDestinationField, destination);
   }
   if (UsesFtpAccount(method)) ShowFtpAccount(ctx, dialog);
-  Report(ctx, &dialog, kKindList, "既存値を読み込みました。");
-  return 0;
+  Report(ctx, &dialog, kKindList, kLoadedText);
+  return kDone;
 }
 
 int ChangeTransferMethod(Context& ctx, common::Form& dialog) {
   std::string method = dialog.EntryText(kMethodCombo, dialog.Selected(kMethodCombo));
-  if (method.empty()) return 0;
+  if (method.empty()) return kDone;
   // A method without a stored destination starts with an empty field: the
   // previous method's destination (a DNC program, say) must not be saved as
   // this method's (an FTP host).
@@ -200,7 +214,7 @@ int ChangeTransferMethod(Context& ctx, common::Form& dialog) {
     ShowFtpAccount(ctx, dialog);
   else
     EnableFtpFields(dialog, false);
-  return 0;
+  return kDone;
 }
 
 int SaveInitialSettings(Context& ctx, common::Form& dialog) {
@@ -218,30 +232,31 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
 
   // Everything is checked before the first write.
   std::vector<Value> all = paths;
-  all.push_back({method, "ファイル転送方法"});
-  all.push_back({destination, "NCファイル転送先"});
-  all.push_back({user, "FTP ユーザー"});
-  all.push_back({password, "FTP パスワード"});
+  all.push_back({method, kMethodLabel});
+  all.push_back({destination, kDestinationLabel});
+  all.push_back({user, kFtpUserLabel});
+  all.push_back({password, kFtpPasswordLabel});
   for (const Value& v : all)
-    if (CheckLineText(ctx, &dialog, v.text, v.name) != 0) return -1;
+    if (CheckLineText(ctx, &dialog, v.text, v.name) != kDone) return kFailed;
   for (std::size_t i = 0; i < std::size(kPathRows); ++i)
-    if (CheckFieldRoom(ctx, dialog, paths[i].text, kPathRows[i].key.room, kPathRows[i].name, true) != 0) return -1;
+    if (CheckFieldRoom(ctx, dialog, paths[i].text, kPathRows[i].key.room, kPathRows[i].name, true) != kDone)
+      return kFailed;
   // The method names the key its destination is kept under; only the
   // methods the transfer knows are saved (stored under their own spelling).
   const TransferMethod* known = FindTransferMethod(method);
   if (!method.empty() && !known) {
-    ReportF(ctx, &dialog, kKindError, "エラー：ファイル転送方法 [%s] は使えません（%s のどれかです）。", method.c_str(),
-            TransferMethodNames().c_str());
-    return -1;
+    ReportF(ctx, &dialog, kKindError, kUnknownMethodFormat, method.c_str(), TransferMethodNames().c_str());
+    return kFailed;
   }
   const std::string methodName = known ? known->name : "";
-  if (known && CheckFieldRoom(ctx, dialog, destination, config::kTransferDestinationRoom, "NCファイル転送先", false) != 0)
-    return -1;
+  if (known &&
+      CheckFieldRoom(ctx, dialog, destination, config::kTransferDestinationRoom, kDestinationLabel, false) != kDone)
+    return kFailed;
   const bool ftp = known && known->usesFtpAccount;
   // The account is written only for FTP and only when typed (see below).
-  if (ftp && (CheckFieldRoom(ctx, dialog, user, config::kFtpUser.room, "FTP ユーザー", false) != 0 ||
-              CheckFieldRoom(ctx, dialog, password, config::kFtpPassword.room, "FTP パスワード", false) != 0))
-    return -1;
+  if (ftp && (CheckFieldRoom(ctx, dialog, user, config::kFtpUser.room, kFtpUserLabel, false) != kDone ||
+              CheckFieldRoom(ctx, dialog, password, config::kFtpPassword.room, kFtpPasswordLabel, false) != kDone))
+    return kFailed;
   const bool holdsPassword = (ftp && !password.empty()) || !ReadTransfer(ctx, config::kFtpPassword).empty();
   // All of it in one write: a failure leaves the file as it was, never the
   // paths of the new settings with the transfer of the old.
@@ -256,12 +271,12 @@ int SaveInitialSettings(Context& ctx, common::Form& dialog) {
   const bool ok = (!holdsPassword || MakeConfigPrivate(ctx.configPath)) &&
                   common::WriteProfileChanges(changes, ctx.configPath);
   if (!ok) {
-    ReportF(ctx, &dialog, kKindError, "エラー：設定値を %s に書き込めません。", ctx.configPath.string().c_str());
-    return -1;
+    ReportF(ctx, &dialog, kKindError, kCannotWriteFormat, ctx.configPath.string().c_str());
+    return kFailed;
   }
-  Report(ctx, &dialog, kKindInformation, "設定値を書き込みました。");
+  Report(ctx, &dialog, kKindInformation, kWrittenText);
   dialog.End(0);
-  return 0;
+  return kDone;
 }
 
 common::DialogProc InitialSettingsDialogProc(Context& ctx) {
@@ -293,7 +308,7 @@ common::DialogProc InitialSettingsDialogProc(Context& ctx) {
         }
         break;
       case DialogEvent::Close:
-        if (ctx.ui && ctx.ui->AskYesNo(&dialog, "本当に終了しますか？", kBoxCaption)) dialog.End(-1);
+        if (ctx.ui && ctx.ui->AskYesNo(&dialog, kQuitQuestion, kBoxCaption)) dialog.End(-1);
         break;
       default:
         break;
@@ -302,7 +317,7 @@ common::DialogProc InitialSettingsDialogProc(Context& ctx) {
 }
 
 int RunInitialSettingsDialog(Context& ctx, common::Form& main) {
-  if (!ctx.ui) return -1;
+  if (!ctx.ui) return kFailed;
   return ctx.ui->RunModal(&main, InitialSettingsDialogTemplate(), InitialSettingsDialogProc(ctx));
 }
 

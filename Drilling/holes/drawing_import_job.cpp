@@ -223,7 +223,7 @@ int SaveImport(Context& ctx, common::Form* owner, const ImportProposal& proposal
         form.SetText(kHoleY1Edit + static_cast<int>(k), FormatNumber(points[k].yMm, 1));
       }
     }
-    if (HoleGroupReplacement(ctx, form, n, changes) != 0) return kFailed;
+    if (HoleGroupReplacement(ctx, form, n, changes) != kDone) return kFailed;
   }
   JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
   if (!lock.Held()) return kFailed;

@@ -14,6 +14,38 @@ namespace drilling {
 
 namespace {
 
+// The fixed texts of the calculators (a format names what it takes; a field
+// name is the name an error gives the field).
+constexpr const char* kNotCountFormat = "エラー：%s [%s] は %d までの整数で入力してください。";
+constexpr const char* kNoFreeRowFormat =
+    "エラー：座標の空き行がありません（%d 行すべてに X 座標があります）。何も書き込んでいません。";
+constexpr const char* kTooLongFormat =
+    "エラー：計算した座標 %s は %zu 桁を超えるため書き込めません。何も書き込んでいません。";
+constexpr const char* kNotAllWrittenFormat =
+    "エラー：座標の空き行が足りません。%d 点のうち %d 点を書き込み、%d 点は書き込んでいません。";
+constexpr const char* kAngleFormat = "[%d] 計算する角度 %.3f";
+constexpr const char* kDiameterField = "円 （直径）";
+constexpr const char* kNoDiameterText = "円の直径が入力されてません。";
+constexpr const char* kCentreXField = "中心[X]";
+constexpr const char* kNoCentreXText = "円の中心[X]が入力されてません。";
+constexpr const char* kCentreYField = "中心[Y]";
+constexpr const char* kNoCentreYText = "円の中心[Y]が入力されてません。";
+constexpr const char* kStartAngleField = "初 期 角 度";
+constexpr const char* kHoleCountField = "穴 等 分 数";
+constexpr const char* kBaseXField = "基点座標 [X]";
+constexpr const char* kNoBaseXText = "基点座標 Xが取得できません。";
+constexpr const char* kBaseYField = "基点座標 [Y]";
+constexpr const char* kNoBaseYText = "基点座標 Yが取得できません。";
+constexpr const char* kStepXField = "Ｘ軸移動距離";
+constexpr const char* kNoStepXText = "移動距離 Xが取得できません。";
+constexpr const char* kStepYField = "Ｙ軸移動距離";
+constexpr const char* kNoStepYText = "移動距離 Yが取得できません。";
+constexpr const char* kCopiesXField = "Ｘ軸複写回数";
+constexpr const char* kNoCopiesXText = "Ｘ移動回数が取得できません。";
+constexpr const char* kCopiesYField = "Ｙ軸複写回数";
+constexpr const char* kNoCopiesYText = "Ｙ移動回数が取得できません。";
+constexpr const char* kNoStepText = "移動距離がありません。";
+constexpr const char* kNoCopiesText = "移動回数がありません。";
 constexpr std::size_t kFieldRoom = 16;  // 15 bytes, as every calculator field is read
 constexpr std::size_t kCellWidth = 15;  // bytes a position field keeps
 constexpr double kPi = 3.141592653589793;
@@ -23,29 +55,30 @@ constexpr int kMaxCount = 9999;
 int XField(int row) { return kHoleX1Edit + row - 1; }
 int YField(int row) { return kHoleY1Edit + row - 1; }
 
-// A required decimal: 1 with *value set; otherwise -1 after the error
+// A required decimal: kNumberGiven with *value set; otherwise kFailed after
+// the error
 // (`missing` for an empty field, the field check's error for text that is
 // not a number).
 int ReadRequired(Context& ctx, common::Form& form, int id, const char* name, const char* missing, double* value) {
   int r = ReadNumberField(ctx, form, id, kFieldRoom, name, value);
-  if (r == 0) Report(ctx, &form, kKindError, missing);
-  return r > 0 ? 1 : -1;
+  if (r == kNumberBlank) Report(ctx, &form, kKindError, missing);
+  return r == kNumberGiven ? kNumberGiven : kFailed;
 }
 
 // A count: digits with an optional sign, at most 9999 either way ("1e1" or
-// "10." is not a count, though it is a number). 1 with *count set, 0 for an
-// empty field (*count untouched), -1 after an error.
+// "10." is not a count, though it is a number). kNumberGiven with *count
+// set, kNumberBlank for an empty field (*count untouched), negative after an
+// error.
 int ReadCount(Context& ctx, common::Form& form, int id, const char* name, int* count) {
   int r = ReadNumberField(ctx, form, id, kFieldRoom, name, nullptr);
-  if (r <= 0) return r;
+  if (r != kNumberGiven) return r;
   long long value = 0;
   if (!common::ParseWholeNumber(WholeText(form, id), &value) || value > kMaxCount || value < -kMaxCount) {
-    ReportF(ctx, &form, kKindError, "エラー：%s [%s] は %d までの整数で入力してください。", name,
-            form.Text(id, kFieldRoom).c_str(), kMaxCount);
-    return -1;
+    ReportF(ctx, &form, kKindError, kNotCountFormat, name, form.Text(id, kFieldRoom).c_str(), kMaxCount);
+    return kFailed;
   }
   *count = static_cast<int>(value);
-  return 1;
+  return kNumberGiven;
 }
 
 // The rows a calculation may write: from the first row without an X value
@@ -62,24 +95,19 @@ std::vector<int> FreeRows(const common::Form& hole) {
 // Writes the points into the free rows of the hole definition dialog, in
 // order, with the decimal point kept. Everything is checked first: a full
 // table or a text too long for a field writes nothing. Points beyond the
-// free rows are reported, the others written. 0 when all were written.
+// free rows are reported, the others written. kDone when all were written.
 int WritePoints(Context& ctx, common::Form& calculator, common::Form& hole, const std::vector<Point>& points,
                 int wanted) {
-  if (wanted <= 0) return 0;
+  if (wanted <= 0) return kDone;
   const std::vector<int> rows = FreeRows(hole);
-  if (rows.empty())
-    return ReportF(ctx, &calculator, kKindError,
-                   "エラー：座標の空き行がありません（%d 行すべてに X 座標があります）。何も書き込んでいません。",
-                   kHoleRows);
+  if (rows.empty()) return ReportF(ctx, &calculator, kKindError, kNoFreeRowFormat, kHoleRows);
   std::vector<std::pair<std::string, std::string>> texts;
   for (std::size_t i = 0; i < points.size() && i < rows.size(); ++i) {
     std::string x = FormatNumber(points[i].x, 3);
     std::string y = FormatNumber(points[i].y, 3);
     for (const std::string* t : {&x, &y})
       if (common::Cp932Width(*t) > kCellWidth)
-        return ReportF(ctx, &calculator, kKindError,
-                       "エラー：計算した座標 %s は %zu 桁を超えるため書き込めません。何も書き込んでいません。",
-                       t->c_str(), kCellWidth);
+        return ReportF(ctx, &calculator, kKindError, kTooLongFormat, t->c_str(), kCellWidth);
     texts.emplace_back(std::move(x), std::move(y));
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -88,10 +116,8 @@ int WritePoints(Context& ctx, common::Form& calculator, common::Form& hole, cons
   }
   const int written = static_cast<int>(texts.size());
   if (written < wanted)
-    return ReportF(ctx, &calculator, kKindError,
-                   "エラー：座標の空き行が足りません。%d 点のうち %d 点を書き込み、%d 点は書き込んでいません。", wanted,
-                   written, wanted - written);
-  return 0;
+    return ReportF(ctx, &calculator, kKindError, kNotAllWrittenFormat, wanted, written, wanted - written);
+  return kDone;
 }
 
 // The calculators' common commands; `calculate` runs the calculation.
@@ -171,18 +197,19 @@ void ShowReferenceAngle(Context&, common::Form& calculator) {
 
 int CalculateBoltCircle(Context& ctx, common::Form& calculator) {
   common::Form* hole = calculator.Owner();
-  if (!hole) return -1;
+  if (!hole) return kFailed;
   double diameter = 0;
   Point centre;
-  if (ReadRequired(ctx, calculator, kCircleDiameterEdit, "円 （直径）", "円の直径が入力されてません。", &diameter) < 0 ||
-      ReadRequired(ctx, calculator, kCircleCentreXEdit, "中心[X]", "円の中心[X]が入力されてません。", &centre.x) < 0 ||
-      ReadRequired(ctx, calculator, kCircleCentreYEdit, "中心[Y]", "円の中心[Y]が入力されてません。", &centre.y) < 0)
-    return -1;
+  if (ReadRequired(ctx, calculator, kCircleDiameterEdit, kDiameterField, kNoDiameterText, &diameter) < 0 ||
+      ReadRequired(ctx, calculator, kCircleCentreXEdit, kCentreXField, kNoCentreXText, &centre.x) < 0 ||
+      ReadRequired(ctx, calculator, kCircleCentreYEdit, kCentreYField, kNoCentreYText, &centre.y) < 0)
+    return kFailed;
   double startDeg = 0;
-  if (ReadNumberField(ctx, calculator, kCircleStartAngleEdit, kFieldRoom, "初 期 角 度", &startDeg) < 0) return -1;
+  if (ReadNumberField(ctx, calculator, kCircleStartAngleEdit, kFieldRoom, kStartAngleField, &startDeg) < 0)
+    return kFailed;
   int count = 0;
-  if (ReadCount(ctx, calculator, kCircleHoleCountEdit, "穴 等 分 数", &count) < 0) return -1;
-  if (count <= 0) return 0;
+  if (ReadCount(ctx, calculator, kCircleHoleCountEdit, kHoleCountField, &count) < 0) return kFailed;
+  if (count <= 0) return kDone;
 
   // Only the points that can find a row are computed and reported; the
   // others are counted in the report of WritePoints.
@@ -191,7 +218,7 @@ int CalculateBoltCircle(Context& ctx, common::Form& calculator) {
   std::vector<Point> points;
   for (int i = 0; i < count && points.size() < room; ++i) {
     const double angleDeg = (360.0 / count) * i + startDeg;
-    ReportF(ctx, &calculator, kKindList, "[%d] 計算する角度 %.3f", i + 1, angleDeg);
+    ReportF(ctx, &calculator, kKindList, kAngleFormat, i + 1, angleDeg);
     points.push_back(PolarToXY(radius, angleDeg, centre));
   }
   return WritePoints(ctx, calculator, *hole, points, count);
@@ -199,25 +226,25 @@ int CalculateBoltCircle(Context& ctx, common::Form& calculator) {
 
 int CopyCoordinates(Context& ctx, common::Form& calculator) {
   common::Form* hole = calculator.Owner();
-  if (!hole) return -1;
+  if (!hole) return kFailed;
   Point base;
   Point step;
   int copiesX = 0;
   int copiesY = 0;
   auto count = [&](int id, const char* name, const char* missing, int* value) {
     int r = ReadCount(ctx, calculator, id, name, value);
-    if (r == 0) Report(ctx, &calculator, kKindError, missing);
-    return r > 0 ? 1 : -1;
+    if (r == kNumberBlank) Report(ctx, &calculator, kKindError, missing);
+    return r == kNumberGiven ? kNumberGiven : kFailed;
   };
-  if (ReadRequired(ctx, calculator, kCopyBaseXEdit, "基点座標 [X]", "基点座標 Xが取得できません。", &base.x) < 0 ||
-      ReadRequired(ctx, calculator, kCopyBaseYEdit, "基点座標 [Y]", "基点座標 Yが取得できません。", &base.y) < 0 ||
-      ReadRequired(ctx, calculator, kCopyStepXEdit, "Ｘ軸移動距離", "移動距離 Xが取得できません。", &step.x) < 0 ||
-      ReadRequired(ctx, calculator, kCopyStepYEdit, "Ｙ軸移動距離", "移動距離 Yが取得できません。", &step.y) < 0 ||
-      count(kCopyCountXEdit, "Ｘ軸複写回数", "Ｘ移動回数が取得できません。", &copiesX) < 0 ||
-      count(kCopyCountYEdit, "Ｙ軸複写回数", "Ｙ移動回数が取得できません。", &copiesY) < 0)
-    return -1;
-  if (step.x == 0 && step.y == 0) return Report(ctx, &calculator, kKindError, "移動距離がありません。");
-  if (copiesX == 0 && copiesY == 0) return Report(ctx, &calculator, kKindError, "移動回数がありません。");
+  if (ReadRequired(ctx, calculator, kCopyBaseXEdit, kBaseXField, kNoBaseXText, &base.x) < 0 ||
+      ReadRequired(ctx, calculator, kCopyBaseYEdit, kBaseYField, kNoBaseYText, &base.y) < 0 ||
+      ReadRequired(ctx, calculator, kCopyStepXEdit, kStepXField, kNoStepXText, &step.x) < 0 ||
+      ReadRequired(ctx, calculator, kCopyStepYEdit, kStepYField, kNoStepYText, &step.y) < 0 ||
+      count(kCopyCountXEdit, kCopiesXField, kNoCopiesXText, &copiesX) < 0 ||
+      count(kCopyCountYEdit, kCopiesYField, kNoCopiesYText, &copiesY) < 0)
+    return kFailed;
+  if (step.x == 0 && step.y == 0) return Report(ctx, &calculator, kKindError, kNoStepText);
+  if (copiesX == 0 && copiesY == 0) return Report(ctx, &calculator, kKindError, kNoCopiesText);
 
   // Column by column: the base of each X position, then its Y steps. A
   // negative count runs no loop of its own.

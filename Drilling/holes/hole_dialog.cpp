@@ -42,7 +42,7 @@ void HoleCommand(Context& ctx, common::Form& dialog, int id) {
   }
   switch (id) {
     case kHoleCmdSave:
-      if (SaveHoleGroup(ctx, dialog) == 0) CloseHoleDialog(ctx, dialog);
+      if (SaveHoleGroup(ctx, dialog) == kDone) CloseHoleDialog(ctx, dialog);
       break;
     case kHoleCmdCancel:
       CloseHoleDialog(ctx, dialog);

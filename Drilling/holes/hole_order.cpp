@@ -329,7 +329,7 @@ bool ReadJobRoute(Context& ctx, common::Form* owner, JobRoute& route) {
 
 int OptimiseHoleRows(Context& ctx, common::Form& dialog) {
   std::vector<std::pair<std::string, std::string>> rows;
-  if (CheckHolePositions(ctx, dialog, rows) != 0) return -1;
+  if (CheckHolePositions(ctx, dialog, rows) != kDone) return kFailed;
   JobRoute route;
   if (!ReadJobRoute(ctx, &dialog, route)) return -1;
   std::vector<PlanePoint> points;

@@ -32,10 +32,34 @@ constexpr int kMostStoredPositions = 98;
 // of a job: a larger file is something else.
 constexpr std::uintmax_t kMaxJobFileBytes = 1u << 20;
 
+// The fixed texts of the job file (a format names what it takes; a field or
+// label is a name a message gives; the names of the main and the hole
+// fields are in their tables below).
 constexpr const char* kWriteFailedFormat = "エラー：定義ファイルに書き込めません。\n%s";
 constexpr const char* kUnsafeTitleFormat =
     "エラー：表題 [%s] はファイル名に使えません。\n"
     "区切り文字（/ \\）、: * ? \" < > | と制御文字、\".\" だけの名前、空の表題は使えません。";
+constexpr const char* kPositionGapFormat =
+    "エラー：座標 [%02d] が空いているため、[%02d] 以降の座標を保存できません。"
+    "行ラベル [%02d] のクリックで行を詰めてください。";
+constexpr const char* kPositionMissingFormat = "エラー：座標 [%02d] の %s が入力されてません。";
+constexpr const char* kXPositionField = "Ｘ座標";
+constexpr const char* kYPositionField = "Ｙ座標";
+constexpr const char* kPositionTooLongFormat = "エラー：%s の値 %s は %zu 桁を超えるため保存できません。";
+constexpr const char* kOpenDialogHeading = "表題 / 材質";
+constexpr const char* kNotRegularFileText = "通常のファイルではありません";
+constexpr const char* kNoFileText = "ファイルがありません";
+constexpr const char* kTooLargeText = "定義ファイルとしては大きすぎます";
+constexpr const char* kUnreadableText = "読み込めません";
+constexpr const char* kNoMainSectionFormat = "[%s] セクションがありません";
+constexpr const char* kNotJobFileFormat = "エラー：%s は定義ファイルではありません（%s）。";
+constexpr const char* kNotDigitsFormat = "エラー：%s [%s] は数字で入力して下さい。";
+constexpr const char* kOverwriteQuestionFormat = "定義ファイル\n%s\n既に存在します。上書きしますか？";
+constexpr const char* kSavedFileNameFormat = "%16s ： %s";
+constexpr const char* kNcFileLabel = "ＮＣファイル";
+constexpr const char* kProgramNumberLabel = "Ｏ番号";
+constexpr const char* kMainSavedText = "メインの加工情報を保存しました。";
+constexpr const char* kHoleGroupSavedFormat = "穴加工定義 [%d] を保存しました。";
 
 // The hole group's size fields with their keys, in the order they are read
 // and written.
@@ -62,10 +86,10 @@ int CheckHoleGroup(Context& ctx, common::Form& dialog, std::vector<std::pair<std
   for (const HoleField& f : kHoleFields) {
     // Whole texts: a value longer than its room is refused, never cut.
     std::string value = WholeText(dialog, f.control);
-    if (CheckFitText(ctx, &dialog, value, f.key.room, f.label) != 0) return -1;
+    if (CheckFitText(ctx, &dialog, value, f.key.room, f.label) != kDone) return kFailed;
     int checked = f.control == kHoleTypeCombo ? CheckLineText(ctx, &dialog, value, f.label)
                                                : CheckNumberText(ctx, &dialog, value, f.label, nullptr);
-    if (checked < 0) return -1;
+    if (checked < 0) return kFailed;
   }
   return CheckHolePositions(ctx, dialog, positions);
 }
@@ -83,30 +107,24 @@ int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair
   for (int row = 1; row <= last; ++row) {
     const bool hasX = present(kHoleX1Edit + row - 1);
     const bool hasY = present(kHoleY1Edit + row - 1);
-    if (!hasX && !hasY)
-      return ReportF(ctx, &dialog, kKindError,
-                     "エラー：座標 [%02d] が空いているため、[%02d] 以降の座標を保存できません。"
-                     "行ラベル [%02d] のクリックで行を詰めてください。",
-                     row, row + 1, row);
+    if (!hasX && !hasY) return ReportF(ctx, &dialog, kKindError, kPositionGapFormat, row, row + 1, row);
     if (!hasX || !hasY)
-      return ReportF(ctx, &dialog, kKindError, "エラー：座標 [%02d] の %s が入力されてません。", row,
-                     hasX ? "Ｙ座標" : "Ｘ座標");
+      return ReportF(ctx, &dialog, kKindError, kPositionMissingFormat, row, hasX ? kYPositionField : kXPositionField);
     std::pair<std::string, std::string> texts;
     for (int axis = 0; axis < 2; ++axis) {
       const int id = (axis == 0 ? kHoleX1Edit : kHoleY1Edit) + row - 1;
-      const std::string name = common::FormatText("%s [%02d]", axis == 0 ? "Ｘ座標" : "Ｙ座標", row);
+      const std::string name = common::FormatText("%s [%02d]", axis == 0 ? kXPositionField : kYPositionField, row);
       double value = 0;
-      if (ReadNumberField(ctx, dialog, id, kPositionRoom, name, &value) < 0) return -1;
+      if (ReadNumberField(ctx, dialog, id, kPositionRoom, name, &value) < 0) return kFailed;
       std::string text = FormatNumber(value, 1);
       // Read back with 15 bytes, a longer text would come back as another number.
       if (text.size() > kPositionRoom - 1)
-        return ReportF(ctx, &dialog, kKindError, "エラー：%s の値 %s は %zu 桁を超えるため保存できません。",
-                       name.c_str(), text.c_str(), kPositionRoom - 1);
+        return ReportF(ctx, &dialog, kKindError, kPositionTooLongFormat, name.c_str(), text.c_str(), kPositionRoom - 1);
       (axis == 0 ? texts.first : texts.second) = std::move(text);
     }
     positions.push_back(std::move(texts));
   }
-  return 0;
+  return kDone;
 }
 
 namespace {
@@ -161,9 +179,9 @@ int OpenJobFile(Context& ctx, common::Form& main) {
   // still goes where the form came from.
   // Jobs made in the window are named by a time stamp: the title and the
   // material beside each name tell them apart.
-  if (ChooseFile(ctx, &main, chosen, "CAMFILE", JobFileSummary, "表題 / 材質") == 0)
+  if (ChooseFile(ctx, &main, chosen, "CAMFILE", JobFileSummary, kOpenDialogHeading) == 0)
     return Report(ctx, &main, kKindList, kOpenCancelledText);
-  if (CheckJobDefinitionFile(ctx, &main, chosen) != 0) return -1;
+  if (CheckJobDefinitionFile(ctx, &main, chosen) != kDone) return kFailed;
   ctx.currentJobPath = chosen;
   return ReadJobFile(ctx, main);
 }
@@ -180,17 +198,17 @@ std::string JobFileSummary(const fs::path& file) {
 bool LooksLikeJobFile(const fs::path& path, std::string* why) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) {
-    if (why) *why = fs::exists(path, ec) ? "通常のファイルではありません" : "ファイルがありません";
+    if (why) *why = fs::exists(path, ec) ? kNotRegularFileText : kNoFileText;
     return false;
   }
   const std::uintmax_t size = fs::file_size(path, ec);
   if (ec || size > kMaxJobFileBytes) {
-    if (why) *why = "定義ファイルとしては大きすぎます";
+    if (why) *why = kTooLargeText;
     return false;
   }
   std::string bytes;
   if (!common::ReadFileBytes(path, bytes)) {
-    if (why) *why = "読み込めません";
+    if (why) *why = kUnreadableText;
     return false;
   }
   // A section header "[Drilling]" (blanks and case as the profile reads allow).
@@ -206,15 +224,14 @@ bool LooksLikeJobFile(const fs::path& path, std::string* why) {
     }
     start = end + 1;
   }
-  if (why) *why = common::FormatText("[%s] セクションがありません", jobkey::kMainSection);
+  if (why) *why = common::FormatText(kNoMainSectionFormat, jobkey::kMainSection);
   return false;
 }
 
 int CheckJobDefinitionFile(Context& ctx, common::Form* owner, const fs::path& path) {
   std::string why;
-  if (LooksLikeJobFile(path, &why)) return 0;
-  return ReportF(ctx, owner, kKindError, "エラー：%s は定義ファイルではありません（%s）。", path.string().c_str(),
-                 why.c_str());
+  if (LooksLikeJobFile(path, &why)) return kDone;
+  return ReportF(ctx, owner, kKindError, kNotJobFileFormat, path.string().c_str(), why.c_str());
 }
 
 namespace {
@@ -246,20 +263,20 @@ const MainField kProgramNumberField = {jobkey::kProgramNumber, kProgramNumberEdi
 // the field: a line break or NUL, a text wider than its room, a number
 // field that is not a number, a program number that is not digits.
 int ReadMainField(Context& ctx, common::Form& main, const MainField& f, std::string* value) {
-  if (ReadTextField(ctx, main, f.control, f.key.room, f.name, value) != 0) return -1;
-  if (f.kind == FieldKind::Number && CheckNumberText(ctx, &main, *value, f.name, nullptr) < 0) return -1;
+  if (ReadTextField(ctx, main, f.control, f.key.room, f.name, value) != kDone) return kFailed;
+  if (f.kind == FieldKind::Number && CheckNumberText(ctx, &main, *value, f.name, nullptr) < 0) return kFailed;
   if (f.kind == FieldKind::Digits && value->find_first_not_of("0123456789") != std::string::npos) {
-    ReportF(ctx, &main, kKindError, "エラー：%s [%s] は数字で入力して下さい。", f.name, value->c_str());
-    return -1;
+    ReportF(ctx, &main, kKindError, kNotDigitsFormat, f.name, value->c_str());
+    return kFailed;
   }
-  return 0;
+  return kDone;
 }
 
 // Every main field checked before anything is written.
 int CheckMainFields(Context& ctx, common::Form& main) {
   std::string value;
   for (const MainField& f : kMainFields)
-    if (ReadMainField(ctx, main, f, &value) != 0) return -1;
+    if (ReadMainField(ctx, main, f, &value) != kDone) return kFailed;
   return ReadMainField(ctx, main, kProgramNumberField, &value);
 }
 
@@ -281,7 +298,7 @@ int ReadJobFile(Context& ctx, common::Form& main) {
   readField(kProgramNumberField);
   for (int n = 1; n <= kHoleGroups; ++n)
     main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::kHoleType, n));
-  return 0;
+  return kDone;
 }
 
 std::string TimeBasedTitle(const common::LocalTime& t) {
@@ -290,18 +307,18 @@ std::string TimeBasedTitle(const common::LocalTime& t) {
 
 int NewJobFile(Context& ctx, common::Form& main) {
   main.SetText(kTitleEdit, TimeBasedTitle(GetLocalTimeParts(ctx)));
-  if (SetNewJobPath(ctx, main) == kFailed) return 0;
+  if (SetNewJobPath(ctx, main) == kFailed) return kDone;
   return WriteJobSkeleton(ctx, main);
 }
 
 int SetNewJobPath(Context& ctx, common::Form& main) {
   std::string title = main.Text(kTitleEdit, jobkey::kTitle.room);
-  if (title.empty()) return 0;
-  if (CheckFileTitle(ctx, &main, title) != 0) return -1;
-  if (JobFileExists(ctx) && !(ctx.ui && ctx.ui->AskYesNo(&main, kAskNewJobText, kBoxCaption))) return -1;
+  if (title.empty()) return kDone;
+  if (CheckFileTitle(ctx, &main, title) != kDone) return kFailed;
+  if (JobFileExists(ctx) && !(ctx.ui && ctx.ui->AskYesNo(&main, kAskNewJobText, kBoxCaption))) return kFailed;
   ctx.currentJobPath = ctx.JobFolder() / (title + ".ini");
   ctx.Trace("DB = %s\n", ctx.currentJobPath.string().c_str());
-  return 0;
+  return kDone;
 }
 
 std::string JobSkeletonText(const common::Form& main) {
@@ -330,17 +347,16 @@ std::string JobSkeletonText(const common::Form& main) {
 
 int WriteJobSkeleton(Context& ctx, common::Form& main) {
   // The skeleton takes the values typed so far: the same checks as a save.
-  if (CheckMainFields(ctx, main) != 0) return -1;
+  if (CheckMainFields(ctx, main) != kDone) return kFailed;
   std::error_code ec;
   if (!ctx.currentJobPath.empty() && fs::exists(ctx.currentJobPath, ec)) {
-    std::string question = common::FormatText("定義ファイル\n%s\n既に存在します。上書きしますか？",
-                                              ctx.currentJobPath.string().c_str());
-    if (!(ctx.ui && ctx.ui->AskYesNo(&main, question, kBoxCaption))) return 0;
+    std::string question = common::FormatText(kOverwriteQuestionFormat, ctx.currentJobPath.string().c_str());
+    if (!(ctx.ui && ctx.ui->AskYesNo(&main, question, kBoxCaption))) return kDone;
   }
   std::optional<JobLock> lock;
   if (!ctx.currentJobPath.empty()) {
     lock.emplace(ctx, &main, ctx.currentJobPath);
-    if (!lock->Held()) return -1;
+    if (!lock->Held()) return kFailed;
   }
   common::TextFileWriter file(ctx.currentJobPath);
   file.Write(JobSkeletonText(main));
@@ -349,7 +365,7 @@ int WriteJobSkeleton(Context& ctx, common::Form& main) {
     if (!error.empty()) ctx.Trace("%s\n", error.c_str());
     return Report(ctx, &main, kKindError, kSkeletonOpenErrorText);
   }
-  return 0;
+  return kDone;
 }
 
 int SaveJobMainFields(Context& ctx, common::Form& main) {
@@ -357,7 +373,7 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
   // Every field is checked before the first key is written. The title is not
   // tested as a file name here: an existing job keeps its name whatever its
   // title holds (files of earlier versions have titles with ':' or '?').
-  if (CheckMainFields(ctx, main) != 0) return -1;
+  if (CheckMainFields(ctx, main) != kDone) return kFailed;
 
   // The keys are written in the order of the fields, all at once.
   std::vector<common::ProfileChange> changes;
@@ -384,12 +400,12 @@ int SaveJobMainFields(Context& ctx, common::Form& main) {
       changes.push_back({jobkey::kNcFile.name, ncFile});
     }
   }
-  if (!WriteJobSection(ctx, &main, jobkey::kMainSection, changes)) return -1;
-  if (!ncFile.empty()) ReportF(ctx, &main, kKindList, "%16s ： %s", "ＮＣファイル", ncFile.c_str());
-  ReportF(ctx, &main, kKindList, "%16s = %s", "Ｏ番号", program.c_str());
-  Report(ctx, &main, kKindList, "メインの加工情報を保存しました。");
+  if (!WriteJobSection(ctx, &main, jobkey::kMainSection, changes)) return kFailed;
+  if (!ncFile.empty()) ReportF(ctx, &main, kKindList, kSavedFileNameFormat, kNcFileLabel, ncFile.c_str());
+  ReportF(ctx, &main, kKindList, "%16s = %s", kProgramNumberLabel, program.c_str());
+  Report(ctx, &main, kKindList, kMainSavedText);
   // Saved: the result does not depend on whether the message window listed it.
-  return 0;
+  return kDone;
 }
 
 int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& update) {
@@ -408,13 +424,13 @@ int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& upda
     dialog.SetText(kHoleY1Edit + row - 1, y);
   }
   if (update) update(ctx, dialog);
-  return 0;
+  return kDone;
 }
 
 int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobSetText);
   std::vector<std::pair<std::string, std::string>> positions;
-  if (CheckHoleGroup(ctx, dialog, positions) != 0) return -1;
+  if (CheckHoleGroup(ctx, dialog, positions) != kDone) return kFailed;
   const int group = ctx.currentHoleGroup;
   std::string section = jobkey::HoleSection(group);
   ReportF(ctx, &dialog, kKindList, "Section = %s\n", section.c_str());
@@ -435,9 +451,9 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
     changes.push_back({jobkey::PositionKey('X', row), positions[i].first});
     changes.push_back({jobkey::PositionKey('Y', row), positions[i].second});
   }
-  if (!WriteJobSection(ctx, &dialog, section, changes)) return -1;
-  ReportF(ctx, &dialog, kKindList, "穴加工定義 [%d] を保存しました。", group);
-  return 0;
+  if (!WriteJobSection(ctx, &dialog, section, changes)) return kFailed;
+  ReportF(ctx, &dialog, kKindList, kHoleGroupSavedFormat, group);
+  return kDone;
 }
 
 int HoleFieldControl(std::string_view key) {
@@ -449,7 +465,7 @@ int HoleFieldControl(std::string_view key) {
 int HoleGroupReplacement(Context& ctx, common::Form& dialog, int group,
                          std::vector<common::ProfileSectionChange>& changes) {
   std::vector<std::pair<std::string, std::string>> positions;
-  if (CheckHoleGroup(ctx, dialog, positions) != 0) return -1;
+  if (CheckHoleGroup(ctx, dialog, positions) != kDone) return kFailed;
   const std::string section = jobkey::HoleSection(group);
   for (const HoleField& f : kHoleFields) changes.push_back({section, f.key.name, dialog.Text(f.control, f.key.room)});
   // As far as the NC writer reads positions: none of another group may stay.
@@ -462,14 +478,14 @@ int HoleGroupReplacement(Context& ctx, common::Form& dialog, int group,
     changes.push_back({section, jobkey::PositionKey('X', row), positions[i].first});
     changes.push_back({section, jobkey::PositionKey('Y', row), positions[i].second});
   }
-  return 0;
+  return kDone;
 }
 
 int RefreshHoleTypes(Context& ctx, common::Form& main) {
-  if (!JobFileExists(ctx)) return 0;
+  if (!JobFileExists(ctx)) return kDone;
   for (int n = 1; n <= kHoleGroups; ++n)
     main.SetText(kHoleTypeLabel1 + n - 1, ReadJobKey(ctx, jobkey::kHoleType, n));
-  return 0;
+  return kDone;
 }
 
 int NcFileExtension(const Context& ctx, std::string_view controller, std::string& extension) {
@@ -508,9 +524,9 @@ bool IsSafeFileTitle(std::string_view title) {
 }
 
 int CheckFileTitle(Context& ctx, common::Form* owner, std::string_view title) {
-  if (IsSafeFileTitle(title)) return 0;
+  if (IsSafeFileTitle(title)) return kDone;
   ReportF(ctx, owner, kKindError, kUnsafeTitleFormat, std::string(title).c_str());
-  return -1;
+  return kFailed;
 }
 
 }  // namespace drilling

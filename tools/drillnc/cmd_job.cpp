@@ -94,11 +94,11 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
   // 【新規作成】: the form emptied, the title, the skeleton.
   ClearMainForm(*main, 0);
   main->SetText(kTitleEdit, title ? *title : TimeBasedTitle(GetLocalTimeParts(ctx)));
-  if (SetNewJobPath(ctx, *main) != 0 || ctx.currentJobPath.empty()) return session.Fail("no job file was set");
+  if (SetNewJobPath(ctx, *main) != kDone || ctx.currentJobPath.empty()) return session.Fail("no job file was set");
   if (!session.LockJob()) return kExitFailure;
   std::error_code ec;
   const bool existed = fs::exists(ctx.currentJobPath, ec);
-  if (WriteJobSkeleton(ctx, *main) != 0) return kExitFailure;
+  if (WriteJobSkeleton(ctx, *main) != kDone) return kExitFailure;
   if (existed && !session.options.answer.value_or(false))
     return session.Fail(ctx.currentJobPath.string() + " exists and was not overwritten (--yes overwrites)");
   ApplyUserStartup(ctx, *main);
@@ -130,7 +130,7 @@ int RunNew(Session& session, const std::vector<std::string>& args) {
   if (program) main->SetText(kProgramNumberEdit, *program);
 
   // 【データ保存】
-  if (SaveJobMainFields(ctx, *main) != 0) return kExitFailure;
+  if (SaveJobMainFields(ctx, *main) != kDone) return kExitFailure;
   session.Print(ctx.currentJobPath.string());
   return kExitOk;
 }
@@ -180,7 +180,7 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
   ctx.currentHoleGroup = group[0] - '0';
 
   common::MemoryForm dialog(HoleDialogTemplate());
-  if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
+  if (LoadHoleGroup(ctx, dialog) != kDone) return kExitFailure;
   const std::string storedType = WholeText(dialog, kHoleTypeCombo);
   const std::string storedDiameter = WholeText(dialog, kHoleDiameterEdit);
   if (type) dialog.SetText(kHoleTypeCombo, *type);
@@ -205,7 +205,7 @@ int RunHole(Session& session, const std::vector<std::string>& args) {
       dialog.SetText(kHoleY1Edit + row, given ? positions[row][1] : "");
     }
   }
-  return SaveHoleGroup(ctx, dialog) == 0 ? kExitOk : kExitFailure;
+  return SaveHoleGroup(ctx, dialog) == kDone ? kExitOk : kExitFailure;
 }
 
 int RunShow(Session& session, const std::vector<std::string>& args) {
@@ -241,7 +241,7 @@ int RunShow(Session& session, const std::vector<std::string>& args) {
   for (int n = 1; n <= kHoleGroups; ++n) {
     ctx.currentHoleGroup = n;
     common::MemoryForm dialog(HoleDialogTemplate());
-    if (LoadHoleGroup(ctx, dialog) != 0) return kExitFailure;
+    if (LoadHoleGroup(ctx, dialog) != kDone) return kExitFailure;
     session.Print(common::FormatText("[%s]", jobkey::HoleSection(n).c_str()));
     for (const auto& [key, control] : kHoleFields) line(key.name, dialog.FullText(control));
     for (int row = 0; row < kHoleRows; ++row) {

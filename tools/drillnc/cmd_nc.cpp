@@ -36,7 +36,7 @@ int RunNc(Session& session, const std::vector<std::string>& args) {
   if (ReadJobFile(ctx, *main) != 0) return kExitFailure;
 
   // A save that fails (a refused value) stops the road before the program.
-  if (SaveJobMainFields(ctx, *main) != 0) return kExitFailure;
+  if (SaveJobMainFields(ctx, *main) != kDone) return kExitFailure;
   if (CreateNcData(ctx, *main, TrycutPackageStep(!a.Has("--no-sim"))) < 0) return kExitFailure;
   session.Print(NcPathOf(ctx).string());
   // The program stands; a failed simulation package still fails the command.

@@ -77,7 +77,7 @@ bool Session::OpenJob(std::string_view argument, JobAccess access) {
   std::error_code ec;
   // Nothing there: the command's own check reports the missing job.
   const bool there = fs::exists(fs::symlink_status(path, ec));
-  if (there && drilling::CheckJobDefinitionFile(ctx, nullptr, path) != 0) return false;
+  if (there && drilling::CheckJobDefinitionFile(ctx, nullptr, path) != drilling::kDone) return false;
   ctx.currentJobPath = path;
   return !there || access == JobAccess::Read || LockJob();
 }
