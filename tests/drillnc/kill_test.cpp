@@ -171,7 +171,11 @@ TEST_F(KillTest, AKilledTransferLeavesNoClientAndNoScript) {
     if (client < 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   ASSERT_GT(client, 0) << "no ftp client was started";
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // waiting for the server's greeting
+  // The script goes once the client has it open (a slow start under load
+  // may take a while); then the client waits for the server's greeting.
+  for (int i = 0; i < 600 && fs::exists(script); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(fs::exists(script)) << "the script stays while the client runs";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   kill(send, SIGKILL);
   testsupport::WaitForExit(send);
   for (int i = 0; i < 100 && testsupport::IsRunning(client); ++i)
