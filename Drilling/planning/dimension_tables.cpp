@@ -8,12 +8,14 @@
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/planning/hole_kinds.h"
 #include "Drilling/planning/number_table.h"
+#include "common/file_keys.h"
 #include "common/text.h"
 
 namespace drilling {
 namespace {
 
-constexpr std::size_t kHoleDiameterRoom = 16;  // 15 bytes
+// The hole diameter field holds what its key stores (15 bytes).
+constexpr std::size_t kHoleDiameterRoom = filekeys::job::kHoleDiameter.room;
 
 // The table's bytes; the error text when it cannot be loaded, else empty.
 std::string LoadDimensionTable(const Context& ctx, const DimensionTable& table, std::string& bytes) {
