@@ -91,6 +91,9 @@ inline constexpr Key kCboreDepth{kHoleSection, "座深さ", 16};
 // to X99, each to the first absent one).
 inline constexpr Key kPositionX{kHoleSection, "X", 16};
 inline constexpr Key kPositionY{kHoleSection, "Y", 16};
+// The positions the NC writer reads (X1 .. X98): a save that replaces a
+// group's positions removes them all, so none of an earlier list stays.
+inline constexpr int kPositionsRead = 98;
 // The process list only asks whether a group has a first position: it reads
 // X1 and Y1 with 1 byte (a value that starts with a double-byte character
 // reads as absent there).

@@ -26,8 +26,6 @@ namespace drilling {
 namespace {
 constexpr std::size_t kWholeValueRoom = filekeys::kWholeValueRoom;
 constexpr std::size_t kPositionRoom = jobkey::kPositionX.room;
-// Positions the NC writer reads (X1 .. X98), more than the dialog's twenty.
-constexpr int kMostStoredPositions = 98;
 // Far more than the main data, four hole groups and every process section
 // of a job: a larger file is something else.
 constexpr std::uintmax_t kMaxJobFileBytes = 1u << 20;
@@ -427,6 +425,28 @@ int LoadHoleGroup(Context& ctx, common::Form& dialog, const HoleTypeUpdate& upda
   return kDone;
 }
 
+namespace {
+
+// The changes that store a group's checked positions: every position the NC
+// writer reads goes (a hand-edited list may hold more than the dialog's
+// twenty, and the writer would drill those after a full list), then the
+// checked rows come back; all in one write of the file.
+std::vector<common::ProfileChange> PositionChanges(const std::vector<std::pair<std::string, std::string>>& positions) {
+  std::vector<common::ProfileChange> changes;
+  for (int row = 1; row <= jobkey::kPositionsRead; ++row) {
+    changes.push_back({jobkey::PositionKey('X', row), std::nullopt});
+    changes.push_back({jobkey::PositionKey('Y', row), std::nullopt});
+  }
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    changes.push_back({jobkey::PositionKey('X', row), positions[i].first});
+    changes.push_back({jobkey::PositionKey('Y', row), positions[i].second});
+  }
+  return changes;
+}
+
+}  // namespace
+
 int SaveHoleGroup(Context& ctx, common::Form& dialog) {
   if (!JobFileExists(ctx)) return Report(ctx, &dialog, kKindError, kNoJobSetText);
   std::vector<std::pair<std::string, std::string>> positions;
@@ -440,17 +460,7 @@ int SaveHoleGroup(Context& ctx, common::Form& dialog) {
     if (!value.empty()) changes.push_back({f.key.name, value});
     ReportF(ctx, &dialog, kKindList, "%s = %s\n", f.key.name, value.c_str());
   }
-  // Every stored position goes, then the checked rows come back; all in one
-  // write of the file.
-  for (int row = 1; row <= kHoleRows; ++row) {
-    changes.push_back({jobkey::PositionKey('X', row), std::nullopt});
-    changes.push_back({jobkey::PositionKey('Y', row), std::nullopt});
-  }
-  for (std::size_t i = 0; i < positions.size(); ++i) {
-    const int row = static_cast<int>(i) + 1;
-    changes.push_back({jobkey::PositionKey('X', row), positions[i].first});
-    changes.push_back({jobkey::PositionKey('Y', row), positions[i].second});
-  }
+  for (common::ProfileChange& change : PositionChanges(positions)) changes.push_back(std::move(change));
   if (!WriteJobSection(ctx, &dialog, section, changes)) return kFailed;
   ReportF(ctx, &dialog, kKindList, kHoleGroupSavedFormat, group);
   return kDone;
@@ -468,16 +478,8 @@ int HoleGroupReplacement(Context& ctx, common::Form& dialog, int group,
   if (CheckHoleGroup(ctx, dialog, positions) != kDone) return kFailed;
   const std::string section = jobkey::HoleSection(group);
   for (const HoleField& f : kHoleFields) changes.push_back({section, f.key.name, dialog.Text(f.control, f.key.room)});
-  // As far as the NC writer reads positions: none of another group may stay.
-  for (int row = 1; row <= kMostStoredPositions; ++row) {
-    changes.push_back({section, jobkey::PositionKey('X', row), std::nullopt});
-    changes.push_back({section, jobkey::PositionKey('Y', row), std::nullopt});
-  }
-  for (std::size_t i = 0; i < positions.size(); ++i) {
-    const int row = static_cast<int>(i) + 1;
-    changes.push_back({section, jobkey::PositionKey('X', row), positions[i].first});
-    changes.push_back({section, jobkey::PositionKey('Y', row), positions[i].second});
-  }
+  for (common::ProfileChange& change : PositionChanges(positions))
+    changes.push_back({section, std::move(change.key), std::move(change.value)});
   return kDone;
 }
 

@@ -19,7 +19,7 @@
 namespace drilling {
 
 constexpr int kMaxProcesses = 15;
-constexpr int kMaxHolePoints = 98;
+constexpr int kMaxHolePoints = filekeys::job::kPositionsRead;
 constexpr int kHoleGroupCount = 4;
 
 struct HolePoint {

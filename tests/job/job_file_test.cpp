@@ -329,8 +329,9 @@ TEST_F(JobFileTest, OpeningRefusesWhatIsNotAJobFile) {
 TEST_F(JobFileTest, HoleGroupSaveWritesNumberTextAndRemovesOlderPositions) {
   ASSERT_EQ(NewJobFile(ctx, main), 0);
   ctx.currentHoleGroup = 2;
-  // Positions stored earlier, beyond the rows about to be saved.
-  for (int row = 1; row <= 20; ++row) {
+  // Positions stored earlier, beyond the rows about to be saved and (by hand)
+  // beyond the dialog's twenty: the NC writer would read X21 after a full list.
+  for (int row = 1; row <= 22; ++row) {
     common::WriteProfileText("Hole2", "X" + std::to_string(row), "1.", ctx.currentJobPath);
     common::WriteProfileText("Hole2", "Y" + std::to_string(row), "2.", ctx.currentJobPath);
   }
