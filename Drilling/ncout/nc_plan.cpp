@@ -34,26 +34,30 @@ int ReadProcessInt(const Context& ctx, std::string_view section, const filekeys:
   return common::ReadProfileInt(section, key.name, 0, ctx.currentJobPath);
 }
 
-// The points of a group with the checks the writer needs: a stored position
-// wider than its room would be read cut (1e14 for a value of 309 digits),
-// and one whose number text is too long would make a word no control reads.
+// The points of a group with the checks the writer needs: X<k>, Y<k> for
+// k = 1 .. 98 up to the first absent or empty one. A stored position wider
+// than its room would be read cut (1e14 for a value of 309 digits), and one
+// whose number text is too long would make a word no control reads; the
+// widths of all are checked before the values.
 PlanHoleGroup ReadPlanGroup(Context& ctx, int group) {
   PlanHoleGroup read;
   const std::string section = jobkey::HoleSection(group);
-  std::string text;
+  std::string x, y;
   for (int k = 1; k <= kMaxHolePoints; ++k) {
-    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room, text)) {
+    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room, x)) {
       read.error = ctx.messageBuffer;
+      read.points.clear();
       return read;
     }
-    if (text.empty()) break;
-    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room, text)) {
+    if (x.empty()) break;
+    if (!ReadJobFitting(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room, y)) {
       read.error = ctx.messageBuffer;
+      read.points.clear();
       return read;
     }
-    if (text.empty()) break;
+    if (y.empty()) break;
+    read.points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
   }
-  read.points = ReadHoleGroup(ctx, group);
   for (std::size_t k = 0; k < read.points.size(); ++k) {
     const HolePoint& p = read.points[k];
     if (!FitsNumberWord(p.xMm) || !FitsNumberWord(p.yMm)) {
@@ -151,19 +155,6 @@ int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& 
     if (!FitsNumberWord(values.qMm)) return SetTooLargeError(ctx, jobkey::kQCodeNumber.name, q);
   }
   return kDone;
-}
-
-std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group) {
-  const std::string section = jobkey::HoleSection(group);
-  std::vector<HolePoint> points;
-  for (int k = 1; k <= kMaxHolePoints; ++k) {
-    std::string x = ReadJobKey(ctx, section, jobkey::PositionKey('X', k), jobkey::kPositionX.room);
-    if (x.empty()) break;
-    std::string y = ReadJobKey(ctx, section, jobkey::PositionKey('Y', k), jobkey::kPositionY.room);
-    if (y.empty()) break;
-    points.push_back({common::ParseLeadingDouble(x), common::ParseLeadingDouble(y)});
-  }
-  return points;
 }
 
 int BuildNcPlan(Context& ctx, NcPlan& plan) {

@@ -89,10 +89,6 @@ int ReadProcessTools(Context& ctx, ProcessTools& tools);
 // error text in the message buffer.
 int ReadCycleValues(Context& ctx, std::string_view processSection, CycleValues& values);
 
-// The points of Hole<group>: X<k>, Y<k> for k = 1 .. 98 up to the first
-// absent or empty one.
-std::vector<HolePoint> ReadHoleGroup(Context& ctx, int group);
-
 // The plan of the current job. 0, or -1 with the error text in the message
 // buffer when the process list cannot be read at all (a process without its
 // tool or length offset number). The message buffer is otherwise left as it
