@@ -110,7 +110,7 @@ common::DialogProc ProcessDialogProc(Context& ctx) {
           LoadProcesses(ctx, form);
         break;
       case DialogEvent::FocusLost:
-        if (id >= kFirstTCell && id <= kLastTCell) CopyToolNumber(form, id - kFirstTCell + 1);
+        if (id >= kFirstTCell && id <= kLastTCell) CopyToolNumber(form, ProcessCellRow(id));
         ShowCellAsSaved(form, id);
         break;
       case DialogEvent::Command:

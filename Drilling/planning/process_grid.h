@@ -32,7 +32,12 @@ enum ProcessColumn : int {
 };
 
 // Control identifier of a cell: 2000 + 50 x column + row (row 1..15).
-constexpr int ProcessCellId(int column, int row) { return 2000 + 50 * column + row; }
+constexpr int kFirstCellId = 2000;
+constexpr int kCellIdsPerColumn = 50;
+constexpr int ProcessCellId(int column, int row) { return kFirstCellId + kCellIdsPerColumn * column + row; }
+// The column and row of a cell's identifier (not a cell's: a row outside 1..15).
+constexpr int ProcessCellColumn(int id) { return (id - kFirstCellId) / kCellIdsPerColumn; }
+constexpr int ProcessCellRow(int id) { return (id - kFirstCellId) % kCellIdsPerColumn; }
 // The T cells are 2101..2115: leaving one completes H and D of its row.
 constexpr int kFirstTCell = ProcessCellId(kColT, 1);
 constexpr int kLastTCell = ProcessCellId(kColT, kProcessRows);

@@ -294,8 +294,8 @@ std::string SavedNumberText(int column, double value) {
 }
 
 void ShowCellAsSaved(common::Form& window, int id) {
-  const int column = (id - ProcessCellId(0, 0)) / 50;
-  const int row = (id - ProcessCellId(0, 0)) % 50;
+  const int column = ProcessCellColumn(id);
+  const int row = ProcessCellRow(id);
   if (id < ProcessCellId(0, 1) || row < 1 || row > kProcessRows) return;
   if (column != kColR && column != kColZ && column != kColQ && column != kColOffset) return;
   double value = 0;
