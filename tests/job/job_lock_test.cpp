@@ -64,7 +64,9 @@ TEST_F(JobLockTest, ASaveWaitsForAnotherWriterAndThenWritesNothing) {
     // The save of a command keeps the command's lock; it goes when the command ends.
     EXPECT_EQ(std::filesystem::exists(lockPath), outer.has_value() || !c.saved);
     outer.reset();
-    if (c.saved) EXPECT_FALSE(std::filesystem::exists(lockPath));
+    if (c.saved) {
+      EXPECT_FALSE(std::filesystem::exists(lockPath));
+    }
     std::filesystem::remove(lockPath);
   }
 }
