@@ -84,7 +84,15 @@ void RemoveFile(const fs::path& path) {
   fs::remove(path, ec);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The "started" of a process: its creation time (100 ns since 1601), so
+// that a reused process id does not pass for the holder; empty when unknown.
+std::string StartedOf(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return {};
+  return std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+}
+#else
 // A file of /proc: its size says 0 and it cannot be sought, so it is read
 // to its end.
 bool ReadProcFile(const std::string& path, std::string& text) {
@@ -162,9 +170,7 @@ LockHolder ThisProcessAsHolder() {
   me.host = HostName();
 #ifdef _WIN32
   me.pid = static_cast<long long>(GetCurrentProcessId());
-  FILETIME created, exited, kernel, user;
-  if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-    me.started = std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+  me.started = StartedOf(GetCurrentProcess());
 #else
   me.pid = static_cast<long long>(::getpid());
   me.started = StartedOf(me.pid, nullptr);
@@ -180,10 +186,10 @@ bool HolderIsAlive(const LockHolder& holder) {
   if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
   DWORD code = 0;
   bool alive = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
-  FILETIME created, exited, kernel, user;
-  if (alive && !holder.started.empty() && GetProcessTimes(h, &created, &exited, &kernel, &user))
-    alive = holder.started ==
-            std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+  if (alive && !holder.started.empty()) {
+    const std::string started = StartedOf(h);
+    if (!started.empty()) alive = holder.started == started;
+  }
   CloseHandle(h);
   return alive;
 #else
