@@ -113,9 +113,7 @@ SendOutcome DncTransfer(Context& ctx, common::Form* main, const TransferJob& job
 }
 
 SendOutcome FtpSend(Context& ctx, common::Form* main, const TransferJob& job) {
-  SendOutcome how = SendOutcome::Failed;
-  FtpTransfer(ctx, main, job.ncPath, job.destination, &how);
-  return how;
+  return FtpTransfer(ctx, main, job.ncPath, job.destination);
 }
 
 constexpr TransferMethod kMethods[] = {
@@ -215,9 +213,7 @@ void RemoveStaleFtpScript(const Context& ctx) {
   common::RemoveStaleTemporaries(script);
 }
 
-namespace {
-
-SendOutcome UploadByFtp(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host) {
+SendOutcome FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host) {
   SetDialogFolder(ctx, "NC");
   std::string user = ReadConfigKey(ctx, config::kFtpUser);
   std::string password = ReadConfigKey(ctx, config::kFtpPassword);
@@ -291,14 +287,6 @@ SendOutcome UploadByFtp(Context& ctx, common::Form* main, const fs::path& ncPath
   return SendOutcome::Failed;
 }
 
-}  // namespace
-
-int FtpTransfer(Context& ctx, common::Form* main, const fs::path& ncPath, std::string_view host,
-                SendOutcome* how) {
-  const SendOutcome outcome = UploadByFtp(ctx, main, ncPath, host);
-  if (how) *how = outcome;
-  return outcome == SendOutcome::Sent ? 0 : -1;
-}
 
 std::span<const TransferMethod> TransferMethods() { return kMethods; }
 

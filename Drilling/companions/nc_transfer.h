@@ -54,13 +54,12 @@ FtpOutcome ReadFtpOutcome(std::string_view clientOutput);
 // Runs DncStop.sh and lists "DNCソフトウェアを閉じます。". Returns 0.
 int StopDncSoftware(Context& ctx, common::Form* main);
 
-// Uploads `ncPath` to `host` ("name" or "name port"). 0 when the server
-// confirmed the upload, -1 otherwise. The client runs through the Ui's long
-// task (off the window's thread, with 中止), at most kFtpWaitMs; it dies with
-// this process. `how` (when given) tells how it ended: a failure that showed
-// its own error box, or a stop by the operator.
-int FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& ncPath, std::string_view host,
-                SendOutcome* how = nullptr);
+// Uploads `ncPath` to `host` ("name" or "name port"): Sent when the server
+// confirmed the upload; otherwise how it failed (a failure that showed its
+// own error box, or a stop by the operator). The client runs through the
+// Ui's long task (off the window's thread, with 中止), at most kFtpWaitMs;
+// it dies with this process.
+SendOutcome FtpTransfer(Context& ctx, common::Form* main, const std::filesystem::path& ncPath, std::string_view host);
 
 // Removes ncdata/mtftp.ctl (and temporaries of it whose writer is gone): the
 // script holds the password, and a transfer killed between writing it and
