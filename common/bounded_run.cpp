@@ -9,7 +9,6 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -30,8 +29,6 @@ namespace {
 constexpr std::size_t kMaxOutputBytes = 1u << 20;
 // Granularity of the checks for the program's end (ms).
 constexpr int kPollMs = 50;
-// Where a program name is looked for when PATH is not set.
-constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
 
 using Clock = std::chrono::steady_clock;
 
@@ -50,27 +47,11 @@ void Drain(int fd, std::string& output) {
   }
 }
 
-bool IsExecutableFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 // The file to run: a program with a folder part as it is, a bare name looked
-// up on PATH (an empty entry is the current folder, as the shell has it).
-// Empty when there is none.
+// up on PATH. Empty when there is none.
 std::string FindProgram(const std::string& program) {
   if (program.find('/') != std::string::npos) return program;
-  std::string path = EnvironmentValue("PATH");
-  if (path.empty()) path = kDefaultPath;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = path.find(':', start);
-    std::string folder = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
-    if (IsExecutableFile(candidate)) return candidate;
-    if (end == std::string::npos) return {};
-    start = end + 1;
-  }
+  return FindOnPath(program);
 }
 
 // Starts the program in its own process group with standard input from

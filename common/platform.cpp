@@ -28,6 +28,31 @@ std::string EnvironmentValue(const char* name) {
   return v ? std::string(v) : std::string();
 }
 
+std::string FindOnPath(const std::string& name) {
+#ifdef _WIN32
+  const char separator = ';';
+  const std::string path = EnvironmentValue("PATH");
+#else
+  const char separator = ':';
+  std::string path = EnvironmentValue("PATH");
+  if (path.empty()) path = "/usr/local/bin:/usr/bin:/bin";
+#endif
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = path.find(separator, start);
+    const std::string folder = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const fs::path candidate = fs::path(folder.empty() ? std::string(".") : folder) / name;
+    std::error_code ec;
+#ifdef _WIN32
+    if (fs::is_regular_file(candidate, ec)) return candidate.string();
+#else
+    if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+#endif
+    if (end == std::string::npos) return {};
+    start = end + 1;
+  }
+}
+
 fs::path SharedDataRoot(const fs::path& executableFolder) {
 #ifdef _WIN32
   (void)executableFolder;

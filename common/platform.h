@@ -37,4 +37,9 @@ std::string ExecutableName(const std::string& baseName);
 // Environment lookup; empty when unset.
 std::string EnvironmentValue(const char* name);
 
+// The first executable file called `name` in the folders of PATH, as the
+// system's own program start looks it up (an unset PATH is the system's
+// default one; an empty entry is the current folder). Empty when there is none.
+std::string FindOnPath(const std::string& name);
+
 }  // namespace common

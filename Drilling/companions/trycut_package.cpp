@@ -19,10 +19,6 @@
 #include "common/text.h"
 #include "common/textfile.h"
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
 
 namespace drilling {
@@ -89,28 +85,6 @@ const Variable* FindVariable(const std::vector<Variable>& variables, std::string
 bool IsAbsolutePathText(std::string_view text) {
   if (!text.empty() && (text[0] == '/' || text[0] == '\\')) return true;
   return text.size() >= 3 && text[1] == ':' && (text[2] == '\\' || text[2] == '/');
-}
-
-// The first executable called `name` on PATH, empty when there is none.
-std::string FindOnPath(const std::string& name) {
-  std::string path = common::EnvironmentValue("PATH");
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    std::string folder = path.substr(start, end - start);
-    if (!folder.empty()) {
-      fs::path candidate = fs::path(folder) / name;
-      std::error_code ec;
-#ifndef _WIN32
-      if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-#else
-      if (fs::is_regular_file(candidate, ec)) return candidate.string();
-#endif
-    }
-    start = end + 1;
-  }
-  return {};
 }
 
 // An absolute Linux path as a Windows program under wine sees it (drive Z:
@@ -482,7 +456,7 @@ int StartTrycutBatch(Context& ctx, common::Form* main, const fs::path& batchPath
     return CannotRun(ctx, main, common::FormatText(kNoStartLineFormat, batchPath.string().c_str()));
   common::LaunchRequest request;
   std::string why;
-  if (!TrycutLaunchRequest(command, FindOnPath("wine"), request, why)) return CannotRun(ctx, main, why);
+  if (!TrycutLaunchRequest(command, common::FindOnPath("wine"), request, why)) return CannotRun(ctx, main, why);
   if (!ctx.launcher || !ctx.launcher->Start(request))
     return CannotRun(ctx, main, common::FormatText(kCannotStartFormat, request.program.c_str()));
   return 0;
