@@ -127,7 +127,9 @@ TEST_F(QtHostTest, EscapeIsTheCancelCommandAndOnlyTheProcedureEnds) {
     EXPECT_EQ(seen.back(), std::make_pair(common::DialogEvent::Command, common::kCancelCommand));
     EXPECT_EQ(form.HasEnded(), row.endsOnCancel);
     EXPECT_EQ(form.isVisible(), !row.endsOnCancel);
-    if (row.endsOnCancel) EXPECT_EQ(form.Result(), 7);
+    if (row.endsOnCancel) {
+      EXPECT_EQ(form.Result(), 7);
+    }
   }
 
   common::QtForm main(MainDialogTemplate(), MainWindowProc(ctx), nullptr, {});
