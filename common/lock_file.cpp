@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "common/platform.h"
+#include "common/text.h"
 #include "common/textfile.h"
 
 #ifdef _WIN32
@@ -150,10 +151,7 @@ bool ParseLockFileText(const std::string& text, LockHolder& holder) {
       read.host = line.substr(5);
       host = true;
     } else if (line.rfind("pid=", 0) == 0) {
-      std::string digits = line.substr(4);
-      if (digits.empty() || digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-      read.pid = std::stoll(digits);
+      if (!ParseDigits(std::string_view(line).substr(4), &read.pid)) return false;
       pid = true;
     } else if (line.rfind("started=", 0) == 0) {
       read.started = line.substr(8);
