@@ -12,8 +12,13 @@ namespace drilling {
 
 namespace {
 
-bool Near(double a, double b) { return std::fabs(a - b) <= kImportToleranceMm; }
-bool Near(const PlanePoint& a, const PlanePoint& b) { return Near(a.xMm, b.xMm) && Near(a.yMm, b.yMm); }
+bool Near(const PlanePoint& a, const PlanePoint& b) { return NearMm(a.xMm, b.xMm) && NearMm(a.yMm, b.yMm); }
+
+// A length to the micrometre, never a negative zero ("-0.").
+double Micrometre(double mm) {
+  const double r = std::round(mm * 1000) / 1000;
+  return r == 0 ? 0.0 : r;
+}
 
 // Points filed in cells of the tolerance's size: a point within the
 // tolerance of another lies in its cell or a neighbouring one.
@@ -67,11 +72,11 @@ std::optional<OutlineBox> FindOutline(std::span<const DrawnSegment> segments, do
     if (std::fabs(s.x1Mm) > 1e9 || std::fabs(s.y1Mm) > 1e9 || std::fabs(s.x2Mm) > 1e9 || std::fabs(s.y2Mm) > 1e9)
       continue;
     PlanePoint a{s.x1Mm, s.y1Mm}, b{s.x2Mm, s.y2Mm};
-    if (Near(a.yMm, b.yMm) && !Near(a.xMm, b.xMm)) {
+    if (NearMm(a.yMm, b.yMm) && !NearMm(a.xMm, b.xMm)) {
       if (b.xMm < a.xMm) std::swap(a, b);
       horizontalByLeft.Add(a, static_cast<int>(horizontal.size()));
       horizontal.push_back({a, b});
-    } else if (Near(a.xMm, b.xMm) && !Near(a.yMm, b.yMm)) {
+    } else if (NearMm(a.xMm, b.xMm) && !NearMm(a.yMm, b.yMm)) {
       if (b.yMm < a.yMm) std::swap(a, b);
       verticalByBottom.Add(a, static_cast<int>(vertical.size()));
       vertical.push_back({a, b});
@@ -83,13 +88,13 @@ std::optional<OutlineBox> FindOutline(std::span<const DrawnSegment> segments, do
       const PlanePoint topLeft = vertical[static_cast<std::size_t>(left)].to;
       verticalByBottom.ForNear(bottom.to, [&](int right) {
         const PlanePoint topRight = vertical[static_cast<std::size_t>(right)].to;
-        if (!Near(topLeft.yMm, topRight.yMm)) return;
+        if (!NearMm(topLeft.yMm, topRight.yMm)) return;
         horizontalByLeft.ForNear(topLeft, [&](int top) {
           if (!Near(horizontal[static_cast<std::size_t>(top)].to, topRight)) return;
           const OutlineBox box{bottom.from.xMm, bottom.from.yMm, bottom.to.xMm, topLeft.yMm};
           const double area = box.WidthMm() * box.HeightMm();
           if (!largest || area > largest->WidthMm() * largest->HeightMm()) largest = box;
-          if (!ofStockSize && Near(box.WidthMm(), stockXMm) && Near(box.HeightMm(), stockYMm)) ofStockSize = box;
+          if (!ofStockSize && NearMm(box.WidthMm(), stockXMm) && NearMm(box.HeightMm(), stockYMm)) ofStockSize = box;
         });
       });
     });
@@ -119,13 +124,13 @@ std::vector<ProposedGroup> GroupCircles(std::span<const DrawnCircle> circles, st
       index.Add(at, found);
     }
     std::vector<double>& d = centres[static_cast<std::size_t>(found)].diameters;
-    if (std::none_of(d.begin(), d.end(), [&](double x) { return Near(x, c.diameterMm); })) d.push_back(c.diameterMm);
+    if (std::none_of(d.begin(), d.end(), [&](double x) { return NearMm(x, c.diameterMm); })) d.push_back(c.diameterMm);
   }
 
   std::vector<ProposedGroup> groups;
   auto add = [&groups](HoleKind kind, double diameterMm, const PlanePoint& at) {
     for (ProposedGroup& g : groups)
-      if (g.kind == kind && Near(g.diameterMm, diameterMm)) {
+      if (g.kind == kind && NearMm(g.diameterMm, diameterMm)) {
         g.positions.push_back(at);
         return;
       }
@@ -136,14 +141,14 @@ std::vector<ProposedGroup> GroupCircles(std::span<const DrawnCircle> circles, st
       const double small = std::min(c.diameters[0], c.diameters[1]);
       const double large = std::max(c.diameters[0], c.diameters[1]);
       auto match = std::find_if(pairs.begin(), pairs.end(), [&](const PairedSize& p) {
-        return (Near(p.holeMm, small) && Near(p.otherMm, large)) || (Near(p.holeMm, large) && Near(p.otherMm, small));
+        return (NearMm(p.holeMm, small) && NearMm(p.otherMm, large)) || (NearMm(p.holeMm, large) && NearMm(p.otherMm, small));
       });
       if (match != pairs.end()) {
         add(match->kind, match->holeMm, c.at);
         continue;
       }
     }
-    for (double d : c.diameters) add(HoleKind::Drill, std::round(d * 1000) / 1000, c.at);
+    for (double d : c.diameters) add(HoleKind::Drill, Micrometre(d), c.at);
   }
   SortBySize(groups);
   return groups;
@@ -153,7 +158,7 @@ void MergeGroups(std::vector<ProposedGroup>& groups) {
   std::vector<ProposedGroup> merged;
   for (ProposedGroup& g : groups) {
     auto same = std::find_if(merged.begin(), merged.end(), [&](const ProposedGroup& m) {
-      return m.kind == g.kind && Near(m.diameterMm, g.diameterMm);
+      return m.kind == g.kind && NearMm(m.diameterMm, g.diameterMm);
     });
     if (same == merged.end()) {
       merged.push_back(std::move(g));
@@ -169,27 +174,21 @@ void MergeGroups(std::vector<ProposedGroup>& groups) {
 void ApplyKindChoices(std::vector<ProposedGroup>& groups, std::span<const KindChoice> choices) {
   for (const KindChoice& choice : choices)
     for (ProposedGroup& g : groups)
-      if (g.kind == HoleKind::Drill && Near(g.diameterMm, choice.diameterMm)) g.kind = choice.kind;
+      if (g.kind == HoleKind::Drill && NearMm(g.diameterMm, choice.diameterMm)) g.kind = choice.kind;
   MergeGroups(groups);
 }
 
 void PlaceInJob(std::vector<ProposedGroup>& groups, const PlanePoint& cornerMm, const PlanePoint& originMm) {
-  auto micrometre = [](double mm) {
-    const double r = std::round(mm * 1000) / 1000;
-    return r == 0 ? 0.0 : r;  // never a negative zero ("-0.")
-  };
   for (ProposedGroup& g : groups)
     for (PlanePoint& p : g.positions) {
-      p.xMm = micrometre(p.xMm - cornerMm.xMm - originMm.xMm);
-      p.yMm = micrometre(p.yMm - cornerMm.yMm - originMm.yMm);
+      p.xMm = Micrometre(p.xMm - cornerMm.xMm - originMm.xMm);
+      p.yMm = Micrometre(p.yMm - cornerMm.yMm - originMm.yMm);
     }
 }
 
 std::string GroupLabel(const ProposedGroup& group) {
-  const char* word = "";
-  for (const HoleKindDescription& k : HoleKinds())
-    if (k.kind == group.kind) word = k.word;
-  return common::FormatText("%s φ%s", word, FormatNumber(group.diameterMm, 0).c_str());
+  const HoleKindDescription* k = DescribeHoleKind(group.kind);
+  return common::FormatText("%s φ%s", k ? k->word : "", FormatNumber(group.diameterMm, 0).c_str());
 }
 
 ImportFit FitToJob(const std::vector<ProposedGroup>& groups) {

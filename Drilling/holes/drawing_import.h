@@ -7,6 +7,7 @@
 // writing the job are in drawing_import_job.h.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@ namespace drilling {
 
 // Sizes and centres closer than this (mm) are the same.
 constexpr double kImportToleranceMm = 0.01;
+inline bool NearMm(double a, double b) { return std::fabs(a - b) <= kImportToleranceMm; }
 // What a job holds.
 constexpr std::size_t kImportMaxGroups = 4;
 constexpr std::size_t kImportMaxPositions = 20;

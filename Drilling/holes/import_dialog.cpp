@@ -29,10 +29,8 @@ ControlTemplate Caption(const char* text, int x, int y, int width) {
 
 // The kind's entry in the kind lists (the order of HoleKinds()).
 int KindIndex(HoleKind kind) {
-  auto kinds = HoleKinds();
-  for (std::size_t i = 0; i < kinds.size(); ++i)
-    if (kinds[i].kind == kind) return static_cast<int>(i);
-  return -1;
+  const HoleKindDescription* k = DescribeHoleKind(kind);
+  return k ? static_cast<int>(k - HoleKinds().data()) : -1;
 }
 
 // The proposal in the table, the notes and the preview.
@@ -194,9 +192,6 @@ common::DialogProc ImportDialogProc(Context& ctx, std::shared_ptr<ImportDialogSt
       case common::DialogEvent::Init:
         for (int row = 0; row < kImportRows; ++row)
           for (const HoleKindDescription& k : HoleKinds()) dialog.AddEntry(kImportKind1Combo + row, k.word);
-        for (const std::string& layer : state->options.layers)
-          dialog.SetText(kImportLayersEdit, dialog.Text(kImportLayersEdit, kFieldRoom) +
-                                                (layer == state->options.layers.front() ? "" : ",") + layer);
         Show(dialog, *state);
         break;
       case common::DialogEvent::Command:

@@ -81,4 +81,10 @@ const HoleKindDescription* FindHoleKind(std::string_view holeType) {
   return nullptr;
 }
 
+const HoleKindDescription* DescribeHoleKind(HoleKind kind) {
+  for (const HoleKindDescription& k : kKinds)
+    if (k.kind == kind) return &k;
+  return nullptr;
+}
+
 }  // namespace drilling

@@ -74,4 +74,7 @@ std::span<const HoleKindDescription> HoleKinds();
 // UTF-8 text finds exactly the whole characters); nullptr for none.
 const HoleKindDescription* FindHoleKind(std::string_view holeType);
 
+// The description of `kind`; nullptr for a kind without one.
+const HoleKindDescription* DescribeHoleKind(HoleKind kind);
+
 }  // namespace drilling
