@@ -11,7 +11,6 @@
 #include "Drilling/holes/hole_dialog_template.h"
 #include "Drilling/job/hole_controls.h"
 #include "Drilling/job/job_file.h"
-#include "Drilling/job/job_lock.h"
 #include "Drilling/planning/dimension_tables.h"
 #include "Drilling/planning/hole_kinds.h"
 #include "common/memory_form.h"
@@ -26,8 +25,6 @@ namespace {
 
 // A drill's point: its length is about 0.3 x its diameter (118 degrees).
 constexpr double kDrillPointPerDiameter = 0.3;
-
-bool NearSize(double a, double b) { return std::fabs(a - b) <= kImportToleranceMm; }
 
 // The stock and the origin of the job, all numbers. False after the error.
 bool ReadStock(Context& ctx, common::Form* owner, ImportProposal& p) {
@@ -95,18 +92,15 @@ void Collect(const dxf::Drawing& drawing, const std::vector<std::string>& layers
     notes.push_back(common::FormatText("数値でない値のある図形 %zu 個は読みません。", drawing.problems.size()));
 }
 
-// The type text of a kind: the first entry of the HoleType list of
-// Drilling.ini that names it, else the kind's word.
-std::string TypeText(Context& ctx, HoleKind kind) {
-  common::MemoryForm list(HoleDialogTemplate());
-  ClearHoleDialog(ctx, list, true);
-  for (int i = 0; i < list.EntryCount(kHoleTypeCombo); ++i) {
-    std::string entry = list.EntryText(kHoleTypeCombo, i);
+// The type text of a kind: the first entry of the dialog's type list (the
+// HoleType list of Drilling.ini) that names it, else the kind's word.
+std::string TypeText(const common::Form& dialog, HoleKind kind) {
+  for (int i = 0; i < dialog.EntryCount(kHoleTypeCombo); ++i) {
+    std::string entry = dialog.EntryText(kHoleTypeCombo, i);
     if (const HoleKindDescription* k = FindHoleKind(entry); k && k->kind == kind) return entry;
   }
-  for (const HoleKindDescription& k : HoleKinds())
-    if (k.kind == kind) return k.word;
-  return {};
+  const HoleKindDescription* k = DescribeHoleKind(kind);
+  return k ? k->word : std::string();
 }
 
 // The hole definition dialog of one group as the operator would fill it:
@@ -114,11 +108,11 @@ std::string TypeText(Context& ctx, HoleKind kind) {
 void FillGroup(Context& ctx, const ImportProposal& proposal, const ProposedGroup& g, int number,
                const std::vector<std::pair<double, double>>& depthsMm, common::MemoryForm& form) {
   ClearHoleDialog(ctx, form, true);
-  form.SetText(kHoleTypeCombo, TypeText(ctx, g.kind));
+  form.SetText(kHoleTypeCombo, TypeText(form, g.kind));
   form.SetText(kHoleDiameterEdit, FormatNumber(g.diameterMm, 0));
   ApplyHoleType(ctx, form);
   auto given = std::find_if(depthsMm.begin(), depthsMm.end(),
-                            [&](const std::pair<double, double>& d) { return NearSize(d.first, g.diameterMm); });
+                            [&](const std::pair<double, double>& d) { return NearMm(d.first, g.diameterMm); });
   if (given != depthsMm.end()) {
     form.SetText(kHoleDepthEdit, FormatNumber(given->second, 0));
   } else if (form.FullText(kHoleDepthEdit).empty()) {
@@ -160,8 +154,8 @@ int ProposeImport(Context& ctx, common::Form* owner, const std::filesystem::path
       return Report(ctx, owner, kKindError,
                     "エラー：図面に外形（線で閉じた長方形）が見つかりません。材料の左下角の位置を指定して下さい。");
     proposal.cornerMm = {proposal.outline->minXMm, proposal.outline->minYMm};
-    if (!NearSize(proposal.outline->WidthMm(), proposal.stockXMm) ||
-        !NearSize(proposal.outline->HeightMm(), proposal.stockYMm))
+    if (!NearMm(proposal.outline->WidthMm(), proposal.stockXMm) ||
+        !NearMm(proposal.outline->HeightMm(), proposal.stockYMm))
       proposal.notes.push_back(common::FormatText(
           "図面の外形 %s × %s は材料寸法 %s × %s と違います。", FormatNumber(proposal.outline->WidthMm(), 0).c_str(),
           FormatNumber(proposal.outline->HeightMm(), 0).c_str(), FormatNumber(proposal.stockXMm, 0).c_str(),
@@ -225,11 +219,7 @@ int SaveImport(Context& ctx, common::Form* owner, const ImportProposal& proposal
     }
     if (HoleGroupReplacement(ctx, form, n, changes) != kDone) return kFailed;
   }
-  JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
-  if (!lock.Held()) return kFailed;
-  if (!common::WriteProfileChanges(changes, ctx.currentJobPath))
-    return ReportF(ctx, owner, kKindError, "エラー：定義ファイルに書き込めません。\n%s",
-                   ctx.currentJobPath.string().c_str());
+  if (!WriteJobChanges(ctx, owner, changes)) return kFailed;
   for (std::size_t i = 0; i < fit.kept.size(); ++i)
     ReportF(ctx, owner, kKindList, "穴情報 [%zu] %s：%zu 穴", i + 1, GroupLabel(fit.kept[i]).c_str(),
             fit.kept[i].positions.size());

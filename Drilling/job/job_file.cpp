@@ -125,17 +125,24 @@ int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair
   return kDone;
 }
 
+bool WriteJobChanges(Context& ctx, common::Form* owner, const std::vector<common::ProfileSectionChange>& changes) {
+  JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
+  if (!lock.Held()) return false;
+  if (common::WriteProfileChanges(changes, ctx.currentJobPath)) return true;
+  ReportF(ctx, owner, kKindError, kWriteFailedFormat, ctx.currentJobPath.string().c_str());
+  return false;
+}
+
 namespace {
 
 // Writes changes to one section of the current job file at once; a failure
 // is reported (kind -1) and gives false.
 bool WriteJobSection(Context& ctx, common::Form* owner, std::string_view section,
                      const std::vector<common::ProfileChange>& changes) {
-  JobLock lock(ctx, owner, ctx.currentJobPath);  // one writer at a time
-  if (!lock.Held()) return false;
-  if (common::WriteProfileTexts(section, changes, ctx.currentJobPath)) return true;
-  ReportF(ctx, owner, kKindError, kWriteFailedFormat, ctx.currentJobPath.string().c_str());
-  return false;
+  std::vector<common::ProfileSectionChange> inSection;
+  inSection.reserve(changes.size());
+  for (const common::ProfileChange& c : changes) inSection.push_back({std::string(section), c.key, c.value});
+  return WriteJobChanges(ctx, owner, inSection);
 }
 
 bool IsDeviceName(std::string_view title) {

@@ -124,6 +124,10 @@ int CheckHolePositions(Context& ctx, common::Form& dialog, std::vector<std::pair
 // ("下穴径" gives 1104); 0 for another key.
 int HoleFieldControl(std::string_view key);
 
+// Writes `changes` to the current job file in one write, holding the job's
+// lock; a failure is reported (kind -1) and gives false.
+bool WriteJobChanges(Context& ctx, common::Form* owner, const std::vector<common::ProfileSectionChange>& changes);
+
 // The changes that make section Hole<group> hold exactly what the hole
 // definition dialog holds, for the import of groups from a drawing (one
 // write of every group): each size key written, an empty field as an empty
