@@ -120,7 +120,6 @@ int WritePoints(Context& ctx, common::Form& calculator, common::Form& hole, cons
   return kDone;
 }
 
-// The calculators' common commands; `calculate` runs the calculation.
 // A calculator opens beside the position rows it fills (not over them), so
 // the operator sees the positions arrive.
 void PlaceBesideRows(Context& ctx, common::Form& calculator) {
@@ -138,6 +137,7 @@ void PlaceBesideRows(Context& ctx, common::Form& calculator) {
   calculator.MoveTo(at.x, at.y);
 }
 
+// The calculators' common commands; `calculate` runs the calculation.
 common::DialogProc CalculatorProc(Context& ctx, int (*calculate)(Context&, common::Form&), bool referenceAngle) {
   return [&ctx, calculate, referenceAngle](common::Form& form, common::DialogEvent event, int id) {
     switch (event) {

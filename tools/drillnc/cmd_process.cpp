@@ -76,8 +76,6 @@ int CountRows(const common::Form& form) {
   return n;
 }
 
-}  // namespace
-
 // The list as stored (Z negated, numbers in their stored form), not the grid
 // as typed or generated.
 void PrintStoredList(Session& session) {
@@ -86,6 +84,8 @@ void PrintStoredList(Session& session) {
   stored.Init();
   PrintGrid(session, stored);
 }
+
+}  // namespace
 
 // plan: 【工程作成】 on the job, then 【保 存】. A generation that reported an
 // error leaves the grid for the operator to complete; here nobody can, so
