@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "Drilling/holes/drawing_import.h"
+#include "Drilling/holes/drawing_import_job.h"
 #include "common/text.h"
 #include "dxf/dxf_reader.h"
-#include "dxf/plan_shapes.h"
 
 namespace {
 
@@ -53,12 +53,10 @@ void BM_ImportDrawingOf10000Entities(benchmark::State& state) {
     dxf::Drawing drawing;
     std::string error;
     if (!dxf::ReadDxf(bytes, drawing, error)) state.SkipWithError(error.c_str());
-    dxf::PlanShapes shapes;
-    dxf::CollectPlanShapes(drawing, shapes);
     std::vector<drilling::DrawnCircle> circles;
     std::vector<drilling::DrawnSegment> segments;
-    for (const auto& c : shapes.circles) circles.push_back({c.xMm, c.yMm, 2 * c.radiusMm});
-    for (const auto& e : shapes.edges) segments.push_back({e.x1Mm, e.y1Mm, e.x2Mm, e.y2Mm});
+    std::vector<std::string> notes;
+    drilling::Collect(drawing, {}, circles, segments, notes);
     const auto outline = drilling::FindOutline(segments, 600, 400);
     if (!outline) state.SkipWithError("no outline");
     std::vector<drilling::ProposedGroup> proposed = drilling::GroupCircles(circles, pairs);

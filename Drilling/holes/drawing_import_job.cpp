@@ -69,29 +69,6 @@ std::vector<PairedSize> ReadPairs(Context& ctx, std::vector<std::string>& notes)
   return pairs;
 }
 
-void Collect(const dxf::Drawing& drawing, const std::vector<std::string>& layers, std::vector<DrawnCircle>& circles,
-             std::vector<DrawnSegment>& segments, std::vector<std::string>& notes) {
-  dxf::PlanShapes shapes;
-  dxf::CollectPlanShapes(drawing, shapes);
-  std::vector<bool> chosen(drawing.layers.size(), layers.empty());
-  for (const std::string& name : layers) {
-    bool found = false;
-    for (std::size_t i = 0; i < drawing.layers.size(); ++i)
-      if (common::EqualsNoCase(drawing.layers[i], name)) chosen[i] = found = true;
-    if (!found) notes.push_back(common::FormatText("画層 %s は図面にありません。", name.c_str()));
-  }
-  for (const dxf::ShapeCircle& c : shapes.circles)
-    if (chosen[static_cast<std::size_t>(c.layer)]) circles.push_back({c.xMm, c.yMm, 2 * c.radiusMm});
-  for (const dxf::ShapeEdge& e : shapes.edges) segments.push_back({e.x1Mm, e.y1Mm, e.x2Mm, e.y2Mm});
-  if (shapes.notCircles > 0)
-    notes.push_back(common::FormatText("傾いた面の円、ブロックで楕円になった円 %d 個は穴にしません。", shapes.notCircles));
-  if (shapes.insertsLeftOut > 0)
-    notes.push_back(common::FormatText("図面にないブロック、深すぎる入れ子の挿入 %d 個は読みません。", shapes.insertsLeftOut));
-  if (shapes.cut) notes.push_back("図形が多すぎるため、途中までしか読んでいません。");
-  if (!drawing.problems.empty())
-    notes.push_back(common::FormatText("数値でない値のある図形 %zu 個は読みません。", drawing.problems.size()));
-}
-
 // The type text of a kind: the first entry of the dialog's type list (the
 // HoleType list of Drilling.ini) that names it, else the kind's word.
 std::string TypeText(const common::Form& dialog, HoleKind kind) {
@@ -125,6 +102,29 @@ void FillGroup(Context& ctx, const ImportProposal& proposal, const ProposedGroup
 }
 
 }  // namespace
+
+void Collect(const dxf::Drawing& drawing, const std::vector<std::string>& layers, std::vector<DrawnCircle>& circles,
+             std::vector<DrawnSegment>& segments, std::vector<std::string>& notes) {
+  dxf::PlanShapes shapes;
+  dxf::CollectPlanShapes(drawing, shapes);
+  std::vector<bool> chosen(drawing.layers.size(), layers.empty());
+  for (const std::string& name : layers) {
+    bool found = false;
+    for (std::size_t i = 0; i < drawing.layers.size(); ++i)
+      if (common::EqualsNoCase(drawing.layers[i], name)) chosen[i] = found = true;
+    if (!found) notes.push_back(common::FormatText("画層 %s は図面にありません。", name.c_str()));
+  }
+  for (const dxf::ShapeCircle& c : shapes.circles)
+    if (chosen[static_cast<std::size_t>(c.layer)]) circles.push_back({c.xMm, c.yMm, 2 * c.radiusMm});
+  for (const dxf::ShapeEdge& e : shapes.edges) segments.push_back({e.x1Mm, e.y1Mm, e.x2Mm, e.y2Mm});
+  if (shapes.notCircles > 0)
+    notes.push_back(common::FormatText("傾いた面の円、ブロックで楕円になった円 %d 個は穴にしません。", shapes.notCircles));
+  if (shapes.insertsLeftOut > 0)
+    notes.push_back(common::FormatText("図面にないブロック、深すぎる入れ子の挿入 %d 個は読みません。", shapes.insertsLeftOut));
+  if (shapes.cut) notes.push_back("図形が多すぎるため、途中までしか読んでいません。");
+  if (!drawing.problems.empty())
+    notes.push_back(common::FormatText("数値でない値のある図形 %zu 個は読みません。", drawing.problems.size()));
+}
 
 int ProposeImport(Context& ctx, common::Form* owner, const std::filesystem::path& file, const ImportOptions& options,
                   ImportProposal& proposal) {

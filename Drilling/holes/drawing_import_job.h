@@ -39,6 +39,11 @@ struct ImportProposal {
   std::vector<std::string> notes;         // what the operator should know (Japanese)
 };
 
+// The circles (diameters) of the chosen layers (all when `layers` is empty)
+// and every straight edge of a read drawing; what is left out is a note.
+void Collect(const dxf::Drawing& drawing, const std::vector<std::string>& layers, std::vector<DrawnCircle>& circles,
+             std::vector<DrawnSegment>& segments, std::vector<std::string>& notes);
+
 // Reads the drawing and proposes the groups. kDone, or kFailed after the
 // error (kind -1): no job open, its stock or origin not numbers, a drawing
 // that cannot be read, no outline and no corner, no circle.
