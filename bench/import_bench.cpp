@@ -12,6 +12,7 @@
 #include "Drilling/holes/drawing_import_job.h"
 #include "common/text.h"
 #include "dxf/dxf_reader.h"
+#include "support/dxf_text.h"
 
 namespace {
 
@@ -19,13 +20,9 @@ namespace {
 // pairs of 10 and 8.5), 5,996 lines of a grid of title-block and hatch
 // pieces, axis-parallel like most of a mechanical drawing.
 std::string BigDrawing() {
-  std::string dxf = "0\nSECTION\n2\nENTITIES\n";
-  auto line = [&](double x1, double y1, double x2, double y2) {
-    dxf += common::FormatText("0\nLINE\n8\n0\n10\n%g\n20\n%g\n11\n%g\n21\n%g\n", x1, y1, x2, y2);
-  };
-  auto circle = [&](double x, double y, double d) {
-    dxf += common::FormatText("0\nCIRCLE\n8\nHOLES\n10\n%g\n20\n%g\n40\n%g\n", x, y, d / 2);
-  };
+  std::string dxf;
+  auto line = [&](double x1, double y1, double x2, double y2) { dxf += testsupport::DxfLine("0", x1, y1, x2, y2); };
+  auto circle = [&](double x, double y, double d) { dxf += testsupport::DxfCircle("HOLES", x, y, d); };
   line(0, 0, 600, 0);
   line(600, 0, 600, 400);
   line(600, 400, 0, 400);
@@ -41,7 +38,7 @@ std::string BigDrawing() {
     if (i % 2) line(x, y, x + 3, y);
     else line(x, y, x, y + 3);
   }
-  return dxf + "0\nENDSEC\n0\nEOF\n";
+  return testsupport::DxfEntitiesDrawing(dxf);
 }
 
 void BM_ImportDrawingOf10000Entities(benchmark::State& state) {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "support/dxf_text.h"
 #include "support/memory_limit.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 dxf::Drawing Read(const std::string& entities) {
   dxf::Drawing d;
   std::string error;
-  EXPECT_TRUE(dxf::ReadDxf("0\nSECTION\n2\nENTITIES\n" + entities + "0\nENDSEC\n0\nEOF\n", d, error)) << error;
+  EXPECT_TRUE(dxf::ReadDxf(testsupport::DxfEntitiesDrawing(entities), d, error)) << error;
   return d;
 }
 

@@ -13,6 +13,7 @@
 #include "common/memory_form.h"
 #include "common/text.h"
 #include "holes/holes_fixture.h"
+#include "support/dxf_text.h"
 
 namespace drilling {
 namespace {
@@ -21,13 +22,11 @@ namespace {
 // lower-left corner at (40, 25), two circles of 10, one of 6 and a tap pair
 // of 10 and 8.5.
 std::string Drawing() {
-  std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+  std::string dxf;
   auto line = [&](double x1, double y1, double x2, double y2) {
-    dxf += common::FormatText("0\nLINE\n8\nOUTLINE\n10\n%g\n20\n%g\n11\n%g\n21\n%g\n", x1, y1, x2, y2);
+    dxf += testsupport::DxfLine("OUTLINE", x1, y1, x2, y2);
   };
-  auto circle = [&](double x, double y, double d) {
-    dxf += common::FormatText("0\nCIRCLE\n8\nHOLES\n10\n%g\n20\n%g\n40\n%g\n", x + 40, y + 25, d / 2);
-  };
+  auto circle = [&](double x, double y, double d) { dxf += testsupport::DxfCircle("HOLES", x + 40, y + 25, d); };
   line(40, 25, 190, 25);
   line(190, 25, 190, 125);
   line(190, 125, 40, 125);
@@ -37,7 +36,7 @@ std::string Drawing() {
   circle(90, 30, 6);
   circle(120, 70, 10);
   circle(120, 70, 8.5);
-  return dxf + "0\nENDSEC\n0\nEOF\n";
+  return testsupport::DxfEntitiesDrawing(dxf);
 }
 
 class ImportDialogTest : public holestest::HolesFixture {
