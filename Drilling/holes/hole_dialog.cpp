@@ -75,6 +75,11 @@ void HoleCommand(Context& ctx, common::Form& dialog, int id) {
 
 }  // namespace
 
+void ShowStoredGroup(Context& ctx, common::Form& dialog, bool fillList) {
+  ClearHoleDialog(ctx, dialog, fillList);
+  LoadHoleGroup(ctx, dialog, [](Context&, common::Form& d) { EnableHoleTypeFields(d); });
+}
+
 void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList) {
   dialog.SetText(kHoleTypeCombo, "");
   for (int id = kHoleDiameterEdit; id <= kCboreDepthEdit; ++id)
@@ -144,14 +149,14 @@ common::DialogProc HoleDialogProc(Context& ctx) {
     switch (event) {
       case common::DialogEvent::Init:
         dialog.SetTitle(common::FormatText(kHoleDialogTitleFormat, ctx.currentHoleGroup));
-        ClearHoleDialog(ctx, dialog, true);
-        // A stored group is shown as stored: its sizes may differ from the
-        // table's on purpose, so only the fields of its type are set.
-        LoadHoleGroup(ctx, dialog, [](Context&, common::Form& d) { EnableHoleTypeFields(d); });
+        ShowStoredGroup(ctx, dialog, true);
         *shownDiameter = WholeText(dialog, kHoleDiameterEdit);
         break;
       case common::DialogEvent::Command:
         HoleCommand(ctx, dialog, id);
+        // An import shows the group as it saved it: its diameter is the one
+        // shown, so passing through the field looks nothing up.
+        if (id == kHoleCmdImport) *shownDiameter = WholeText(dialog, kHoleDiameterEdit);
         break;
       case common::DialogEvent::FocusLost:
         if (id == kHoleDiameterEdit) {

@@ -15,6 +15,11 @@ namespace drilling {
 // (section HoleType, HoleType0, HoleType1, ... up to the first absent key).
 void ClearHoleDialog(Context& ctx, common::Form& dialog, bool fillList);
 
+// The current group as stored, in a cleared dialog (its type list filled
+// first when `fillList`): its sizes may differ from the table's on purpose,
+// so nothing is looked up; only the fields of its type are enabled.
+void ShowStoredGroup(Context& ctx, common::Form& dialog, bool fillList);
+
 // The fields that apply to the kind of the current type enabled, those that
 // do not disabled (hole_kinds.h); a field the kind names neither way keeps
 // its state. Nothing for an empty type or a type without a kind.

@@ -239,9 +239,7 @@ int ImportFromDrawing(Context& ctx, common::Form& holeDialog) {
   state->file = chosen;
   if (ProposeImport(ctx, &holeDialog, state->file, state->options, state->proposal) != kDone) return kFailed;
   if (ctx.ui->RunModal(&holeDialog, ImportDialogTemplate(), ImportDialogProc(ctx, state)) != 1) return kFailed;
-  // The group as saved, without a look-up that would replace its sizes.
-  ClearHoleDialog(ctx, holeDialog, false);
-  LoadHoleGroup(ctx, holeDialog, [](Context&, common::Form& d) { EnableHoleTypeFields(d); });
+  ShowStoredGroup(ctx, holeDialog, false);
   return kDone;
 }
 

@@ -98,6 +98,7 @@ TEST_F(ImportDialogTest, TheOperatorsChoicesDecideWhatTheSaveWrites) {
       for (const auto& entry : scene->legend) legend.push_back(entry.text);
       d.Click(kImportCmdSave);
     };
+    ctx.currentHoleGroup = 3;  // the group of the tap pair, once imported
     common::MemoryForm hole(HoleDialogTemplate(), HoleDialogProc(ctx));
     hole.Init();
     hole.Click(kHoleCmdImport);
@@ -114,6 +115,13 @@ TEST_F(ImportDialogTest, TheOperatorsChoicesDecideWhatTheSaveWrites) {
     }
     EXPECT_EQ(saved, c.saved);
     EXPECT_EQ(Key(1, "X21"), "") << "no position of the old group stays";
+    // The dialog shows its group as saved: passing through the diameter
+    // looks nothing up, so a pilot size changed by hand afterwards stays.
+    if (!Key(3, "下穴径").empty()) {
+      hole.SetText(kPilotDiameterEdit, "7.7");
+      hole.Type(kHoleDiameterEdit, hole.FullText(kHoleDiameterEdit));
+      EXPECT_EQ(hole.FullText(kPilotDiameterEdit), "7.7");
+    }
   }
 }
 
