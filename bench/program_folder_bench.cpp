@@ -34,11 +34,8 @@ struct Installation {
   }
   fs::path User() const { return home / ".local/share/drilling-cam"; }
   int RunDrillnc() {
-    std::vector<std::string> env{"HOME=" + home.string(), "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    return testsupport::RunProgram({(bin / "drillnc").string(), "tools", "list"}, {}, envp.data());
+    return testsupport::RunProgram({(bin / "drillnc").string(), "tools", "list"}, {},
+                                   {"HOME=" + home.string(), "PATH=/usr/bin:/bin"});
   }
 };
 

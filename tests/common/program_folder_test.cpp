@@ -194,13 +194,9 @@ TEST(ProgramFolder, AnInstalledProgramStartsOnTheUsersFolder) {
   const fs::path home = inst.root / "home";
   fs::create_directories(home);
 
-  std::vector<std::string> env{"HOME=" + home.string(), "PATH=/usr/bin:/bin"};
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
   const fs::path out = inst.root / "out";
-  const int status =
-      testsupport::RunProgram({(inst.bin / "drillnc").string(), "show", "SAMPLE-PLATE"}, {{}, out, {}}, envp.data());
+  const int status = testsupport::RunProgram({(inst.bin / "drillnc").string(), "show", "SAMPLE-PLATE"}, {{}, out, {}},
+                                             {"HOME=" + home.string(), "PATH=/usr/bin:/bin"});
   EXPECT_EQ(status, 0) << ReadBytes(out);
   const fs::path user = home / ".local/share/drilling-cam";
   EXPECT_EQ(ReadBytes(user / "MCTOOL.ini"), ReadBytes(inst.shipped / "MCTOOL.ini"));

@@ -50,14 +50,12 @@ class DrillncTest : public ::testing::Test {
     const fs::path errFile = scratch / "err";
     std::vector<std::string> argv{DRILLING_PROGRAM_DIR "/drillnc"};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envCopy = env;
-    std::vector<char*> envp;
+    std::vector<std::string> all;
     for (char** e = environ; *e; ++e)
-      if (std::string(*e).rfind("DRILLING_HOME=", 0) != 0) envp.push_back(*e);
-    for (auto& e : envCopy) envp.push_back(e.data());
-    envp.push_back(nullptr);
+      if (std::string(*e).rfind("DRILLING_HOME=", 0) != 0) all.push_back(*e);
+    all.insert(all.end(), env.begin(), env.end());
     Outcome run;
-    run.status = testsupport::RunProgram(argv, {{}, outFile, errFile}, envp.data());
+    run.status = testsupport::RunProgram(argv, {{}, outFile, errFile}, all);
     run.out = ReadBytes(outFile);
     run.err = ReadBytes(errFile);
     return run;

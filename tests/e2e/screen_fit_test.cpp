@@ -195,13 +195,10 @@ TEST(ScreenFitTable, EveryWindowFitsEveryScreen) {
     }
     env.push_back("QT_QPA_PLATFORM=offscreen:configfile=" + config.string());
     env.push_back(std::string("QT_SCALE_FACTOR=") + s.scale);
-    std::vector<char*> envp;
-    for (auto& v : env) envp.push_back(v.data());
-    envp.push_back(nullptr);
     const fs::path out = work / "out.txt";
     const int status = testsupport::RunProgram({fs::read_symlink("/proc/self/exe").string(),
                                                 "--gtest_filter=ScreenFit.OnThisScreen"},
-                                               {"", out, out}, envp.data());
+                                               {"", out, out}, env);
     std::ifstream in(out);
     std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(status, 0) << label << "\n" << log;

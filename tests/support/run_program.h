@@ -54,4 +54,12 @@ inline int RunProgram(std::vector<std::string> argv, const StandardFiles& files,
   return WaitForExit(StartProgram(std::move(argv), files, envp));
 }
 
+// The same with the environment `env` ("NAME=value" each) and nothing else.
+inline int RunProgram(std::vector<std::string> argv, const StandardFiles& files, std::vector<std::string> env) {
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  return RunProgram(std::move(argv), files, envp.data());
+}
+
 }  // namespace testsupport
