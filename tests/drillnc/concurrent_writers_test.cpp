@@ -62,7 +62,9 @@ TEST(ConcurrentWriters, NoChangeOfEitherWriterIsLost) {
       if (rows != expected) w.faults.push_back("group " + g + " batch " + y + ": " + rows);
     }
   };
-  Writer one{1}, two{2};
+  Writer one, two;
+  one.group = 1;
+  two.group = 2;
   std::thread first(run, std::ref(one));
   std::thread second(run, std::ref(two));
   first.join();
