@@ -5,9 +5,7 @@
 // Exit status: 0 shown or written, 1 the picture could not be written, 2 a
 // usage error or a file that cannot be read.
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -28,11 +26,16 @@ bool ParseSize(const std::string& text, int& w, int& h) {
          h >= 150 && w <= 10000 && h <= 10000;
 }
 
-// A display the window can be shown on (the offscreen platform is none).
+// A display the window can be shown on (the offscreen platform is none; a
+// Windows desktop always has one).
 bool HasDisplay() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
   if (platform == "offscreen" || platform == "minimal") return false;
+#ifdef _WIN32
+  return true;
+#else
   return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
 }
 
 }  // namespace
@@ -74,9 +77,7 @@ int main(int argc, char* argv[]) {
   if (!home.warning.empty()) std::fprintf(stderr, "Drillview: %s\n", home.warning.c_str());
   const std::filesystem::path& programFolder = home.folder;
   if (askForFile) {
-    const QString chosen = QFileDialog::getOpenFileName(
-        nullptr, QStringLiteral("ファイルを開く"), QString::fromStdString((programFolder / "ncdata").string()),
-        QStringLiteral("NCプログラム (*.nc *.min *.eia);;DXF図面 (*.dxf);;すべてのファイル (*)"));
+    const QString chosen = drillview::ChooseFileToView(nullptr, programFolder);
     if (chosen.isEmpty()) return 0;
     file = chosen.toStdString();
   }
@@ -97,10 +98,7 @@ int main(int argc, char* argv[]) {
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.resize(width, height);
   window.show();
-  QPixmap picture = window.grab();
-  // Written beside the target and renamed over it: never half a picture.
-  QSaveFile out(QString::fromStdString(png));
-  if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
+  if (!drillview::WritePicture(window, QString::fromStdString(png))) {
     std::fprintf(stderr, "Drillview: cannot write %s\n", png.c_str());
     return 1;
   }

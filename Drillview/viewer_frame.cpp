@@ -21,15 +21,23 @@ namespace {
 // desktop stays in sight around it.
 constexpr double kScreenShare = 0.9;
 
-QString FileFilter() { return QStringLiteral("NCデータ・図面 (*.nc *.ncd *.NC *.dxf *.DXF);;すべてのファイル (*)"); }
-
 }  // namespace
+
+bool WritePicture(QWidget& widget, const QString& png) {
+  const QPixmap picture = widget.grab();
+  QSaveFile out(png);
+  return out.open(QIODevice::WriteOnly) && picture.save(&out, "PNG") && out.commit();
+}
+
+QString ChooseFileToView(QWidget* owner, const std::filesystem::path& programFolder) {
+  return QFileDialog::getOpenFileName(
+      owner, QStringLiteral("ファイルを開く"), QString::fromStdString((programFolder / "ncdata").string()),
+      QStringLiteral("NCデータ・図面 (*.nc *.ncd *.NC *.min *.eia *.dxf *.DXF);;すべてのファイル (*)"));
+}
 
 ViewerFrame::ViewerFrame(Scene scene, const QString& fileName, std::filesystem::path programFolder)
     : programFolder_(std::move(programFolder)) {
-  choices_.fileToOpen = [](QWidget* owner) {
-    return QFileDialog::getOpenFileName(owner, QStringLiteral("開く"), QString(), FileFilter());
-  };
+  choices_.fileToOpen = [this](QWidget* owner) { return ChooseFileToView(owner, programFolder_); };
   choices_.pngToWrite = [](QWidget* owner) {
     return QFileDialog::getSaveFileName(owner, QStringLiteral("PNG保存"), QString(),
                                         QStringLiteral("PNG画像 (*.png)"));
@@ -107,14 +115,9 @@ bool ViewerFrame::Open(const QString& file) {
 }
 
 bool ViewerFrame::SavePicture(const QString& png) {
-  const QPixmap picture = view_->grab();
-  // Written beside the target and renamed over it: never half a picture.
-  QSaveFile out(png);
-  if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
-    choices_.showError(this, QStringLiteral("%1 に書き込めません。").arg(png));
-    return false;
-  }
-  return true;
+  if (WritePicture(*view_, png)) return true;
+  choices_.showError(this, QStringLiteral("%1 に書き込めません。").arg(png));
+  return false;
 }
 
 void ViewerFrame::FitToScreen() {

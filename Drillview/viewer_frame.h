@@ -24,6 +24,14 @@ struct FrameChoices {
   std::function<void(QWidget* owner, const QString& text)> showError;
 };
 
+// Writes what `widget` shows as a PNG picture at `png`, beside the target
+// and renamed over it: never half a picture. False when it cannot be written.
+bool WritePicture(QWidget& widget, const QString& png);
+
+// Asks for a program or drawing to view, starting in the program folder's
+// NC folder; empty when cancelled.
+QString ChooseFileToView(QWidget* owner, const std::filesystem::path& programFolder);
+
 class ViewerFrame : public QMainWindow {
  public:
   // `programFolder` is where a program's job is looked for (DB).
