@@ -202,10 +202,8 @@ void MessageWindow::Restore() {
 }
 
 void MessageWindow::Place() {
-  const filekeys::Key& keyX = filekeys::relaypane::kWindowX;
-  const filekeys::Key& keyY = filekeys::relaypane::kWindowY;
-  std::string x = common::ReadProfileText(keyX.section, keyX.name, "0", keyX.room, settings_.configPath);
-  std::string y = common::ReadProfileText(keyY.section, keyY.name, "0", keyY.room, settings_.configPath);
+  const std::string x = common::ReadProfileKey(filekeys::relaypane::kWindowX, settings_.configPath, "0");
+  const std::string y = common::ReadProfileKey(filekeys::relaypane::kWindowY, settings_.configPath, "0");
   common::ScreenInfo screen = common::QtUi().Screen();
   const common::Rect& area = screen.available;
   // Never larger than the screen can show.

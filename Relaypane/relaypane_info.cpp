@@ -13,7 +13,7 @@ namespace relaypane {
 namespace {
 
 std::string Read(const filekeys::Key& key, const std::filesystem::path& file) {
-  return common::ReadProfileText(key.section, key.name, "", key.room, file);
+  return common::ReadProfileKey(key, file);
 }
 
 }  // namespace

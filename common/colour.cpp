@@ -19,7 +19,7 @@ void ApplyColourText(std::string_view text, Rgb& colour) {
 }
 
 int ReadColour(const filekeys::Key& key, Rgb& colour, const std::filesystem::path& profileFile) {
-  ApplyColourText(ReadProfileText(key.section, key.name, "", key.room, profileFile), colour);
+  ApplyColourText(ReadProfileKey(key, profileFile), colour);
   return 0;
 }
 

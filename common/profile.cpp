@@ -420,6 +420,10 @@ std::string ReadProfileText(std::string_view section, std::string_view key, std:
   return CutToRoom(defaultValue, room);
 }
 
+std::string ReadProfileKey(const filekeys::Key& key, const fs::path& file, std::string_view defaultValue) {
+  return ReadProfileText(key.section, key.name, defaultValue, key.room, file);
+}
+
 int ReadProfileInt(std::string_view section, std::string_view key, int defaultValue, const fs::path& file) {
   auto parsed = TheCache().Get(file);
   const std::string* value = parsed->Find(section, key);

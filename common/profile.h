@@ -43,6 +43,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_keys.h"
+
 namespace common {
 
 // The value of `key` in `section`, cut to at most room - 1 bytes of code page
@@ -52,6 +54,10 @@ namespace common {
 // test ("0 means not set"). A NUL in the file ends the value.
 std::string ReadProfileText(std::string_view section, std::string_view key, std::string_view defaultValue,
                             std::size_t room, const std::filesystem::path& file);
+
+// The same for a key of the schema: its section, name and room.
+std::string ReadProfileKey(const filekeys::Key& key, const std::filesystem::path& file,
+                           std::string_view defaultValue = "");
 
 // The value of the leading decimal digits of the key's value; the default
 // when the key is absent; 0 when the value does not start with a digit.

@@ -14,7 +14,7 @@ namespace {
 namespace job = filekeys::job;
 
 std::string Read(const fs::path& file, const filekeys::Key& key) {
-  return common::ReadProfileText(key.section, key.name, "", key.room, file);
+  return common::ReadProfileKey(key, file);
 }
 
 bool ReadNumber(const fs::path& file, const filekeys::Key& key, double& value) {

@@ -17,7 +17,7 @@ constexpr int kRetryWaitMs = 500;
 constexpr int kPollStepMs = 10;
 
 std::string ReadRelaypaneKey(const Context& ctx, const filekeys::Key& key) {
-  return common::ReadProfileText(key.section, key.name, "", key.room, ctx.messageWindowConfigPath);
+  return common::ReadProfileKey(key, ctx.messageWindowConfigPath);
 }
 
 bool FindWindow(Context& ctx) {

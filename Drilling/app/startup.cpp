@@ -60,7 +60,7 @@ void OpenTraceConsole(Context& ctx, std::FILE* console) {
 }
 
 std::string ReadConfigKey(const Context& ctx, const filekeys::Key& key, std::string_view defaultValue) {
-  return common::ReadProfileText(key.section, key.name, defaultValue, key.room, ctx.configPath);
+  return common::ReadProfileKey(key, ctx.configPath, defaultValue);
 }
 
 int ReadConfigInt(const Context& ctx, const filekeys::Key& key, int defaultValue) {

@@ -194,7 +194,7 @@ int OpenJobFile(Context& ctx, common::Form& main) {
 std::string JobFileSummary(const fs::path& file) {
   if (!LooksLikeJobFile(file, nullptr)) return {};
   auto value = [&file](const filekeys::Key& key) {
-    std::string v = common::ReadProfileText(key.section, key.name, "", key.room, file);
+    std::string v = common::ReadProfileKey(key, file);
     return v.empty() ? std::string("-") : v;
   };
   return value(jobkey::kTitle) + " / " + value(jobkey::kMaterial);
