@@ -29,7 +29,6 @@ namespace relaypane {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-QColor ToQColor(const common::Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
 
 // "ＭＳ ゴシック" where it is installed, else a Japanese fixed-pitch face.
 QFont GothicFont() {
@@ -82,11 +81,11 @@ class InfoWindow : public QDialog {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.fillRect(rect(), ToQColor(colours_.background));
+    painter.fillRect(rect(), common::ToQColor(colours_.background));
     QFont bold = font();
     bold.setWeight(QFont::Black);
     painter.setFont(bold);
-    painter.setPen(ToQColor(colours_.text));
+    painter.setPen(common::ToQColor(colours_.text));
     painter.setBackgroundMode(Qt::TransparentMode);
     QFontMetrics fm(bold);
     QRect area = rect();
@@ -214,8 +213,7 @@ void MessageWindow::Place() {
   const common::Rect placed{p.x, p.y, p.x + frame.width(), p.y + frame.height()};
   if (beside_ && !common::Intersection(placed, *beside_).Empty())
     p = common::PlaceBeside(*beside_, frame.width(), frame.height(), area);
-  const QRect inside = common::MovedInside(QRect(p.x, p.y, frame.width(), frame.height()),
-                                           QRect(area.left, area.top, area.Width(), area.Height()));
+  const QRect inside = common::MovedInside(QRect(p.x, p.y, frame.width(), frame.height()), common::ToQRect(area));
   move(inside.topLeft());
   placed_ = inside.topLeft();
 }
@@ -236,10 +234,7 @@ void MessageWindow::RememberPlace() {
 }
 
 void MessageWindow::KeepInside() {
-  if (isMinimized()) return;
-  const QRect frame = frameGeometry();
-  const QRect inside = common::MovedInside(frame, common::AvailableArea(this));
-  if (inside.topLeft() != frame.topLeft()) move(inside.topLeft());
+  if (!isMinimized()) common::KeepOnScreen(this, frameGeometry());
 }
 
 void MessageWindow::changeEvent(QEvent* event) {

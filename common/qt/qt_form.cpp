@@ -42,8 +42,6 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 
-QColor ToQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
-
 // The template's font, falling back to an installed Japanese font when the
 // named one is missing (Linux desktops have no "ＭＳ ゴシック").
 QFont TemplateFont(const DialogTemplate& tpl) {
@@ -188,6 +186,17 @@ QRect MovedInside(const QRect& frame, const QRect& area) {
   if (r.top() < area.top()) r.moveTop(area.top());
   return r;
 }
+
+void KeepOnScreen(QWidget* window, const QRect& frame) {
+  const QRect inside = MovedInside(frame, AvailableArea(window));
+  if (inside.topLeft() != frame.topLeft()) window->move(inside.topLeft());
+}
+
+QColor ToQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
+
+Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 QtForm::QtForm(const DialogTemplate& tpl, DialogProc proc, Form* owner, const QtHostStyle& style, QWidget* parent)
     : QDialog(parent), tpl_(tpl), proc_(std::move(proc)), owner_(owner), style_(style) {
@@ -505,11 +514,7 @@ void QtForm::showEvent(QShowEvent* event) {
     const QSize room = AvailableArea(this).size().shrunkBy(FrameMargins());
     if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
   }
-  const QRect area = AvailableArea(this);
-  const QMargins m = FrameMargins();
-  const QRect frame = geometry().marginsAdded(m);
-  const QRect inside = MovedInside(frame, area);
-  if (inside.topLeft() != frame.topLeft()) move(inside.topLeft());
+  KeepOnScreen(this, geometry().marginsAdded(FrameMargins()));
 }
 
 void QtForm::ScrollIntoView(QWidget* w) {
@@ -782,7 +787,7 @@ Rect QtForm::Frame() const {
   QRect r = frameGeometry();
   // Not shown yet: the size it will open with, in the frame it will get.
   if (!isVisible()) r = QRect(pos(), size().grownBy(FrameMargins()));
-  return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  return ToRect(r);
 }
 
 void QtForm::MoveTo(int x, int y) { move(x, y); }
@@ -790,8 +795,7 @@ void QtForm::MoveTo(int x, int y) { move(x, y); }
 Rect QtForm::ControlFrame(int id) const {
   QWidget* w = Widget(id);
   if (!w) return {};
-  const QPoint p = w->mapToGlobal(QPoint(0, 0));
-  return Rect{p.x(), p.y(), p.x() + w->width(), p.y() + w->height()};
+  return ToRect(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
 }
 
 }  // namespace common

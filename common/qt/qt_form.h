@@ -52,6 +52,17 @@ QRect AvailableArea(const QWidget* near);
 // `area`: its top left corner is never outside.
 QRect MovedInside(const QRect& frame, const QRect& area);
 
+// Moves `window`, whose frame on the screen is `frame`, as MovedInside its
+// screen's available area; nothing when it is inside already.
+void KeepOnScreen(QWidget* window, const QRect& frame);
+
+// A colour of the files as Qt takes it.
+QColor ToQColor(const Rgb& colour);
+// Qt's rectangles (position and size) and ours (right and bottom one past
+// the last pixel).
+Rect ToRect(const QRect& r);
+QRect ToQRect(const Rect& r);
+
 // The painter of a picture control (the control's text names it): makes
 // its widget, and shows a picture the dialog procedure sets on it.
 struct PicturePainter {

@@ -279,10 +279,10 @@ ScreenInfo QtUi::Screen() const {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect g = screen->geometry();
     QRect a = screen->availableGeometry();
-    info.desktop = Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    info.desktop = ToRect(g);
     // A panel at the bottom takes that much of the height; elsewhere none.
     info.taskbarHeight = (a.bottom() < g.bottom()) ? g.bottom() - a.bottom() : 0;
-    info.available = Rect{a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
+    info.available = ToRect(a);
   }
   return info;
 }
