@@ -116,17 +116,20 @@ bool Outside(const QRectF& area, QPointF a, QPointF b) {
 template <typename ToScreen>
 void DrawSegments(QPainter& p, const std::vector<Segment>& segments, ToScreen toScreen, const QRect& area,
                   const QPen* pens) {
-  for (int style = Segment::Rapid; style <= Segment::Drawing; ++style) {
-    std::vector<QLineF> lines;
-    std::unordered_set<std::uint64_t> drawn;
-    for (const Segment& s : segments) {
-      if (s.style != style) continue;
-      const QPointF a = toScreen(s.x1, s.y1), b = toScreen(s.x2, s.y2);
-      if (Outside(area, a, b) || !drawn.insert(PixelKey({a.x(), a.y(), b.x(), b.y()})).second) continue;
-      lines.emplace_back(a, b);
-    }
+  // One pass over the segments (a program may have millions), each style's
+  // lines gathered apart and drawn with its pen, each line once per pixel.
+  constexpr int kStyles = Segment::Drawing + 1;
+  std::vector<QLineF> lines[kStyles];
+  std::unordered_set<std::uint64_t> drawn[kStyles];
+  for (const Segment& s : segments) {
+    if (s.style < 0 || s.style >= kStyles) continue;
+    const QPointF a = toScreen(s.x1, s.y1), b = toScreen(s.x2, s.y2);
+    if (Outside(area, a, b) || !drawn[s.style].insert(PixelKey({a.x(), a.y(), b.x(), b.y()})).second) continue;
+    lines[s.style].emplace_back(a, b);
+  }
+  for (int style = 0; style < kStyles; ++style) {
     p.setPen(pens[style]);
-    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    p.drawLines(lines[style].data(), static_cast<int>(lines[style].size()));
   }
 }
 
