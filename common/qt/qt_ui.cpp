@@ -1,5 +1,7 @@
 #include "common/qt/qt_ui.h"
 
+#include <algorithm>
+
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -106,9 +108,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
   // function (the dialog runs later), so the lambda keeps its own copies.
   std::vector<bool> executableAt;
   for (const auto& f : request.filters) executableAt.push_back(f.executable);
-  bool byPermission = false;
-  for (bool e : executableAt) byPermission = byPermission || e;
-  if (byPermission) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  if (std::find(executableAt.begin(), executableAt.end(), true) != executableAt.end())
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   auto listFor = [&dialog, filters, executableAt](const QString& chosen) {
     const qsizetype index = filters.indexOf(chosen);
     const bool executable = index >= 0 && executableAt[static_cast<std::size_t>(index)];
