@@ -36,7 +36,9 @@ int StartUp(Context& ctx, const fs::path& programFolder) {
     // Anything of that name counts as present (a plain file too: the parts
     // that write there report their own failures later).
     if (fs::exists(fs::symlink_status(path, ec)) || fs::exists(path, ec)) continue;
-    if (!fs::create_directory(path, ec) || ec) {
+    // Another program started on the same folder at the same moment may have
+    // made it between the look and the creation: there now, it is present.
+    if ((!fs::create_directory(path, ec) || ec) && !fs::exists(fs::symlink_status(path, ec))) {
       if (ctx.ui) ctx.ui->ShowBox(nullptr, folder.failure, kBoxCaption, common::BoxIcon::Error);
       return -1;
     }
